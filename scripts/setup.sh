@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what Twinscript needs to build, test and run on Debian; installs nothing that is already there.
+set -euo pipefail
+
+packages=(build-essential cmake qtbase5-dev qtbase5-dev-tools xvfb xauth)
+if [ "${1:-}" = "--with-fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ "${#missing[@]}" -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  echo "Installing: ${missing[*]}"
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -128,6 +128,8 @@ bool SubtitleSet::loadPath(const QString &path, bool append)
 
 void SubtitleSet::readContent(const QString &content, bool srt, bool append, const QString &fileName)
 {
+    linesRead = 0;
+    skipped = 0;
     if (append && count > 0)
         appendOffset = clampToInt32(qint64(records[size_t(count - 1)].end) + preferences().gap());
     else

@@ -470,6 +470,14 @@ void Runner::run()
     }
 }
 
+// Standard error carries the log lines; the toolkit's own chatter (a missing
+// runtime directory, fonts of the offscreen platform) would only bury them.
+void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "twinscript-cli: %s\n", message.toLocal8Bit().constData());
+}
+
 void printUsage(FILE *to)
 {
     std::fputs(usageText, to);
@@ -480,6 +488,7 @@ void printUsage(FILE *to)
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietMessages);
     workspace();
     preferences().allCodecs = CodecRegistry::fixedCodingList();
     setSettingsStore(nullptr);

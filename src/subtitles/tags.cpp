@@ -18,6 +18,8 @@ const QRegExp &angleTag()
 
 void toMicroDvd(QString &text)
 {
+    if (!text.contains(QLatin1Char('<')))
+        return;
     static const char *const styles[] = {"i", "b", "u", "s"};
     for (const char *style : styles) {
         text.replace(QStringLiteral("<%1>").arg(QLatin1String(style)), QStringLiteral("{y:%1}").arg(QLatin1String(style)),
@@ -31,6 +33,8 @@ void toMicroDvd(QString &text)
 // its place hold none, so the loop ends.
 void toSubRip(QString &text)
 {
+    if (!text.contains(QLatin1Char('{')))
+        return;
     QRegExp rx = braceTag();
     int p = rx.indexIn(text);
     while (p >= 0) {

@@ -1,0 +1,169 @@
+// Loading and saving 20000 subtitles: time per operation (median of several
+// runs) and peak memory. Usage: bench_io [runs] [work dir]
+
+#include "app/actionlog.h"
+#include "app/prompts.h"
+#include "subtitles/mergeworkspace.h"
+#include "subtitles/textfile.h"
+#include "subtitles/writer.h"
+
+#include <QTextCodec>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListWidget>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include <sys/resource.h>
+
+namespace {
+
+QString timeText(qint64 ms)
+{
+    return QString::asprintf("%02lld:%02lld:%02lld,%03lld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000);
+}
+
+// 20000 subtitles of one or two lines of ordinary length, some with tags.
+void generate(const QString &srtPath, const QString &subPath, int n)
+{
+    QByteArray srt, sub;
+    const char *words[] = {"where", "are", "you", "going", "tonight", "I", "told", "him", "about", "the", "ship",
+                           "never", "again", "listen", "to", "me", "now"};
+    qint64 t = 1000;
+    for (int i = 0; i < n; ++i) {
+        QByteArray line1, line2;
+        for (int w = 0; w < 5 + i % 4; ++w)
+            line1 += QByteArray(words[(i + w * 3) % 17]) + ' ';
+        for (int w = 0; w < 3 + i % 5; ++w)
+            line2 += QByteArray(words[(i * 7 + w) % 17]) + ' ';
+        line1 = line1.trimmed();
+        line2 = line2.trimmed();
+        if (i % 10 == 0)
+            line1 = "<i>" + line1 + "</i>";
+        const qint64 start = t;
+        const qint64 end = t + 1500 + (i % 7) * 300;
+        t = end + 200 + (i % 3) * 150;
+        srt += QByteArray::number(i + 1) + '\n' + timeText(start).toLatin1() + " --> " + timeText(end).toLatin1()
+               + '\n' + line1 + '\n';
+        if (i % 2 == 0)
+            srt += line2 + '\n';
+        srt += '\n';
+        // 25 fps: 40 ms a frame
+        sub += '{' + QByteArray::number(start / 40) + "}{" + QByteArray::number(end / 40) + '}'
+               + line1.replace("<i>", "{y:i}").replace("</i>", "") + (i % 2 == 0 ? "|" + line2 : QByteArray()) + '\n';
+    }
+    QFile a(srtPath), b(subPath);
+    if (a.open(QIODevice::WriteOnly))
+        a.write(srt);
+    if (b.open(QIODevice::WriteOnly))
+        b.write(sub);
+}
+
+// Answers every frame-rate prompt with 25 fps, the rate the files are written in.
+class FrameRate25 : public Prompts
+{
+public:
+    int run(QDialog &dialog) override
+    {
+        if (auto *box = dialog.findChild<QComboBox *>(QStringLiteral("comboBox")))
+            box->setCurrentIndex(2);
+        return QDialog::Accepted;
+    }
+};
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+double measure(int runs, const std::function<void()> &work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    return median(times);
+}
+
+long peakKb()
+{
+    struct rusage u {};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int runs = argc > 1 ? qMax(1, atoi(argv[1])) : 9;
+    QTemporaryDir tmp;
+    const QString dir = argc > 2 ? QString::fromLocal8Bit(argv[2]) : tmp.path();
+    QDir().mkpath(dir);
+    const int n = 20000;
+    const QString srtPath = QDir(dir).filePath(QStringLiteral("bench.srt"));
+    const QString subPath = QDir(dir).filePath(QStringLiteral("bench.sub"));
+    generate(srtPath, subPath, n);
+
+    MergeWorkspace &ws = workspace();
+    SubtitleSet &set = ws.upper;
+    FrameRate25 prompts;
+    setPrompts(&prompts);
+    set.frameRate = 25000;
+    const Subtitle *firstSlot = set.records.data();
+    const long startKb = peakKb();
+
+    std::printf("%d subtitles, median of %d runs\n", n, runs);
+    auto load = [&](const QString &path) {
+        set.loadPath(path, false);
+        if (set.count != n)
+            std::printf("  unexpected count %d\n", set.count);
+    };
+    std::printf("load SubRip, no list          %8.1f ms\n", measure(runs, [&] { load(srtPath); }));
+    std::printf("load MicroDVD, no list        %8.1f ms\n", measure(runs, [&] { load(subPath); }));
+    QListWidget list, timeBox;
+    set.list = &list;
+    set.timeBox = &timeBox;
+    std::printf("load SubRip, list bound       %8.1f ms\n", measure(runs, [&] { load(srtPath); }));
+    std::printf("load MicroDVD, list bound     %8.1f ms\n", measure(runs, [&] { load(subPath); }));
+
+    load(srtPath);
+    const QString outSrt = QDir(dir).filePath(QStringLiteral("out.srt"));
+    const QString outSub = QDir(dir).filePath(QStringLiteral("out.sub"));
+    auto save = [&](const QString &path) {
+        set.file.setFileName(path);
+        SaveWrite(set, false);
+    };
+    std::printf("save SubRip                   %8.1f ms\n", measure(runs, [&] { save(outSrt); }));
+    QString text;
+    std::printf("  of which formatting         %8.1f ms\n", measure(runs, [&] { text = formatSet(set, true); }));
+    std::printf("  of which encoding           %8.1f ms\n", measure(runs, [&] {
+        int bad = 0;
+        encodeText(text, QTextCodec::codecForName("UTF-8"), &bad);
+    }));
+    std::printf("save MicroDVD                 %8.1f ms\n", measure(runs, [&] { save(outSub); }));
+    set.list = nullptr;
+    set.timeBox = nullptr;
+
+    std::printf("subtitle slots reallocated    %s\n", set.records.data() == firstSlot ? "no" : "YES");
+    std::printf("peak memory                   %8.1f MB (%.1f MB before the runs)\n", peakKb() / 1024.0,
+                startKb / 1024.0);
+    setPrompts(nullptr);
+    return 0;
+}

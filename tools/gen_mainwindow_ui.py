@@ -14,6 +14,13 @@ def prop(name, kind, value):
         return f'<property name="{name}"><enum>{value}</enum></property>'
     if kind == 'set':
         return f'<property name="{name}"><set>{value}</set></property>'
+    if kind == 'policy':
+        h, v = value
+        return (f'<property name="{name}"><sizepolicy hsizetype="{h}" vsizetype="{v}">'
+                '<horstretch>0</horstretch><verstretch>0</verstretch></sizepolicy></property>')
+    if kind == 'rawsize':
+        w, h = value
+        return f'<property name="{name}"><size><width>{w}</width><height>{h}</height></size></property>'
     if kind == 'font':
         fam, pt = value
         return f'<property name="{name}"><font><family>{fam}</family><pointsize>{pt}</pointsize></font></property>'
@@ -44,9 +51,9 @@ def slider(name, tip):
                                     ('pageStep', 'number', 16), ('value', 'number', 255),
                                     ('orientation', 'enum', 'Qt::Vertical')])
 
-def layout(cls, name, cells):
+def layout(cls, name, cells, attrs=''):
     """cells: list of (xml, row, col, rowspan, colspan) for grids or xml for box layouts."""
-    out = [f'<layout class="{cls}" name="{name}">']
+    out = [f'<layout class="{cls}" name="{name}"{attrs}>']
     for c in cells:
         if isinstance(c, tuple):
             xml, r, col, rs, cs = c
@@ -78,7 +85,7 @@ g1 = group('groupBox', '1.) Load Subtitle Files', layout('QHBoxLayout', 'layout_
 ]))
 
 side = lambda s, lw, tb, sy, sv, tm, st: layout('QVBoxLayout', 'layout_' + s, [
-    lst(lw, [ARIAL9]),
+    lst(lw, [ARIAL9, ('minimumSize', 'rawsize', (0, 80)), ('sizePolicy', 'policy', ('Expanding', 'Ignored'))]),
     tbox(tb),
     layout('QHBoxLayout', 'layout_buttons_' + s, [
         button(sy, 'Synchronize'), button(sv, 'Save as'), button(tm, 'Timing'), button(st, 'Strip ()')]),
@@ -86,6 +93,7 @@ side = lambda s, lw, tb, sy, sv, tm, st: layout('QVBoxLayout', 'layout_' + s, [
 
 links = layout('QVBoxLayout', 'layout_links', [
     widget('QListWidget', 'listWidget_lnk', [NO_HSCROLL, ('sortingEnabled', 'bool', False),
+                                              ('maximumSize', 'rawsize', (110, 16777215)),
                                               ('viewMode', 'enum', 'QListView::IconMode'),
                                               ('flow', 'enum', 'QListView::TopToBottom'),
                                               ('wrapping', 'bool', False)]),
@@ -94,32 +102,31 @@ links = layout('QVBoxLayout', 'layout_links', [
     button('pushButton_lclr', 'Clear Links'),
 ])
 
-g2 = group('groupBox_2', '2.) Synchronize', layout('QHBoxLayout', 'layout_sync', [
+g2 = group('groupBox_2', '2.) Synchronize', layout('QHBoxLayout', 'layout_sync', attrs=' stretch="1,0,1"', cells=[
     side('upper', 'listWidget_upr', 'listWidget_tupr', 'pushButton_synu', 'pushButton_savup', 'pushButton_timgup', 'pushButton_strup'),
     links,
     side('lower', 'listWidget_lwr', 'listWidget_tlwr', 'pushButton_synl', 'pushButton_savlw', 'pushButton_timgw', 'pushButton_strlw'),
 ]))
 
 label18 = lambda n, tip: widget('QLabel', n, [('toolTip', 'string', tip), ('font', 'font', ('Arial', 18)),
+                                             ('minimumSize', 'rawsize', (200, 48)),
+                                             ('sizePolicy', 'policy', ('Preferred', 'Ignored')),
                                              ('alignment', 'set', 'Qt::AlignCenter'), ('wordWrap', 'bool', True)])
 
 g3 = group('groupBox_3', '3.) Select Processing and Save', layout('QHBoxLayout', 'layout_proc', [
-    layout('QVBoxLayout', 'layout_proc_controls', [
-        button('pushButton_proc', 'Process && Save'),
-        widget('QComboBox', 'comboBox_save', [('toolTip', 'string', 'Coding of the merged file')], ['Auto Local', 'UTF-8']),
-        spin('spinBox_cps', ' Chars/sec', ' Try expansion to Maximum Characters per Second', 10, 50, 25,
-             extra=[('correctionMode', 'enum', 'QAbstractSpinBox::CorrectToNearestValue')]),
-        spin('spinBox_gap', ' ms Gap', 'Gap between 2 consecutive Subtitles', 0, 50, 0,
-             extra=[('correctionMode', 'enum', 'QAbstractSpinBox::CorrectToNearestValue')]),
-        spin('spinBox_snp', ' ms Snap', 'Snap Transitions of Upper and Lower ', 50, 1000, 500, step=50,
-             extra=[('correctionMode', 'enum', 'QAbstractSpinBox::CorrectToPreviousValue')]),
-        spin('spinBox_lin', ' Bottom Lines', 'Number of bottom lines', 0, 30, 2),
-    ]),
-    layout('QVBoxLayout', 'layout_proc_style', [
-        widget('QCheckBox', 'checkBox_join', [('text', 'string', 'Join Lines'), ('checked', 'bool', False)]),
-        widget('QComboBox', 'comboBox_last', [], ['Last Line Normal', 'Last is Dot', 'Last is Doubled']),
-        widget('QCheckBox', 'checkBox_coltag', [('text', 'string', 'Use Color Tags')]),
-        '<spacer name="spacer_style"><property name="orientation"><enum>Qt::Vertical</enum></property></spacer>',
+    layout('QGridLayout', 'layout_proc_controls', [
+        (button('pushButton_proc', 'Process && Save'), 0, 0, 1, 1),
+        (widget('QComboBox', 'comboBox_save', [('toolTip', 'string', 'Coding of the merged file')], ['Auto Local', 'UTF-8']), 1, 0, 1, 1),
+        (spin('spinBox_cps', ' Chars/sec', ' Try expansion to Maximum Characters per Second', 10, 50, 25,
+              extra=[('correctionMode', 'enum', 'QAbstractSpinBox::CorrectToNearestValue')]), 2, 0, 1, 1),
+        (spin('spinBox_gap', ' ms Gap', 'Gap between 2 consecutive Subtitles', 0, 50, 0,
+              extra=[('correctionMode', 'enum', 'QAbstractSpinBox::CorrectToNearestValue')]), 0, 1, 1, 1),
+        (spin('spinBox_snp', ' ms Snap', 'Snap Transitions of Upper and Lower ', 50, 1000, 500, step=50,
+              extra=[('correctionMode', 'enum', 'QAbstractSpinBox::CorrectToPreviousValue')]), 1, 1, 1, 1),
+        (spin('spinBox_lin', ' Bottom Lines', 'Number of bottom lines', 0, 30, 2), 2, 1, 1, 1),
+        (widget('QCheckBox', 'checkBox_join', [('text', 'string', 'Join Lines'), ('checked', 'bool', False)]), 0, 2, 1, 1),
+        (widget('QComboBox', 'comboBox_last', [], ['Last Line Normal', 'Last is Dot', 'Last is Doubled']), 1, 2, 1, 1),
+        (widget('QCheckBox', 'checkBox_coltag', [('text', 'string', 'Use Color Tags')]), 2, 2, 1, 1),
     ]),
     layout('QHBoxLayout', 'layout_sliders_upper', [
         slider('verticalSlider_RUp', 'Red of the upper colour'),
@@ -137,22 +144,23 @@ g3 = group('groupBox_3', '3.) Select Processing and Save', layout('QHBoxLayout',
     ]),
 ]))
 
-g4 = group('groupBox_4', '4.) Donate and Exit', layout('QVBoxLayout', 'layout_exit', [
+g4 = group('groupBox_4', '4.) Donate and Exit', layout('QHBoxLayout', 'layout_exit', [
     button('pushButton_donate', 'Donate'),
     button('pushButton_quit', 'Quit'),
     button('pushButton_about', 'About'),
-    '<spacer name="spacer_exit"><property name="orientation"><enum>Qt::Vertical</enum></property></spacer>',
 ]))
 
-log = widget('QListWidget', 'listWidget_log', [NO_HSCROLL, ('flow', 'enum', 'QListView::TopToBottom')])
+log = widget('QListWidget', 'listWidget_log', [NO_HSCROLL, ('flow', 'enum', 'QListView::TopToBottom'),
+                                                ('minimumSize', 'rawsize', (0, 60)),
+                                                ('sizePolicy', 'policy', ('Expanding', 'Ignored'))])
 
 central = layout('QGridLayout', 'layout_central', [
-    (g1, 0, 0, 1, 2),
+    (g1, 0, 0, 1, 1),
+    (g4, 0, 1, 1, 1),
     (g2, 1, 0, 1, 2),
-    (g3, 2, 0, 1, 1),
-    (g4, 2, 1, 1, 1),
+    (g3, 2, 0, 1, 2),
     (log, 3, 0, 1, 2),
-])
+], ' rowstretch="0,3,0,1" columnstretch="1,0"')
 
 ui = f'''<?xml version="1.0" encoding="UTF-8"?>
 <ui version="4.0">

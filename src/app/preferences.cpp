@@ -88,12 +88,16 @@ void Preferences::loadPreferences(QSettings *s)
     loadSpin(spinBox_lin, "proc/botlin");
     if (checkBox_join)
         checkBox_join->setChecked(s->value(QStringLiteral("proc/joinline"), checkBox_join->isChecked()).toBool());
-    if (comboBox_last)
-        comboBox_last->setCurrentIndex(
-            s->value(QStringLiteral("proc/lastline"), comboBox_last->currentIndex()).toInt());
+    if (comboBox_last) {
+        // An index the list does not have would leave no style selected at all.
+        const int style = s->value(QStringLiteral("proc/lastline"), comboBox_last->currentIndex()).toInt();
+        if (style >= 0 && style < comboBox_last->count())
+            comboBox_last->setCurrentIndex(style);
+    }
 
-    upperColor = s->value(QStringLiteral("color/upper"), 0xffffff).toInt();
-    lowerColor = s->value(QStringLiteral("color/lower"), 0xffffff).toInt();
+    // Only 24 bits are a colour; more would give colour tags with too many digits.
+    upperColor = s->value(QStringLiteral("color/upper"), 0xffffff).toInt() & 0xffffff;
+    lowerColor = s->value(QStringLiteral("color/lower"), 0xffffff).toInt() & 0xffffff;
     if (checkBox_coltag)
         checkBox_coltag->setChecked(
             s->value(QStringLiteral("color/usetag"), checkBox_coltag->isChecked()).toBool());

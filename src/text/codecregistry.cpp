@@ -2,6 +2,7 @@
 
 #include "app/preferences.h"
 
+#include <QHash>
 #include <QSettings>
 #include <QTextCodec>
 
@@ -48,17 +49,24 @@ QTextCodec *findCodec(const QString &name)
 {
     if (name.isEmpty() || name == autoLocal())
         return nullptr;
+    // A failed lookup makes the toolkit print a warning every time; asking once
+    // per name keeps repeated loads in an unknown coding quiet.
+    static QHash<QString, QTextCodec *> known;
+    const auto it = known.constFind(name);
+    if (it != known.constEnd())
+        return it.value();
     // Qt 5 dropped the "-0" spelling of GB18030.
-    if (name == QLatin1String("GB18030-0"))
-        return QTextCodec::codecForName("GB18030");
-    return QTextCodec::codecForName(name.toLatin1());
+    QTextCodec *codec = QTextCodec::codecForName(
+        name == QLatin1String("GB18030-0") ? QByteArrayLiteral("GB18030") : name.toLatin1());
+    known.insert(name, codec);
+    return codec;
 }
 
 QTextCodec *codecOrLocal(const QString &name, bool *unknown)
 {
     QTextCodec *codec = findCodec(name);
     if (unknown)
-        *unknown = !codec && name != autoLocal();
+        *unknown = !codec && !name.isEmpty() && name != autoLocal();
     return codec ? codec : QTextCodec::codecForLocale();
 }
 
@@ -66,6 +74,13 @@ void fillCodingSelectors(QSettings *store)
 {
     Preferences &p = preferences();
     p.selectedCodecs.removeDuplicates();
+    // A hand-edited store may name a fixed entry; "Add / Remove" among the
+    // chosen codings could be restored as current and reopen the dialog
+    // without end.
+    p.selectedCodecs.removeAll(QString());
+    p.selectedCodecs.removeAll(autoLocal());
+    p.selectedCodecs.removeAll(QStringLiteral("UTF-8"));
+    p.selectedCodecs.removeAll(addRemove());
     QStringList items;
     items << autoLocal() << QStringLiteral("UTF-8") << p.selectedCodecs << addRemove();
 
@@ -86,7 +101,8 @@ void fillCodingSelectors(QSettings *store)
         if (!sel.box)
             continue;
         const int stored = store ? store->value(QLatin1String(sel.key), 0).toInt() : 0;
-        sel.box->setCurrentIndex(stored >= 0 && stored + 1 < sel.box->count() ? stored : 0);
+        // Never "Add / Remove" (the last item) nor anything past it or before the first.
+        sel.box->setCurrentIndex(stored >= 0 && stored < sel.box->count() - 1 ? stored : 0);
     }
 }
 

@@ -29,7 +29,8 @@ QTextCodec *findCodec(const QString &name);
 QTextCodec *codecOrLocal(const QString &name, bool *unknown = nullptr);
 
 // Rebuilds the items of the three selectors of the preferences and restores
-// their current items from the store (index 0 without a store).
+// their current items from the store (index 0 without a store). The chosen
+// codings lose their duplicates and any copy of a fixed entry first.
 void fillCodingSelectors(QSettings *store);
 
 } // namespace CodecRegistry

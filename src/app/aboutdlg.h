@@ -1,0 +1,28 @@
+#pragma once
+// The About dialog: description, work-flow help and version history, and the
+// toolkit version the program was built with.
+
+#include <QDialog>
+#include <QString>
+#include <QUrl>
+
+namespace Ui {
+class AboutDlg;
+}
+
+class AboutDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit AboutDlg(QWidget *parent = nullptr);
+    ~AboutDlg() override;
+
+    Ui::AboutDlg *ui;
+};
+
+// The text the About dialog shows.
+QString aboutText();
+
+// The donation page: the payment service's address, "/xclick/" and the fields,
+// as set when the program was built.
+QUrl donationUrl();

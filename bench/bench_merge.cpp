@@ -1,0 +1,177 @@
+// Process & Save on two generated sets: the engine alone (merge, format,
+// encode) and the whole action through the window's slot (with the file
+// written), to SubRip and to MicroDVD, at three sizes to show linear growth.
+//
+// Each set has n subtitles, 2 s long every 3 s; every other lower subtitle
+// overlaps its upper partner only partly (its transitions 800 and 600 ms
+// away, beyond the snap), the others lie within the snap and meet it.
+// Usage: bench_merge [runs]
+
+#include "app/actionlog.h"
+#include "app/mainwindow.h"
+#include "app/preferences.h"
+#include "app/prompts.h"
+#include "subtitles/mergeworkspace.h"
+#include "subtitles/textfile.h"
+#include "subtitles/writer.h"
+#include "text/codecregistry.h"
+
+#include "ui_mainwindow.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTextCodec>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+const char *const upperLines[] = {
+    "Where were you last night?",
+    "I told you, I was at the office.",
+    "<i>The harbour closes at midnight.</i>",
+    "Nobody saw the ship leave.|Not even the guards.",
+    "Then someone is lying.",
+    "We have to go back before dawn.",
+};
+const char *const lowerLines[] = {
+    "¿Dónde estabas anoche?",
+    "Te lo dije, estaba en la oficina.",
+    "<i>El puerto cierra a medianoche.</i>",
+    "Nadie vio salir el barco.|Ni siquiera los guardias.",
+    "Entonces alguien miente.",
+    "Tenemos que volver antes del amanecer.",
+};
+
+void fillSet(SubtitleSet &set, int n, bool lower)
+{
+    set.reset();
+    for (int i = 0; i < n; ++i) {
+        Subtitle &s = set.records[size_t(i)];
+        const int base = i * 3000;
+        if (!lower) {
+            s.start = base;
+            s.end = base + 2000;
+        } else if (i % 2 == 0) {
+            s.start = base + 800;
+            s.end = base + 2600;
+        } else {
+            s.start = base + 150;
+            s.end = base + 2100;
+        }
+        s.text = QString::fromUtf8(lower ? lowerLines[i % 6] : upperLines[i % 6]);
+        s.angleTags = true;
+        s.normalize();
+    }
+    set.count = n;
+}
+
+void fillBoth(int n)
+{
+    fillSet(workspace().upper, n, false);
+    fillSet(workspace().lower, n, true);
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+int runs = 7;
+const int sizes[] = {5000, 10000, 20000};
+
+struct Result {
+    double ms;
+    int frames;
+    int dropped;
+};
+
+int dropped = 0;
+
+Result engineOnly(int n, bool srt)
+{
+    MergeWorkspace &ws = workspace();
+    QTextCodec *codec = QTextCodec::codecForName("UTF-8");
+    std::vector<double> times;
+    QByteArray bytes;
+    for (int r = 0; r < runs; ++r) {
+        fillBoth(n);
+        ws.merged.file.setFileName(srt ? QStringLiteral("bench.srt") : QStringLiteral("bench.sub"));
+        dropped = 0;
+        QElapsedTimer timer;
+        timer.start();
+        ws.processMerge();
+        int unrepresentable = 0;
+        bytes = encodeText(formatSet(ws.merged, srt), codec, &unrepresentable);
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    return {median(times), ws.merged.count, dropped};
+}
+
+Result throughSlot(MainWindow &window, ScriptedPrompts &prompts, const QString &dir, int n, bool srt)
+{
+    std::vector<double> times;
+    const QString path = dir + (srt ? QStringLiteral("/bench.srt") : QStringLiteral("/bench.sub"));
+    for (int r = 0; r < runs; ++r) {
+        fillBoth(n);
+        window.ui->listWidget_log->clear();
+        prompts.saveNames = {path};
+        dropped = 0;
+        QElapsedTimer timer;
+        timer.start();
+        window.on_pushButton_proc_pressed();
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    if (QFileInfo(path).size() == 0)
+        std::fprintf(stderr, "nothing written to %s\n", qPrintable(path));
+    return {median(times), workspace().merged.count, dropped};
+}
+
+void printRow(const char *how, const char *format, int n, const Result &r)
+{
+    std::printf("%-12s %-4s %6d %10.1f %8d %8d\n", how, format, n, r.ms, r.frames, r.dropped);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    workspace();
+    preferences().allCodecs = CodecRegistry::fixedCodingList();
+    setSettingsStore(nullptr);
+    QApplication app(argc, argv);
+    if (argc > 1)
+        runs = qMax(1, QString::fromLocal8Bit(argv[1]).toInt());
+    // Counted, not printed: at 20000 the merged set overflows and every dropped frame is logged.
+    actionLog().listener = [](int level, const QString &) {
+        if (level == 0)
+            ++dropped;
+    };
+
+    std::printf("Process & Save, median of %d runs, times in ms\n", runs);
+    std::printf("%-12s %-4s %6s %10s %8s %8s\n", "path", "fmt", "subs", "median", "records", "dropped");
+    for (const bool srt : {true, false})
+        for (const int n : sizes)
+            printRow("engine", srt ? "srt" : "sub", n, engineOnly(n, srt));
+
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    setPrompts(&prompts);
+    {
+        MainWindow window;
+        window.ui->comboBox_save->setCurrentIndex(window.ui->comboBox_save->findText(QStringLiteral("UTF-8")));
+        for (const bool srt : {true, false})
+            for (const int n : sizes)
+                printRow("slot", srt ? "srt" : "sub", n, throughSlot(window, prompts, dir.path(), n, srt));
+    }
+    setPrompts(nullptr);
+    actionLog().listener = nullptr;
+    return 0;
+}

@@ -1,0 +1,15 @@
+// libFuzzer entry point; FUZZ_TARGET names the function of fuzztargets.h.
+
+#include "fuzztargets.h"
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    fuzz::setUp();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    fuzz::FUZZ_TARGET(data, size);
+    return 0;
+}

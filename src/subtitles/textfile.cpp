@@ -6,6 +6,39 @@
 #include <QSaveFile>
 #include <QTextCodec>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// A device or pipe is opened where it is. Opening a pipe waits for the other
+// end, for ever if nobody comes (a pipe unpacked from an archive), so it is
+// opened without waiting: a pipe nobody writes to then reads as empty, and one
+// nobody reads from cannot be opened for writing.
+bool openInPlace(QFile &file, const QString &path, QIODevice::OpenMode mode)
+{
+#ifdef Q_OS_UNIX
+    const int access = mode.testFlag(QIODevice::WriteOnly) ? O_WRONLY : O_RDONLY;
+    const int fd = ::open(QFile::encodeName(path).constData(), access | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0
+        || !file.open(fd, mode, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+#else
+    file.setFileName(path);
+    return file.open(mode);
+#endif
+}
+
+} // namespace
+
 ReadResult readWholeFile(const QString &path, QByteArray *bytes)
 {
     bytes->clear();
@@ -13,7 +46,9 @@ ReadResult readWholeFile(const QString &path, QByteArray *bytes)
     if (info.isDir())
         return ReadResult::CannotOpen;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const bool opened = info.exists() && !info.isFile() ? openInPlace(file, path, QIODevice::ReadOnly)
+                                                        : file.open(QIODevice::ReadOnly);
+    if (!opened)
         return ReadResult::CannotOpen;
     if (!file.isSequential() && file.size() > MaxInputBytes)
         return ReadResult::CannotRead;
@@ -139,6 +174,8 @@ QByteArray encodeText(const QString &text, QTextCodec *codec, int *unrepresentab
 
 struct SafeWriter::Impl {
     QSaveFile file;
+    QFile device; // an existing device or pipe, written in place
+    bool direct = false;
 };
 
 SafeWriter::SafeWriter(const QString &path)
@@ -151,6 +188,7 @@ SafeWriter::~SafeWriter()
 {
     if (d->file.isOpen())
         d->file.cancelWriting();
+    d->device.close();
     delete d;
 }
 
@@ -159,14 +197,31 @@ bool SafeWriter::open()
     const QFileInfo info(d->file.fileName());
     if (info.isDir() || (info.exists() && !info.isWritable()))
         return false;
+    if (info.exists() && !info.isFile()) {
+        // A device or pipe holds no content to keep, and renaming a temporary
+        // file over it would put a plain file in its place (for root even
+        // /dev/null).
+        d->direct = true;
+        return openInPlace(d->device, d->file.fileName(), QIODevice::WriteOnly | QIODevice::Text);
+    }
     return d->file.open(QIODevice::WriteOnly | QIODevice::Text);
 }
 
 WriteResult SafeWriter::commit(const QByteArray &bytes)
 {
+    if (d->direct) {
+        if (!d->device.isOpen())
+            return WriteResult::CannotOpen;
+        // The write may only fill the buffer: a full device tells at the flush.
+        const bool written = d->device.write(bytes) == bytes.size() && d->device.flush();
+        d->device.close();
+        return written && d->device.error() == QFileDevice::NoError ? WriteResult::Ok : WriteResult::CannotWrite;
+    }
     if (!d->file.isOpen())
         return WriteResult::CannotOpen;
-    if (d->file.write(bytes) != bytes.size()) {
+    // QSaveFile::commit() ignores a failure of its final buffer flush (a full
+    // disk) and would put an empty file in place of the old one: flush first.
+    if (d->file.write(bytes) != bytes.size() || !d->file.flush()) {
         d->file.cancelWriting();
         d->file.commit();
         return WriteResult::CannotWrite;

@@ -41,6 +41,7 @@ QByteArray encodeText(const QString &text, QTextCodec *codec, int *unrepresentab
 enum class WriteResult { Ok, CannotOpen, CannotWrite };
 
 // Opens `path` for replacing; the old file stays as it was until commit().
+// An existing device or pipe is written in place instead.
 class SafeWriter
 {
 public:

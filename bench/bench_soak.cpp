@@ -1,0 +1,261 @@
+// Soak: the whole work flow many times over in one process, through the
+// window's slots as a user would drive it: load two 20000-subtitle SubRip
+// files, link five pairs, synchronize the lower set, Process & Save to SubRip.
+// Peak memory after the first and after the last round must agree (no growth
+// from round to round) and every round must write the same file.
+//
+// The lower file is the same film in another language, 2.5 s late and running
+// 0.1 % slow, so the synchronization has real work to do.
+// Usage: bench_soak [rounds [copy-of-the-output]]   (200 rounds by default)
+
+#include "app/actionlog.h"
+#include "app/mainwindow.h"
+#include "app/preferences.h"
+#include "app/prompts.h"
+#include "subtitles/mergeworkspace.h"
+#include "subtitles/writer.h"
+#include "text/codecregistry.h"
+
+#include "ui_mainwindow.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QCryptographicHash>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int subtitleCount = 20000;
+const int linkRows[] = {0, 5000, 10000, 15000, 19999};
+
+const char *const upperLines[] = {
+    "Where were you last night?",
+    "I told you, I was at the office.",
+    "<i>The harbour closes at midnight.</i>",
+    "Nobody saw the ship leave.|Not even the guards.",
+    "Then someone is lying.",
+    "We have to go back before dawn.",
+};
+const char *const lowerLines[] = {
+    "¿Dónde estabas anoche?",
+    "Te lo dije, estaba en la oficina.",
+    "<i>El puerto cierra a medianoche.</i>",
+    "Nadie vio salir el barco.|Ni siquiera los guardias.",
+    "Entonces alguien miente.",
+    "Tenemos que volver antes del amanecer.",
+};
+
+QByteArray generate(bool lower)
+{
+    QString out;
+    out.reserve(subtitleCount * 80);
+    for (int i = 0; i < subtitleCount; ++i) {
+        Subtitle s;
+        const qint64 base = 1000 + qint64(i) * 3000;
+        s.start = int(lower ? 2500 + base * 1001 / 1000 : base);
+        s.end = s.start + (lower ? 1800 : 2000);
+        QString text = QString::fromUtf8(lower ? lowerLines[i % 6] : upperLines[i % 6]);
+        text.replace(QLatin1Char('|'), QLatin1Char('\n'));
+        out += QString::number(i + 1) + QLatin1Char('\n') + formatTimeLine(s, false) + QLatin1Char('\n') + text
+               + QLatin1String("\n\n");
+    }
+    return out.toUtf8();
+}
+
+// Peak and current resident memory in kB, from the kernel's own account.
+struct Memory {
+    long peak = -1;
+    long resident = -1;
+};
+
+Memory memory()
+{
+    Memory m;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
+        return m;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            m.peak = line.mid(6).trimmed().split(' ').value(0).toLong();
+        else if (line.startsWith("VmRSS:"))
+            m.resident = line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return m;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+struct Counts {
+    int errors = 0;   // level 0 lines other than "too many lines"
+    int dropped = 0;  // "too many lines": frames the full merged set had no room for
+    QStringList lines;
+};
+Counts counts;
+
+void useUtf8(QComboBox *box)
+{
+    box->setCurrentIndex(box->findText(QStringLiteral("UTF-8")));
+}
+
+bool expectLine(const QString &line)
+{
+    if (counts.lines.contains(line))
+        return true;
+    std::fprintf(stderr, "missing log line \"%s\"; the round logged:\n%s\n", qPrintable(line),
+                 qPrintable(counts.lines.join(QLatin1Char('\n'))));
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    workspace();
+    preferences().allCodecs = CodecRegistry::fixedCodingList();
+    setSettingsStore(nullptr);
+    QApplication app(argc, argv);
+    int rounds = 200;
+    if (argc > 1)
+        rounds = qMax(1, QString::fromLocal8Bit(argv[1]).toInt());
+
+    QTemporaryDir dir;
+    const QString upperPath = dir.filePath(QStringLiteral("upper.srt"));
+    const QString lowerPath = dir.filePath(QStringLiteral("lower.srt"));
+    const QString outPath = dir.filePath(QStringLiteral("soak.srt"));
+    for (const bool lower : {false, true}) {
+        QFile f(lower ? lowerPath : upperPath);
+        if (!f.open(QIODevice::WriteOnly) || f.write(generate(lower)) < 0) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(f.fileName()));
+            return 1;
+        }
+    }
+
+    actionLog().listener = [](int level, const QString &line) {
+        if (level == 0) {
+            if (line.endsWith(QLatin1String("too many lines")))
+                ++counts.dropped;
+            else
+                ++counts.errors;
+        }
+        counts.lines.append(line);
+    };
+    ScriptedPrompts prompts;
+    setPrompts(&prompts);
+    MainWindow window;
+    Ui::MainWindow &ui = *window.ui;
+    useUtf8(ui.comboBox_loadupr);
+    useUtf8(ui.comboBox_loadlwr);
+    useUtf8(ui.comboBox_save);
+
+    std::vector<double> total, load, sync, process;
+    Memory afterFirst;
+    QByteArray firstOutput;
+    int mergedCount = 0;
+    int droppedPerRound = 0;
+    for (int round = 1; round <= rounds; ++round) {
+        counts = Counts();
+        // The log list keeps every line for the user; it is not what is measured.
+        ui.listWidget_log->clear();
+        QElapsedTimer timer;
+        timer.start();
+
+        prompts.openNames = {upperPath};
+        ui.pushButton_ldupr->click();
+        prompts.openNames = {lowerPath};
+        ui.pushButton_ldlwr->click();
+        // The same files again are no fresh load: the last round's links stay.
+        ui.pushButton_lclr->click();
+        const qint64 loaded = timer.nsecsElapsed();
+
+        for (const int row : linkRows) {
+            ui.listWidget_upr->setCurrentRow(row);
+            ui.listWidget_lwr->setCurrentRow(row);
+            if (!ui.pushButton_ladd->isEnabled()) {
+                std::fprintf(stderr, "round %d: \"Add Link\" refused rows %d/%d\n", round, row + 1, row + 1);
+                return 1;
+            }
+            ui.pushButton_ladd->click();
+        }
+        ui.pushButton_synl->click();
+        const qint64 synced = timer.nsecsElapsed();
+
+        prompts.saveNames = {outPath};
+        ui.pushButton_proc->click();
+        const qint64 done = timer.nsecsElapsed();
+
+        load.push_back(loaded / 1e6);
+        sync.push_back((synced - loaded) / 1e6);
+        process.push_back((done - synced) / 1e6);
+        total.push_back(done / 1e6);
+
+        const MergeWorkspace &ws = workspace();
+        const bool logged = expectLine(QStringLiteral("Up: 20000 subs loaded from upper.srt"))
+                            && expectLine(QStringLiteral("Lw: 20000 subs loaded from lower.srt"))
+                            && expectLine(QStringLiteral("Lw: synced to Up: 5 points"))
+                            && expectLine(QStringLiteral("Mx: %1 subs saved to soak.srt").arg(ws.merged.count));
+        if (!logged || counts.errors > 0 || ws.links.count != 5) {
+            std::fprintf(stderr, "round %d failed: %d error lines, %d links\n", round, counts.errors,
+                         ws.links.count);
+            return 1;
+        }
+        QFile out(outPath);
+        const QByteArray written = out.open(QIODevice::ReadOnly) ? out.readAll() : QByteArray();
+        const QByteArray digest = QCryptographicHash::hash(written, QCryptographicHash::Sha256);
+        if (!written.startsWith("1\n")) {
+            std::fprintf(stderr, "round %d: no SubRip file written\n", round);
+            return 1;
+        }
+        if (round == 1) {
+            afterFirst = memory();
+            firstOutput = digest;
+            mergedCount = ws.merged.count;
+            droppedPerRound = counts.dropped;
+        } else if (digest != firstOutput || ws.merged.count != mergedCount || counts.dropped != droppedPerRound) {
+            std::fprintf(stderr, "round %d wrote a different file than round 1\n", round);
+            return 1;
+        }
+        if (round % 20 == 0 || round == rounds) {
+            const Memory m = memory();
+            std::printf("round %4d  %8.1f ms  VmHWM %7ld kB  VmRSS %7ld kB\n", round, total.back(), m.peak,
+                        m.resident);
+            std::fflush(stdout);
+        }
+    }
+    const Memory afterLast = memory();
+    const double growth = afterFirst.peak > 0 ? 100.0 * (afterLast.peak - afterFirst.peak) / afterFirst.peak : 0;
+
+    std::printf("\n%d rounds of load 2 x %d, 5 links, synchronize lower, Process & Save (SubRip, UTF-8)\n", rounds,
+                subtitleCount);
+    std::printf("merged set: %d records, %d frames without room per round (\"too many lines\")\n", mergedCount,
+                droppedPerRound);
+    std::printf("peak memory (VmHWM): %ld kB after round 1, %ld kB after round %d (%+.2f %%)\n", afterFirst.peak,
+                afterLast.peak, rounds, growth);
+    std::printf("time per round: median %.1f ms, max %.1f ms\n", median(total),
+                *std::max_element(total.begin(), total.end()));
+    std::printf("  load both %.1f ms, links and synchronize %.1f ms, Process & Save %.1f ms (medians)\n",
+                median(load), median(sync), median(process));
+    std::fflush(stdout); // a leak report at exit ends the process without flushing
+
+    if (argc > 2) {
+        QFile::remove(QString::fromLocal8Bit(argv[2]));
+        QFile::copy(outPath, QString::fromLocal8Bit(argv[2]));
+    }
+    setPrompts(nullptr);
+    actionLog().listener = nullptr;
+    // More than a few percent of growth is a leak.
+    return growth > 3.0 ? 2 : 0;
+}

@@ -57,40 +57,6 @@ private slots:
     }
     void cleanup() { setPrompts(nullptr); }
 
-    void controls_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("load upper") << "pushButton_ldupr" << "Load Upper";
-        QTest::newRow("load lower") << "pushButton_ldlwr" << "Load Lower";
-        QTest::newRow("append") << "checkBox_app" << "Append";
-        QTest::newRow("add link") << "pushButton_ladd" << "Add Link";
-        QTest::newRow("delete link") << "pushButton_ldel" << "Delete Link";
-        QTest::newRow("clear links") << "pushButton_lclr" << "Clear Links";
-        QTest::newRow("sync upper") << "pushButton_synu" << "Synchronize";
-        QTest::newRow("sync lower") << "pushButton_synl" << "Synchronize";
-        QTest::newRow("save upper") << "pushButton_savup" << "Save as";
-        QTest::newRow("save lower") << "pushButton_savlw" << "Save as";
-        QTest::newRow("timing upper") << "pushButton_timgup" << "Timing";
-        QTest::newRow("timing lower") << "pushButton_timgw" << "Timing";
-        QTest::newRow("strip upper") << "pushButton_strup" << "Strip ()";
-        QTest::newRow("strip lower") << "pushButton_strlw" << "Strip ()";
-        QTest::newRow("process") << "pushButton_proc" << "Process && Save";
-        QTest::newRow("join") << "checkBox_join" << "Join Lines";
-        QTest::newRow("colour tags") << "checkBox_coltag" << "Use Color Tags";
-        QTest::newRow("donate") << "pushButton_donate" << "Donate";
-        QTest::newRow("quit") << "pushButton_quit" << "Quit";
-        QTest::newRow("about") << "pushButton_about" << "About";
-    }
-    void controls()
-    {
-        QFETCH(QString, name);
-        MainWindow w;
-        auto *button = w.findChild<QAbstractButton *>(name);
-        QVERIFY(button);
-        QTEST(button->text(), "text");
-    }
-
     void windowAtStart()
     {
         MainWindow w;

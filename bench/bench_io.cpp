@@ -36,8 +36,8 @@ QString timeText(qint64 ms)
 void generate(const QString &srtPath, const QString &subPath, int n)
 {
     QByteArray srt, sub;
-    const char *words[] = {"where", "are", "you", "going", "tonight", "I", "told", "him", "about", "the", "ship",
-                           "never", "again", "listen", "to", "me", "now"};
+    const char *words[] = {"where", "are",  "you",   "going", "tonight", "I",  "told", "him", "about",
+                           "the",   "ship", "never", "again", "listen",  "to", "me",   "now"};
     qint64 t = 1000;
     for (int i = 0; i < n; ++i) {
         QByteArray line1, line2;
@@ -52,14 +52,14 @@ void generate(const QString &srtPath, const QString &subPath, int n)
         const qint64 start = t;
         const qint64 end = t + 1500 + (i % 7) * 300;
         t = end + 200 + (i % 3) * 150;
-        srt += QByteArray::number(i + 1) + '\n' + timeText(start).toLatin1() + " --> " + timeText(end).toLatin1()
-               + '\n' + line1 + '\n';
+        srt += QByteArray::number(i + 1) + '\n' + timeText(start).toLatin1() + " --> " + timeText(end).toLatin1() + '\n'
+            + line1 + '\n';
         if (i % 2 == 0)
             srt += line2 + '\n';
         srt += '\n';
         // 25 fps: 40 ms a frame
         sub += '{' + QByteArray::number(start / 40) + "}{" + QByteArray::number(end / 40) + '}'
-               + line1.replace("<i>", "{y:i}").replace("</i>", "") + (i % 2 == 0 ? "|" + line2 : QByteArray()) + '\n';
+            + line1.replace("<i>", "{y:i}").replace("</i>", "") + (i % 2 == 0 ? "|" + line2 : QByteArray()) + '\n';
     }
     QFile a(srtPath), b(subPath);
     if (a.open(QIODevice::WriteOnly))
@@ -101,7 +101,9 @@ double measure(int runs, const std::function<void()> &work)
 
 long peakKb()
 {
-    struct rusage u {};
+    struct rusage u
+    {
+    };
     getrusage(RUSAGE_SELF, &u);
     return u.ru_maxrss;
 }
@@ -154,9 +156,9 @@ int main(int argc, char *argv[])
     QString text;
     std::printf("  of which formatting         %8.1f ms\n", measure(runs, [&] { text = formatSet(set, true); }));
     std::printf("  of which encoding           %8.1f ms\n", measure(runs, [&] {
-        int bad = 0;
-        encodeText(text, QTextCodec::codecForName("UTF-8"), &bad);
-    }));
+                    int bad = 0;
+                    encodeText(text, QTextCodec::codecForName("UTF-8"), &bad);
+                }));
     std::printf("save MicroDVD                 %8.1f ms\n", measure(runs, [&] { save(outSub); }));
     set.list = nullptr;
     set.timeBox = nullptr;

@@ -86,7 +86,8 @@ double median(std::vector<double> v)
 int runs = 7;
 const int sizes[] = {5000, 10000, 20000};
 
-struct Result {
+struct Result
+{
     double ms;
     int frames;
     int dropped;

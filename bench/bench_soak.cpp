@@ -65,13 +65,14 @@ QByteArray generate(bool lower)
         QString text = QString::fromUtf8(lower ? lowerLines[i % 6] : upperLines[i % 6]);
         text.replace(QLatin1Char('|'), QLatin1Char('\n'));
         out += QString::number(i + 1) + QLatin1Char('\n') + formatTimeLine(s, false) + QLatin1Char('\n') + text
-               + QLatin1String("\n\n");
+            + QLatin1String("\n\n");
     }
     return out.toUtf8();
 }
 
 // Peak and current resident memory in kB, from the kernel's own account.
-struct Memory {
+struct Memory
+{
     long peak = -1;
     long resident = -1;
 };
@@ -98,9 +99,10 @@ double median(std::vector<double> v)
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-struct Counts {
-    int errors = 0;   // level 0 lines other than "too many lines"
-    int dropped = 0;  // "too many lines": frames the full merged set had no room for
+struct Counts
+{
+    int errors = 0; // level 0 lines other than "too many lines"
+    int dropped = 0; // "too many lines": frames the full merged set had no room for
     QStringList lines;
 };
 Counts counts;
@@ -204,12 +206,11 @@ int main(int argc, char *argv[])
 
         const MergeWorkspace &ws = workspace();
         const bool logged = expectLine(QStringLiteral("Up: 20000 subs loaded from upper.srt"))
-                            && expectLine(QStringLiteral("Lw: 20000 subs loaded from lower.srt"))
-                            && expectLine(QStringLiteral("Lw: synced to Up: 5 points"))
-                            && expectLine(QStringLiteral("Mx: %1 subs saved to soak.srt").arg(ws.merged.count));
+            && expectLine(QStringLiteral("Lw: 20000 subs loaded from lower.srt"))
+            && expectLine(QStringLiteral("Lw: synced to Up: 5 points"))
+            && expectLine(QStringLiteral("Mx: %1 subs saved to soak.srt").arg(ws.merged.count));
         if (!logged || counts.errors > 0 || ws.links.count != 5) {
-            std::fprintf(stderr, "round %d failed: %d error lines, %d links\n", round, counts.errors,
-                         ws.links.count);
+            std::fprintf(stderr, "round %d failed: %d error lines, %d links\n", round, counts.errors, ws.links.count);
             return 1;
         }
         QFile out(outPath);
@@ -230,8 +231,7 @@ int main(int argc, char *argv[])
         }
         if (round % 20 == 0 || round == rounds) {
             const Memory m = memory();
-            std::printf("round %4d  %8.1f ms  VmHWM %7ld kB  VmRSS %7ld kB\n", round, total.back(), m.peak,
-                        m.resident);
+            std::printf("round %4d  %8.1f ms  VmHWM %7ld kB  VmRSS %7ld kB\n", round, total.back(), m.peak, m.resident);
             std::fflush(stdout);
         }
     }
@@ -246,8 +246,8 @@ int main(int argc, char *argv[])
                 afterLast.peak, rounds, growth);
     std::printf("time per round: median %.1f ms, max %.1f ms\n", median(total),
                 *std::max_element(total.begin(), total.end()));
-    std::printf("  load both %.1f ms, links and synchronize %.1f ms, Process & Save %.1f ms (medians)\n",
-                median(load), median(sync), median(process));
+    std::printf("  load both %.1f ms, links and synchronize %.1f ms, Process & Save %.1f ms (medians)\n", median(load),
+                median(sync), median(process));
     std::fflush(stdout); // a leak report at exit ends the process without flushing
 
     if (argc > 2) {

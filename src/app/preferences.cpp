@@ -99,8 +99,7 @@ void Preferences::loadPreferences(QSettings *s)
     upperColor = s->value(QStringLiteral("color/upper"), 0xffffff).toInt() & 0xffffff;
     lowerColor = s->value(QStringLiteral("color/lower"), 0xffffff).toInt() & 0xffffff;
     if (checkBox_coltag)
-        checkBox_coltag->setChecked(
-            s->value(QStringLiteral("color/usetag"), checkBox_coltag->isChecked()).toBool());
+        checkBox_coltag->setChecked(s->value(QStringLiteral("color/usetag"), checkBox_coltag->isChecked()).toBool());
     addHeader = s->value(QStringLiteral("ver11"), true).toBool();
 }
 

@@ -7,14 +7,12 @@
 
 Prompts::~Prompts() = default;
 
-QString Prompts::openFileName(QWidget *parent, const QString &caption, const QString &dir,
-                              const QString &filter)
+QString Prompts::openFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter)
 {
     return QFileDialog::getOpenFileName(parent, caption, dir, filter);
 }
 
-QString Prompts::saveFileName(QWidget *parent, const QString &caption, const QString &dir,
-                              const QString &filter)
+QString Prompts::saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter)
 {
     return QFileDialog::getSaveFileName(parent, caption, dir, filter, nullptr, QFileDialog::Options());
 }
@@ -29,8 +27,7 @@ void Prompts::openUrl(const QUrl &url)
     QDesktopServices::openUrl(url);
 }
 
-QString ScriptedPrompts::openFileName(QWidget *, const QString &caption, const QString &dir,
-                                      const QString &)
+QString ScriptedPrompts::openFileName(QWidget *, const QString &caption, const QString &dir, const QString &)
 {
     captions.append(caption);
     dirs.append(dir);
@@ -41,8 +38,7 @@ QString ScriptedPrompts::openFileName(QWidget *, const QString &caption, const Q
     return name;
 }
 
-QString ScriptedPrompts::saveFileName(QWidget *, const QString &caption, const QString &dir,
-                                      const QString &)
+QString ScriptedPrompts::saveFileName(QWidget *, const QString &caption, const QString &dir, const QString &)
 {
     captions.append(caption);
     dirs.append(dir);

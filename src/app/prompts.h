@@ -15,10 +15,8 @@ class Prompts
 {
 public:
     virtual ~Prompts();
-    virtual QString openFileName(QWidget *parent, const QString &caption, const QString &dir,
-                                 const QString &filter);
-    virtual QString saveFileName(QWidget *parent, const QString &caption, const QString &dir,
-                                 const QString &filter);
+    virtual QString openFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
+    virtual QString saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
     // Runs the dialog modally and returns its result (QDialog::Accepted or Rejected).
     virtual int run(QDialog &dialog);
     virtual void openUrl(const QUrl &url);
@@ -38,13 +36,11 @@ public:
     std::deque<DialogHandler> dialogs;
     QList<QUrl> openedUrls;
     QStringList captions; // every file dialog's caption, in order
-    QStringList dirs;     // every file dialog's start directory, in order
+    QStringList dirs; // every file dialog's start directory, in order
     int dialogsRun = 0;
 
-    QString openFileName(QWidget *parent, const QString &caption, const QString &dir,
-                         const QString &filter) override;
-    QString saveFileName(QWidget *parent, const QString &caption, const QString &dir,
-                         const QString &filter) override;
+    QString openFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override;
+    QString saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override;
     int run(QDialog &dialog) override;
     void openUrl(const QUrl &url) override;
 };

@@ -26,49 +26,51 @@
 
 namespace {
 
-const char usageText[] =
-    "usage: twinscript-cli convert IN OUT [options]\n"
-    "       twinscript-cli merge UPPER LOWER OUT [options]\n"
-    "       twinscript-cli --help | --version\n"
-    "\n"
-    "The suffix of OUT picks SubRip (.srt) or MicroDVD (anything else).\n"
-    "\n"
-    "Codings and frame rates:\n"
-    "  --upper-coding NAME, --lower-coding NAME, --out-coding NAME (--coding for convert)\n"
-    "        a coding as the selectors list it, or its codec name; default \"Auto Local\"\n"
-    "  --upper-fps R, --lower-fps R, --out-fps R (--fps for convert)\n"
-    "        MicroDVD frame rate: 23.976, 24, 25 or 29.97; default 23.976\n"
-    "  --append-upper FILE, --append-lower FILE (--append for convert)\n"
-    "        append FILE behind the set; repeatable\n"
-    "Processing (merge):\n"
-    "  --cps N (25)  --gap N (0)  --snap N (500)  --bottom-lines N (2)\n"
-    "  --join-lines  --last-line normal|dot|doubled  --no-header\n"
-    "  --colors  --upper-color RRGGBB  --lower-color RRGGBB\n"
-    "Corrections (prefix upper-/lower- for merge, none for convert):\n"
-    "  --upper-strip KINDS      comma list of round, square, curly, angle\n"
-    "  --upper-shift S          seconds, three decimals\n"
-    "  --upper-stretch S        seconds, three decimals\n"
-    "  --upper-convert \"23.976 => 25.000\"   a frame-rate conversion of the Timing dialog\n"
-    "Synchronizing (merge):\n"
-    "  --link U:L               link upper subtitle U to lower subtitle L (numbered from 1); repeatable\n"
-    "  --sync upper|lower       synchronize that set to the other through the links\n"
-    "\n"
-    "Exit status: 0 done, 1 an error was logged, 2 usage error.\n";
+const char usageText[]
+    = "usage: twinscript-cli convert IN OUT [options]\n"
+      "       twinscript-cli merge UPPER LOWER OUT [options]\n"
+      "       twinscript-cli --help | --version\n"
+      "\n"
+      "The suffix of OUT picks SubRip (.srt) or MicroDVD (anything else).\n"
+      "\n"
+      "Codings and frame rates:\n"
+      "  --upper-coding NAME, --lower-coding NAME, --out-coding NAME (--coding for convert)\n"
+      "        a coding as the selectors list it, or its codec name; default \"Auto Local\"\n"
+      "  --upper-fps R, --lower-fps R, --out-fps R (--fps for convert)\n"
+      "        MicroDVD frame rate: 23.976, 24, 25 or 29.97; default 23.976\n"
+      "  --append-upper FILE, --append-lower FILE (--append for convert)\n"
+      "        append FILE behind the set; repeatable\n"
+      "Processing (merge):\n"
+      "  --cps N (25)  --gap N (0)  --snap N (500)  --bottom-lines N (2)\n"
+      "  --join-lines  --last-line normal|dot|doubled  --no-header\n"
+      "  --colors  --upper-color RRGGBB  --lower-color RRGGBB\n"
+      "Corrections (prefix upper-/lower- for merge, none for convert):\n"
+      "  --upper-strip KINDS      comma list of round, square, curly, angle\n"
+      "  --upper-shift S          seconds, three decimals\n"
+      "  --upper-stretch S        seconds, three decimals\n"
+      "  --upper-convert \"23.976 => 25.000\"   a frame-rate conversion of the Timing dialog\n"
+      "Synchronizing (merge):\n"
+      "  --link U:L               link upper subtitle U to lower subtitle L (numbered from 1); repeatable\n"
+      "  --sync upper|lower       synchronize that set to the other through the links\n"
+      "\n"
+      "Exit status: 0 done, 1 an error was logged, 2 usage error.\n";
 
-struct UsageError {
+struct UsageError
+{
     QString message;
 };
 
 [[noreturn]] void fail(const QString &message)
 {
-    throw UsageError{message};
+    throw UsageError {message};
 }
 
-const QStringList conversions = {QStringLiteral("23.976 => 25.000"), QStringLiteral("24.000 => 25.000"),
-                                 QStringLiteral("29.970 => 25.000"), QStringLiteral("25.000 => 23.976"),
-                                 QStringLiteral("25.000 => 24.000"), QStringLiteral("25.000 => 29.970")};
+const QStringList conversions
+    = {QStringLiteral("23.976 => 25.000"), QStringLiteral("24.000 => 25.000"), QStringLiteral("29.970 => 25.000"),
+       QStringLiteral("25.000 => 23.976"), QStringLiteral("25.000 => 24.000"), QStringLiteral("25.000 => 29.970")};
 
-struct SetOptions {
+struct SetOptions
+{
     QString coding = CodecRegistry::autoLocal();
     int fpsIndex = 0;
     QStringList appends;
@@ -78,7 +80,8 @@ struct SetOptions {
     QString convert;
 };
 
-struct Options {
+struct Options
+{
     QString command;
     QStringList files;
     SetOptions upper;
@@ -192,9 +195,10 @@ Options parseArguments(const QStringList &args)
             set = &o.lower;
             name = name.mid(6);
         }
-        if (set && (name == QLatin1String("coding") || name == QLatin1String("fps") || name == QLatin1String("strip")
-                    || name == QLatin1String("shift") || name == QLatin1String("stretch")
-                    || name == QLatin1String("convert"))) {
+        if (set
+            && (name == QLatin1String("coding") || name == QLatin1String("fps") || name == QLatin1String("strip")
+                || name == QLatin1String("shift") || name == QLatin1String("stretch")
+                || name == QLatin1String("convert"))) {
             const QString v = value();
             if (name == QLatin1String("coding"))
                 set->coding = parseCoding(a, v);
@@ -207,7 +211,8 @@ Options parseArguments(const QStringList &args)
             else if (name == QLatin1String("stretch"))
                 set->stretch = parseSeconds(a, v);
             else if (!conversions.contains(v))
-                fail(QStringLiteral("%1: '%2' is not one of \"%3\"").arg(a, v, conversions.join(QStringLiteral("\", \""))));
+                fail(QStringLiteral("%1: '%2' is not one of \"%3\"")
+                         .arg(a, v, conversions.join(QStringLiteral("\", \""))));
             else
                 set->convert = v;
             continue;
@@ -274,16 +279,10 @@ public:
     QString saveName;
     std::function<int(QDialog &)> handler;
 
-    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override
-    {
-        return openName;
-    }
-    QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override
-    {
-        return saveName;
-    }
+    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override { return openName; }
+    QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override { return saveName; }
     int run(QDialog &dialog) override { return handler ? handler(dialog) : int(QDialog::Rejected); }
-    void openUrl(const QUrl &) override {}
+    void openUrl(const QUrl &) override { }
 };
 
 int pressOk(QDialog &dialog)
@@ -324,7 +323,10 @@ class Runner
 {
 public:
     Runner(MainWindow &window, CliPrompts &prompts, const Options &o)
-        : w(window), ui(*window.ui), p(prompts), o(o)
+        : w(window)
+        , ui(*window.ui)
+        , p(prompts)
+        , o(o)
     {
     }
 

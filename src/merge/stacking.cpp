@@ -20,8 +20,7 @@ bool exhausted(const SubtitleSet &set)
 
 // Visits the transitions of both sets in time order, equal times together,
 // and runs `step` on every pair of cursor positions.
-template <typename Step>
-void walkTransitions(SubtitleSet &upper, SubtitleSet &lower, Step step)
+template<typename Step> void walkTransitions(SubtitleSet &upper, SubtitleSet &lower, Step step)
 {
     int upperPos = 0;
     int lowerPos = 0;

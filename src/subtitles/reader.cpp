@@ -27,8 +27,8 @@ qint64 digitsAt(const QString &line, int from, int n)
 
 qint64 timeAt(const QString &line, int from)
 {
-    return digitsAt(line, from, 2) * 3600000 + digitsAt(line, from + 3, 2) * 60000
-           + digitsAt(line, from + 6, 2) * 1000 + digitsAt(line, from + 9, 3);
+    return digitsAt(line, from, 2) * 3600000 + digitsAt(line, from + 3, 2) * 60000 + digitsAt(line, from + 6, 2) * 1000
+        + digitsAt(line, from + 9, 3);
 }
 
 // A frame number between braces: digits with optional sign and white space around.
@@ -72,7 +72,7 @@ void SubtitleSet::LoadFile(const QString &caption, bool append)
     actionLog().setScope(logPrefix, QStringLiteral("LoadFile"));
     preferences().showMergeTimes = false;
     const QString name = prompts().openFileName(dialogParent(), caption, preferences().loadDir,
-                                                 QStringLiteral("Subtitles (*.srt *.sub)"));
+                                                QStringLiteral("Subtitles (*.srt *.sub)"));
     loadPath(name, append);
 }
 
@@ -157,10 +157,11 @@ void SubtitleSet::readContent(const QString &content, bool srt, bool append, con
 
     ActionLog &log = actionLog();
     log.setScope(logPrefix, QStringLiteral("LoadFile"));
-    log.log(2, QStringLiteral("%1 subs %2 from %3")
-                   .arg(count - first)
-                   .arg(append ? QStringLiteral("appended") : QStringLiteral("loaded"))
-                   .arg(fileName));
+    log.log(2,
+            QStringLiteral("%1 subs %2 from %3")
+                .arg(count - first)
+                .arg(append ? QStringLiteral("appended") : QStringLiteral("loaded"))
+                .arg(fileName));
     if (skipped > 0)
         log.log(2, QStringLiteral("%1 subs skipped").arg(skipped));
 }
@@ -231,7 +232,7 @@ void SubtitleSet::AddSubLine(const QString &line)
             close = line.indexOf(QLatin1Char('}'), mid + 2);
             if (close >= 0)
                 read = parseFrame(line.mid(open + 1, mid - open - 1), &startFrame)
-                       && parseFrame(line.mid(mid + 2, close - mid - 2), &endFrame);
+                    && parseFrame(line.mid(mid + 2, close - mid - 2), &endFrame);
         }
     }
     qint64 start = 0;

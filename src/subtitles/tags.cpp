@@ -22,8 +22,8 @@ void toMicroDvd(QString &text)
         return;
     static const char *const styles[] = {"i", "b", "u", "s"};
     for (const char *style : styles) {
-        text.replace(QStringLiteral("<%1>").arg(QLatin1String(style)), QStringLiteral("{y:%1}").arg(QLatin1String(style)),
-                     Qt::CaseInsensitive);
+        text.replace(QStringLiteral("<%1>").arg(QLatin1String(style)),
+                     QStringLiteral("{y:%1}").arg(QLatin1String(style)), Qt::CaseInsensitive);
     }
     QRegExp rx = angleTag();
     text.remove(rx);

@@ -62,7 +62,8 @@ ReadResult readWholeFile(const QString &path, QByteArray *bytes)
 
 QString decodeText(const QByteArray &bytes, QTextCodec *codec)
 {
-    struct Mark {
+    struct Mark
+    {
         const char *bom;
         int length;
         const char *codec;
@@ -172,7 +173,8 @@ QByteArray encodeText(const QString &text, QTextCodec *codec, int *unrepresentab
     return codec->fromUnicode(text.constData(), text.size(), &state);
 }
 
-struct SafeWriter::Impl {
+struct SafeWriter::Impl
+{
     QSaveFile file;
     QFile device; // an existing device or pipe, written in place
     bool direct = false;

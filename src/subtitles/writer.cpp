@@ -55,7 +55,7 @@ void writeSrtEntry(const Subtitle &subtitle, int number, QTextStream &stream)
         convertTags(text, true);
     text.replace(QLatin1Char('|'), QLatin1Char('\n'));
     stream << QString::number(number) + QLatin1Char('\n') + formatTimeLine(subtitle, false) + QLatin1Char('\n') + text
-                  + QLatin1String("\n\n");
+            + QLatin1String("\n\n");
 }
 
 void writeSubEntry(const Subtitle &subtitle, int frameRate, QTextStream &stream)
@@ -66,7 +66,7 @@ void writeSubEntry(const Subtitle &subtitle, int frameRate, QTextStream &stream)
     if (subtitle.angleTags)
         convertTags(text, false);
     stream << QLatin1Char('{') + QString::number(startFrame) + QLatin1String("}{") + QString::number(endFrame)
-                  + QLatin1Char('}') + text + QLatin1Char('\n');
+            + QLatin1Char('}') + text + QLatin1Char('\n');
 }
 
 bool isSrtName(const QString &fileName)
@@ -137,10 +137,11 @@ void SaveWrite(SubtitleSet &set, bool rememberDir)
     const QByteArray bytes = encodeText(formatSet(set, srt), codec, &unrepresentable);
     log.setScope(set.logPrefix, QStringLiteral("SaveWrite"));
     if (unrepresentable > 0)
-        log.log(1, QStringLiteral("%1 characters not representable in %2")
-                       .arg(unrepresentable)
-                       .arg(unknown || coding == CodecRegistry::autoLocal() ? QString::fromLatin1(codec->name())
-                                                                           : coding));
+        log.log(
+            1,
+            QStringLiteral("%1 characters not representable in %2")
+                .arg(unrepresentable)
+                .arg(unknown || coding == CodecRegistry::autoLocal() ? QString::fromLatin1(codec->name()) : coding));
     if (writer.commit(bytes) != WriteResult::Ok) {
         log.log(0, QStringLiteral("error: cannot write file"));
         return;

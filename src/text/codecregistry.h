@@ -10,8 +10,14 @@ class QTextCodec;
 
 namespace CodecRegistry {
 
-inline const QString autoLocal() { return QStringLiteral("Auto Local"); }
-inline const QString addRemove() { return QStringLiteral("Add / Remove"); }
+inline const QString autoLocal()
+{
+    return QStringLiteral("Auto Local");
+}
+inline const QString addRemove()
+{
+    return QStringLiteral("Add / Remove");
+}
 
 // The 59 codings the selection dialog offers, display names in their order.
 QStringList fixedCodingList();

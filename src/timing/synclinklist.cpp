@@ -43,8 +43,7 @@ void SyncLinkList::rebuildView()
         return;
     view->clear();
     for (int k = 0; k < count; ++k)
-        view->addItem(QString::asprintf("%04i %04i", upper->linkRows[size_t(k)] + 1,
-                                        lower->linkRows[size_t(k)] + 1));
+        view->addItem(QString::asprintf("%04i %04i", upper->linkRows[size_t(k)] + 1, lower->linkRows[size_t(k)] + 1));
 }
 
 void SyncLinkList::deleteLink()

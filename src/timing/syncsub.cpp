@@ -73,17 +73,17 @@ void SyncLinkList::SyncSub(SubtitleSet &target, SubtitleSet &reference)
         if (referenceStale)
             return;
 
-        moveFrom(target, 0,
-                 qint64(reference.startOf(reference.linkRows[0])) - target.startOf(target.linkRows[0]));
-        log.log(2, target.logPrefix + QStringLiteral("synced to ") + reference.logPrefix
-                       + QString::number(n) + QStringLiteral(" points"));
+        moveFrom(target, 0, qint64(reference.startOf(reference.linkRows[0])) - target.startOf(target.linkRows[0]));
+        log.log(2,
+                target.logPrefix + QStringLiteral("synced to ") + reference.logPrefix + QString::number(n)
+                    + QStringLiteral(" points"));
 
         for (int k = 1; k < n; ++k) {
             const int a = target.linkRows[size_t(k - 1)];
             const int b = target.linkRows[size_t(k)];
             const qint64 oldSpan = qint64(target.startOf(b)) - target.startOf(a);
             const qint64 newSpan = qint64(reference.startOf(reference.linkRows[size_t(k)]))
-                                   - reference.startOf(reference.linkRows[size_t(k - 1)]);
+                - reference.startOf(reference.linkRows[size_t(k - 1)]);
             target.stretchRange(a, b, clampToInt32(oldSpan), clampToInt32(newSpan));
         }
     }

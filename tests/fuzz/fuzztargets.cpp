@@ -29,10 +29,7 @@ public:
         , m_size(size)
     {
     }
-    uint8_t byte()
-    {
-        return m_pos < m_size ? m_data[m_pos++] : 0;
-    }
+    uint8_t byte() { return m_pos < m_size ? m_data[m_pos++] : 0; }
     int number(int lo, int hi)
     {
         const int raw = (byte() << 8) | byte();
@@ -68,8 +65,8 @@ private:
 
 QTextCodec *codecFor(uint8_t selector)
 {
-    static const char *const names[] = {"UTF-8", "Windows-1250", "UTF-16LE", "ISO-8859-1", "GB18030",
-                                        "Shift_JIS", "UTF-32", "KOI8-R"};
+    static const char *const names[]
+        = {"UTF-8", "Windows-1250", "UTF-16LE", "ISO-8859-1", "GB18030", "Shift_JIS", "UTF-32", "KOI8-R"};
     const size_t n = sizeof(names) / sizeof(names[0]);
     if (selector % (n + 1) == n)
         return nullptr; // the local coding
@@ -176,7 +173,8 @@ void strip(const uint8_t *data, size_t size)
 namespace {
 
 // The processing controls, with the ranges of the window's widgets.
-struct Controls {
+struct Controls
+{
     QSpinBox cps, gap, snap, lines;
     QCheckBox join, colorTags;
     QComboBox last;
@@ -186,8 +184,8 @@ struct Controls {
         gap.setRange(0, 50);
         snap.setRange(50, 1000);
         lines.setRange(0, 30);
-        last.addItems({QStringLiteral("Last Line Normal"), QStringLiteral("Last is Dot"),
-                       QStringLiteral("Last is Doubled")});
+        last.addItems(
+            {QStringLiteral("Last Line Normal"), QStringLiteral("Last is Dot"), QStringLiteral("Last is Doubled")});
         Preferences &p = preferences();
         p.spinBox_cps = &cps;
         p.spinBox_gap = &gap;
@@ -248,10 +246,7 @@ void merge(const uint8_t *data, size_t size)
     writeBoth(ws.merged, QTextCodec::codecForName("UTF-8"));
 }
 
-const Target targets[5] = {{"srt_reader", srtReader},
-                           {"sub_reader", subReader},
-                           {"tags", tags},
-                           {"strip", strip},
-                           {"merge", merge}};
+const Target targets[5]
+    = {{"srt_reader", srtReader}, {"sub_reader", subReader}, {"tags", tags}, {"strip", strip}, {"merge", merge}};
 
 } // namespace fuzz

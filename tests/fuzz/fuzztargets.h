@@ -16,7 +16,8 @@ void tags(const uint8_t *data, size_t size);
 void strip(const uint8_t *data, size_t size);
 void merge(const uint8_t *data, size_t size);
 
-struct Target {
+struct Target
+{
     const char *name;
     void (*run)(const uint8_t *, size_t);
 };

@@ -5,8 +5,13 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
+class QDialog;
+class QListWidget;
 class QTemporaryDir;
+class SubtitleSet;
+struct Subtitle;
 
 namespace testutil {
 
@@ -31,5 +36,20 @@ QByteArray readFile(const QString &path);
 
 // Path of a fixture file in tests/data.
 QString fixture(const QString &name);
+
+// Appends a subtitle to the set, its visible length counted.
+Subtitle &addSubtitle(SubtitleSet &set, int start, int end, const QString &text, bool angleTags = true);
+// Empties the set, then appends "start/end text" items.
+void fillSet(SubtitleSet &set, const QStringList &items);
+// Empties the set, then appends text-less subtitles at the starts, each
+// lasting `duration` ms (the end clamped to 32 bits).
+void fillStarts(SubtitleSet &set, const QVector<int> &starts, int duration = 0);
+QVector<int> startsOf(const SubtitleSet &set);
+// Every row of a list widget.
+QStringList rowTexts(const QListWidget &view);
+// SubRip subtitles "line N" starting at the given milliseconds, 500 ms each.
+QByteArray srtBytes(const QVector<int> &startsMs);
+// Presses OK (or Cancel) in the dialog's button box; -1 when it has none.
+int closeDialog(QDialog &dialog, bool ok = true);
 
 } // namespace testutil

@@ -13,7 +13,8 @@ class TestCli : public QObject
 private:
     QTemporaryDir tmp;
 
-    struct Run {
+    struct Run
+    {
         int code;
         QString err;
         QString out;
@@ -24,8 +25,8 @@ private:
         p.start(QStringLiteral(CLI_PATH), args);
         if (!p.waitForFinished(60000))
             return {-1, QStringLiteral("timed out"), QString()};
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2,
-                QString::fromUtf8(p.readAllStandardError()), QString::fromUtf8(p.readAllStandardOutput())};
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2, QString::fromUtf8(p.readAllStandardError()),
+                QString::fromUtf8(p.readAllStandardOutput())};
     }
     QString path(const QString &name) { return tmp.filePath(name); }
 
@@ -45,19 +46,20 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("log");
         QTest::newRow("srt to sub at 25 in Windows-1252")
-            << QStringList{"--coding", "UTF-8", "--out-coding", "Windows-1252 (Western)", "--out-fps", "25"} << "a.sub"
+            << QStringList {"--coding", "UTF-8", "--out-coding", "Windows-1252 (Western)", "--out-fps", "25"} << "a.sub"
             << QByteArray("{25}{50}{y:b}Caf\xe9|line two\n{100}{125}End\n")
-            << QStringList{"Up: 2 subs loaded from in.srt", "Up: 2 subs saved to a.sub"};
+            << QStringList {"Up: 2 subs loaded from in.srt", "Up: 2 subs saved to a.sub"};
         QTest::newRow("srt to srt, codec name, default frame rate")
-            << QStringList{"--coding", "UTF-8", "--out-coding", "ISO 8859-15"} << "b.srt"
+            << QStringList {"--coding", "UTF-8", "--out-coding", "ISO 8859-15"} << "b.srt"
             << QByteArray("1\n00:00:01,000 --> 00:00:02,000\n<b>Caf\xe9</b>\nline two\n\n"
                           "2\n00:00:04,000 --> 00:00:05,000\nEnd\n\n")
-            << QStringList{"Up: 2 subs loaded from in.srt", "Up: 2 subs saved to b.srt"};
-        QTest::newRow("append")
-            << QStringList{"--coding", "UTF-8", "--out-coding", "UTF-8", "--append", "@more.srt", "--out-fps", "23.976"}
-            << "c.sub" << QByteArray("{23}{47}{y:b}Caf\xc3\xa9|line two\n{95}{119}End\n{119}{143}More\n")
-            << QStringList{"Up: 2 subs loaded from in.srt", "Up: 1 subs appended from more.srt",
-                           "Up: 3 subs saved to c.sub"};
+            << QStringList {"Up: 2 subs loaded from in.srt", "Up: 2 subs saved to b.srt"};
+        QTest::newRow("append") << QStringList {"--coding", "UTF-8",     "--out-coding", "UTF-8",
+                                                "--append", "@more.srt", "--out-fps",    "23.976"}
+                                << "c.sub"
+                                << QByteArray("{23}{47}{y:b}Caf\xc3\xa9|line two\n{95}{119}End\n{119}{143}More\n")
+                                << QStringList {"Up: 2 subs loaded from in.srt", "Up: 1 subs appended from more.srt",
+                                                "Up: 3 subs saved to c.sub"};
     }
     void convert()
     {
@@ -67,7 +69,7 @@ private slots:
         for (QString &a : args)
             if (a.startsWith(QLatin1Char('@')))
                 a = path(a.mid(1));
-        const Run r = cli(QStringList{"convert", path("in.srt"), path(out)} + args);
+        const Run r = cli(QStringList {"convert", path("in.srt"), path(out)} + args);
         QCOMPARE(r.code, 0);
         QTEST(testutil::readFile(path(out)), "bytes");
         QCOMPARE(r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts), log);
@@ -96,18 +98,19 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no command") << QStringList{} << "missing command";
-        QTest::newRow("unknown command") << QStringList{"mix"} << "unknown command 'mix'";
-        QTest::newRow("missing file") << QStringList{"convert", "a.srt"} << "convert takes 2 file arguments, 1 given";
-        QTest::newRow("unknown option") << QStringList{"convert", "a", "b", "--colour"} << "unknown option '--colour'";
-        QTest::newRow("bad coding") << QStringList{"convert", "a", "b", "--coding", "Klingon"}
+        QTest::newRow("no command") << QStringList {} << "missing command";
+        QTest::newRow("unknown command") << QStringList {"mix"} << "unknown command 'mix'";
+        QTest::newRow("missing file") << QStringList {"convert", "a.srt"} << "convert takes 2 file arguments, 1 given";
+        QTest::newRow("unknown option") << QStringList {"convert", "a", "b", "--colour"} << "unknown option '--colour'";
+        QTest::newRow("bad coding") << QStringList {"convert", "a", "b", "--coding", "Klingon"}
                                     << "--coding: unknown coding 'Klingon'";
-        QTest::newRow("bad fps") << QStringList{"convert", "a", "b", "--fps", "30"} << "--fps: '30' is not one of";
-        QTest::newRow("not a number") << QStringList{"merge", "a", "b", "c", "--cps", "fast"}
+        QTest::newRow("bad fps") << QStringList {"convert", "a", "b", "--fps", "30"} << "--fps: '30' is not one of";
+        QTest::newRow("not a number") << QStringList {"merge", "a", "b", "c", "--cps", "fast"}
                                       << "--cps: 'fast' is not a whole number";
-        QTest::newRow("missing value") << QStringList{"convert", "a", "b", "--out-coding"} << "--out-coding needs a value";
-        QTest::newRow("merge option for convert") << QStringList{"convert", "a", "b", "--cps", "20"}
-                                                  << "unknown option '--cps'";
+        QTest::newRow("missing value") << QStringList {"convert", "a", "b", "--out-coding"}
+                                       << "--out-coding needs a value";
+        QTest::newRow("merge option for convert")
+            << QStringList {"convert", "a", "b", "--cps", "20"} << "unknown option '--cps'";
     }
     void usageErrors()
     {

@@ -21,10 +21,12 @@ private slots:
         int rows = 0;
         for (int t = 0; t < 5; ++t) {
             for (const char *kind : {"corpus", "regressions"}) {
-                const QDir dir(QStringLiteral(FUZZ_DIR "/%1/%2").arg(QLatin1String(kind), QLatin1String(fuzz::targets[t].name)));
+                const QDir dir(
+                    QStringLiteral(FUZZ_DIR "/%1/%2").arg(QLatin1String(kind), QLatin1String(fuzz::targets[t].name)));
                 const QStringList files = dir.entryList(QDir::Files, QDir::Name);
                 for (const QString &f : files) {
-                    QTest::newRow(qPrintable(QStringLiteral("%1/%2/%3").arg(QLatin1String(kind), QLatin1String(fuzz::targets[t].name), f)))
+                    QTest::newRow(qPrintable(
+                        QStringLiteral("%1/%2/%3").arg(QLatin1String(kind), QLatin1String(fuzz::targets[t].name), f)))
                         << t << dir.filePath(f);
                     ++rows;
                 }

@@ -29,7 +29,7 @@ private:
     QTemporaryDir tmp;
     ScriptedPrompts prompts;
 
-    template <typename T> static T *find(MainWindow &w, const char *name)
+    template<typename T> static T *find(MainWindow &w, const char *name)
     {
         T *widget = w.findChild<T *>(QLatin1String(name));
         if (!widget)
@@ -65,13 +65,15 @@ private slots:
         QStringList titles;
         for (const char *g : {"groupBox", "groupBox_2", "groupBox_3", "groupBox_4"})
             titles << find<QGroupBox>(w, g)->title();
-        QCOMPARE(titles, (QStringList{"1.) Load Subtitle Files", "2.) Synchronize", "3.) Select Processing and Save",
-                                      "4.) Donate and Exit"}));
+        QCOMPARE(titles,
+                 (QStringList {"1.) Load Subtitle Files", "2.) Synchronize", "3.) Select Processing and Save",
+                               "4.) Donate and Exit"}));
         QVERIFY(!find<QPushButton>(w, "pushButton_ladd")->isEnabled());
         QCOMPARE(find<QListWidget>(w, "listWidget_log")->count(), 0);
         QCOMPARE(find<QListWidget>(w, "listWidget_log")->currentRow(), -1);
 
-        struct Spin {
+        struct Spin
+        {
             const char *name;
             int min, max, value, step;
             const char *suffix;
@@ -112,7 +114,7 @@ private slots:
         a.log(5, QStringLiteral("x"));
         log->setCurrentRow(0); // the user scrolls back
         a.log(2, QStringLiteral("newest"));
-        QCOMPARE(rows(log), (QStringList{"Up: error", "LoadFileUp: x", "Up: newest"}));
+        QCOMPARE(rows(log), (QStringList {"Up: error", "LoadFileUp: x", "Up: newest"}));
         QCOMPARE(log->currentRow(), 2);
     }
 
@@ -123,17 +125,17 @@ private slots:
                                         "1\n00:00:01,000 --> 00:00:02,500\nHello\nWorld\n\n2\n"
                                         "00:01:00,000 --> 00:01:02,000\nBye\n"));
         find<QPushButton>(w, "pushButton_ldupr")->click();
-        QCOMPARE(prompts.captions, QStringList{QStringLiteral("Load upper subtitles")});
-        QCOMPARE(rows(find<QListWidget>(w, "listWidget_upr")), (QStringList{"0001 Hello|World", "0002 Bye"}));
-        QCOMPARE(rows(find<QListWidget>(w, "listWidget_tupr")), QStringList{"00:00:01,000 --> 00:00:02,500"});
+        QCOMPARE(prompts.captions, QStringList {QStringLiteral("Load upper subtitles")});
+        QCOMPARE(rows(find<QListWidget>(w, "listWidget_upr")), (QStringList {"0001 Hello|World", "0002 Bye"}));
+        QCOMPARE(rows(find<QListWidget>(w, "listWidget_tupr")), QStringList {"00:00:01,000 --> 00:00:02,500"});
         QCOMPARE(find<QLabel>(w, "label_USpl")->text(), QStringLiteral("Hello|World"));
-        QCOMPARE(rows(find<QListWidget>(w, "listWidget_log")), QStringList{"Up: 2 subs loaded from film.srt"});
+        QCOMPARE(rows(find<QListWidget>(w, "listWidget_log")), QStringList {"Up: 2 subs loaded from film.srt"});
         QVERIFY(find<QPushButton>(w, "pushButton_ladd")->isEnabled());
 
         // The time box and label follow the user's row.
         find<QListWidget>(w, "listWidget_upr")->setCurrentRow(1);
         QCOMPARE(workspace().upper.current, 1);
-        QCOMPARE(rows(find<QListWidget>(w, "listWidget_tupr")), QStringList{"00:01:00,000 --> 00:01:02,000"});
+        QCOMPARE(rows(find<QListWidget>(w, "listWidget_tupr")), QStringList {"00:01:00,000 --> 00:01:02,000"});
         QCOMPARE(find<QLabel>(w, "label_USpl")->text(), QStringLiteral("Bye"));
     }
 
@@ -146,22 +148,23 @@ private slots:
         find<QPushButton>(w, "pushButton_ldlwr")->click(); // no name queued: cancelled
         QCOMPARE(rows(find<QListWidget>(w, "listWidget_log")).last(), QStringLiteral("Lw: load cancelled"));
         QVERIFY(!find<QCheckBox>(w, "checkBox_app")->isChecked());
-        QCOMPARE(rows(find<QListWidget>(w, "listWidget_lwr")), QStringList{"0001 keep"});
+        QCOMPARE(rows(find<QListWidget>(w, "listWidget_lwr")), QStringList {"0001 keep"});
     }
 
     // A fresh load of another file clears the links; a reload or an append keeps them.
     void linksAndLoads()
     {
         MainWindow w;
-        const QString a = srt(QStringLiteral("a.srt"), "00:00:01,000 --> 00:00:02,000\na1\n\n"
-                                                       "00:00:03,000 --> 00:00:04,000\na2\n");
+        const QString a = srt(QStringLiteral("a.srt"),
+                              "00:00:01,000 --> 00:00:02,000\na1\n\n"
+                              "00:00:03,000 --> 00:00:04,000\na2\n");
         const QString b = srt(QStringLiteral("b.srt"), "00:00:01,000 --> 00:00:02,000\nb1\n");
         prompts.openNames = {a, a};
         find<QPushButton>(w, "pushButton_ldupr")->click();
         find<QPushButton>(w, "pushButton_ldlwr")->click();
         auto *links = find<QListWidget>(w, "listWidget_lnk");
         find<QPushButton>(w, "pushButton_ladd")->click();
-        QCOMPARE(rows(links), QStringList{"0001 0001"});
+        QCOMPARE(rows(links), QStringList {"0001 0001"});
 
         prompts.openNames = {a};
         find<QPushButton>(w, "pushButton_ldupr")->click(); // reload
@@ -171,7 +174,7 @@ private slots:
         find<QCheckBox>(w, "checkBox_app")->setChecked(true);
         find<QPushButton>(w, "pushButton_ldupr")->click(); // append
         QCOMPARE(links->count(), 1);
-        QCOMPARE(rows(find<QListWidget>(w, "listWidget_upr")), (QStringList{"0001 a1", "0002 a2", "0003 b1"}));
+        QCOMPARE(rows(find<QListWidget>(w, "listWidget_upr")), (QStringList {"0001 a1", "0002 a2", "0003 b1"}));
         QCOMPARE(workspace().upper.current, 2);
         QCOMPARE(rows(find<QListWidget>(w, "listWidget_log")).last(), QStringLiteral("Up: 1 subs appended from b.srt"));
 
@@ -210,10 +213,11 @@ private slots:
         });
         find<QPushButton>(w, "pushButton_ldupr")->click();
         QCOMPARE(rows(find<QListWidget>(w, "listWidget_upr")),
-                 (QStringList{"0001 Hello|{y:i}world", "0002 Second", "0003 {y:b}Third"}));
+                 (QStringList {"0001 Hello|{y:i}world", "0002 Second", "0003 {y:b}Third"}));
         const QStringList log = rows(find<QListWidget>(w, "listWidget_log"));
-        QCOMPARE(log, (QStringList{"Up: sub too short#3", "Up: sub too short#4", "Up: 3 subs loaded from basic_25fps.sub",
-                                   "Up: 2 subs skipped"}));
+        QCOMPARE(log,
+                 (QStringList {"Up: sub too short#3", "Up: sub too short#4", "Up: 3 subs loaded from basic_25fps.sub",
+                               "Up: 2 subs skipped"}));
     }
 };
 

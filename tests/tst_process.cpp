@@ -8,13 +8,11 @@
 #include "app/preferences.h"
 #include "app/prompts.h"
 #include "subtitles/mergeworkspace.h"
-#include "subtitles/writer.h"
 
 #include "ui_mainwindow.h"
 
 #include <QComboBox>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QProcess>
 #include <QPushButton>
@@ -27,34 +25,14 @@ using testutil::LogCapture;
 
 namespace {
 
-int pressOk(QDialog &dialog)
-{
-    auto *box = dialog.findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
-    if (!box || !box->button(QDialogButtonBox::Ok))
-        return -1;
-    box->button(QDialogButtonBox::Ok)->click();
-    return dialog.result();
-}
-
 // The frame-rate prompt answered with an entry of its list.
 ScriptedPrompts::DialogHandler frameRate(int index)
 {
     return [index](QDialog &dialog) {
         if (auto *box = dialog.findChild<QComboBox *>(QStringLiteral("comboBox")))
             box->setCurrentIndex(index);
-        return pressOk(dialog);
+        return testutil::closeDialog(dialog);
     };
-}
-
-void add(SubtitleSet &set, int start, int end, const QString &text)
-{
-    Subtitle &s = set.records[size_t(set.count++)];
-    s.reset();
-    s.start = start;
-    s.end = end;
-    s.text = text;
-    s.angleTags = true;
-    s.normalize();
 }
 
 } // namespace
@@ -70,21 +48,16 @@ private:
 
     Ui::MainWindow &ui() { return *window->ui; }
 
+    // The small real-looking pair, to be saved in UTF-8.
     void loadPair()
     {
         prompts.openNames = {testutil::fixture(QStringLiteral("pair_upper.srt")),
                              testutil::fixture(QStringLiteral("pair_lower.srt"))};
         window->on_pushButton_ldupr_clicked();
         window->on_pushButton_ldlwr_clicked();
-        QCOMPARE(workspace().upper.count, 10);
-        QCOMPARE(workspace().lower.count, 10);
-    }
-
-    void selectSaveCoding(const QString &entry)
-    {
-        const int i = ui().comboBox_save->findText(entry);
-        QVERIFY(i >= 0);
-        ui().comboBox_save->setCurrentIndex(i);
+        QCOMPARE(workspace().upper.count + workspace().lower.count, 20);
+        ui().comboBox_save->setCurrentIndex(ui().comboBox_save->findText(QStringLiteral("UTF-8")));
+        QVERIFY(ui().comboBox_save->currentIndex() >= 0);
     }
 
 private slots:
@@ -101,58 +74,70 @@ private slots:
         setPrompts(nullptr);
     }
 
-    void goldenSrt()
+    // The pair merged through the window and through the command-line tool gives
+    // the byte-exact golden file. The sub row sets the colours with the sliders,
+    // the dot placeholder and 25 frames per second.
+    void golden_data()
     {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("cliOptions");
+        QTest::newRow("srt") << "pair.srt" << QStringList {"--out-coding", "UTF-8"};
+        QTest::newRow("sub, colours") << "pair.sub"
+                                      << QStringList {"--out-coding", "UTF-8",         "--out-fps", "25",
+                                                      "--colors",     "--upper-color", "12ab56",    "--lower-color",
+                                                      "ffff00",       "--last-line",   "dot"};
+    }
+    void golden()
+    {
+        QFETCH(QString, name);
+        QFETCH(QStringList, cliOptions);
+        const bool sub = name.endsWith(QLatin1String(".sub"));
+        const QByteArray golden = testutil::readFile(testutil::fixture(QStringLiteral("pair_merged") + name.mid(4)));
+        QVERIFY(!golden.isEmpty());
         loadPair();
-        selectSaveCoding(QStringLiteral("UTF-8"));
-        const QString out = tmp.filePath(QStringLiteral("pair.srt"));
+        if (sub) {
+            ui().checkBox_coltag->setChecked(true);
+            ui().verticalSlider_RUp->setValue(0x12);
+            ui().verticalSlider_GUp->setValue(0xab);
+            ui().verticalSlider_BUp->setValue(0x56);
+            ui().verticalSlider_BLw->setValue(0x00);
+            ui().comboBox_last->setCurrentIndex(1);
+            prompts.dialogs = {frameRate(2)};
+        }
+        const QString out = tmp.filePath(name);
         prompts.saveNames = {out};
         LogCapture log;
         window->on_pushButton_proc_pressed();
-
+        QCOMPARE(log.lines,
+                 (QStringList {"Up: 0 subs stretched", "Lw: 0 subs stretched", "Mx: 10 subs stretched",
+                               "Mx: 19 subs saved to " + name}));
+        QCOMPARE(log.levels, (QList<int> {4, 4, 4, 2}));
         QCOMPARE(prompts.captions.last(), QStringLiteral("Save merged subtitles"));
         QCOMPARE(prompts.dirs.last(), QFileInfo(testutil::fixture(QString())).absolutePath());
-        QCOMPARE(log.lines, (QStringList{"Up: 0 subs stretched", "Lw: 0 subs stretched", "Mx: 10 subs stretched",
-                                         "Mx: 19 subs saved to pair.srt"}));
-        QCOMPARE(log.levels, (QList<int>{4, 4, 4, 2}));
-        QCOMPARE(testutil::readFile(out), testutil::readFile(testutil::fixture(QStringLiteral("pair_merged.srt"))));
         QCOMPARE(preferences().saveDir, tmp.path());
-        QCOMPARE(prompts.dialogsRun, 0);
-    }
+        QCOMPARE(prompts.dialogsRun, sub ? 1 : 0);
+        QCOMPARE(testutil::readFile(out), golden);
 
-    // Colours set with the sliders, the dot placeholder, 25 frames per second.
-    void goldenSubWithColours()
-    {
-        loadPair();
-        selectSaveCoding(QStringLiteral("UTF-8"));
-        ui().checkBox_coltag->setChecked(true);
-        ui().verticalSlider_RUp->setValue(0x12);
-        ui().verticalSlider_GUp->setValue(0xab);
-        ui().verticalSlider_BUp->setValue(0x56);
-        ui().verticalSlider_BLw->setValue(0x00);
-        ui().comboBox_last->setCurrentIndex(1);
-        QCOMPARE(preferences().upperColor, 0x12ab56);
-        QCOMPARE(preferences().lowerColor, 0xffff00);
-
-        const QString out = tmp.filePath(QStringLiteral("pair.sub"));
-        prompts.saveNames = {out};
-        prompts.dialogs = {frameRate(2)};
-        window->on_pushButton_proc_pressed();
-        QCOMPARE(prompts.dialogsRun, 1);
-        QCOMPARE(workspace().merged.frameRate, 25000);
-        QCOMPARE(testutil::readFile(out), testutil::readFile(testutil::fixture(QStringLiteral("pair_merged.sub"))));
+        const QString cliOut = tmp.filePath(QStringLiteral("cli-") + name);
+        QProcess cli;
+        cli.start(QStringLiteral(CLI_PATH),
+                  QStringList {"merge", testutil::fixture(QStringLiteral("pair_upper.srt")),
+                               testutil::fixture(QStringLiteral("pair_lower.srt")), cliOut}
+                      + cliOptions);
+        QVERIFY(cli.waitForFinished(60000));
+        const QString err = QString::fromUtf8(cli.readAllStandardError());
+        QCOMPARE(cli.exitCode(), 0);
+        QVERIFY2(err.contains(QStringLiteral("Mx: 19 subs saved to cli-") + name), qPrintable(err));
+        QCOMPARE(testutil::readFile(cliOut), golden);
     }
 
     // The merge still runs: the corrections stay in the upper and lower sets
     // and the time boxes show merge times from the next selection on.
     void cancelledDialog()
     {
-        const QString upper = testutil::writeFile(
-            tmp.path(), QStringLiteral("up.srt"),
-            "1\n00:00:01,000 --> 00:00:01,500\nA line that needs more time\n\n");
-        const QString lower =
-            testutil::writeFile(tmp.path(), QStringLiteral("lw.srt"), "1\n00:00:01,300 --> 00:00:04,000\nDos\n\n");
-        prompts.openNames = {upper, lower};
+        prompts.openNames = {testutil::writeFile(tmp.path(), "up.srt",
+                                                 "1\n00:00:01,000 --> 00:00:01,500\nA line that needs more time\n\n"),
+                             testutil::writeFile(tmp.path(), "lw.srt", "1\n00:00:01,300 --> 00:00:04,000\nDos\n\n")};
         window->on_pushButton_ldupr_clicked();
         window->on_pushButton_ldlwr_clicked();
         const QStringList before = QDir(tmp.path()).entryList(QDir::Files);
@@ -160,8 +145,9 @@ private slots:
         LogCapture log;
         window->on_pushButton_proc_pressed();
 
-        QCOMPARE(log.lines, (QStringList{"Mx: save cancelled", "Up: 1 subs stretched", "Lw: 0 subs stretched",
-                                         "Mx: 1 subs stretched", "Mx: save cancelled"}));
+        QCOMPARE(log.lines,
+                 (QStringList {"Mx: save cancelled", "Up: 1 subs stretched", "Lw: 0 subs stretched",
+                               "Mx: 1 subs stretched", "Mx: save cancelled"}));
         QCOMPARE(QDir(tmp.path()).entryList(QDir::Files), before);
         QCOMPARE(workspace().upper.records[0].end, 2080); // 27 characters at 25 per second
         QVERIFY(preferences().showMergeTimes);
@@ -175,23 +161,37 @@ private slots:
     void suffixPicksFrameStyle_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("srt") << "out.srt" << "Up|<b> </b>|<b> </b>";
-        QTest::newRow("SRT in capitals") << "OUT.SRT" << "Up|<b> </b>|<b> </b>";
-        QTest::newRow("sub") << "out.sub" << "Up| | ";
-        QTest::newRow("txt") << "out.txt" << "Up| | ";
-        QTest::newRow("no suffix") << "out" << "Up| | ";
-        QTest::newRow("srt only in the folder name") << "d.srt/out" << "Up| | ";
+        QTest::addColumn<QString>("text"); // of the first frame; empty: both sets empty
+        QTest::newRow("srt") << "out.srt"
+                             << "Up|<b> </b>|<b> </b>";
+        QTest::newRow("SRT in capitals") << "OUT.SRT"
+                                         << "Up|<b> </b>|<b> </b>";
+        QTest::newRow("sub") << "out.sub"
+                             << "Up| | ";
+        QTest::newRow("txt") << "out.txt"
+                             << "Up| | ";
+        QTest::newRow("no suffix") << "out"
+                                   << "Up| | ";
+        QTest::newRow("srt only in the folder name") << "d.srt/out"
+                                                     << "Up| | ";
+        QTest::newRow("empty sets, empty file") << "empty.srt"
+                                                << "";
     }
     void suffixPicksFrameStyle()
     {
         QFETCH(QString, name);
+        QFETCH(QString, text);
         QDir(tmp.path()).mkpath(QStringLiteral("d.srt"));
-        add(workspace().upper, 1000, 3000, QStringLiteral("Up"));
+        if (!text.isEmpty())
+            testutil::addSubtitle(workspace().upper, 1000, 3000, QStringLiteral("Up"));
         prompts.saveNames = {tmp.filePath(name)};
+        LogCapture log;
         window->on_pushButton_proc_pressed();
-        QTEST(workspace().merged.records[0].text, "text");
+        QCOMPARE(workspace().merged.records[0].text, text);
+        QCOMPARE(log.lines.last(),
+                 QStringLiteral("Mx: %1 subs saved to %2").arg(text.isEmpty() ? 0 : 2).arg(QFileInfo(name).fileName()));
         QVERIFY(QFile::exists(tmp.filePath(name)));
+        QCOMPARE(testutil::readFile(tmp.filePath(name)).isEmpty(), text.isEmpty());
     }
 
     void header_data()
@@ -219,8 +219,8 @@ private slots:
         ui().checkBox_coltag->setChecked(colours);
         ui().spinBox_cps->setValue(cps);
         ui().spinBox_gap->setValue(50);
-        add(workspace().upper, 1000, 9000, QStringLiteral("Up"));
-        add(workspace().lower, 1000, 9000, QStringLiteral("Low"));
+        testutil::fillSet(workspace().upper, {QStringLiteral("1000/9000 Up")});
+        testutil::fillSet(workspace().lower, {QStringLiteral("1000/9000 Low")});
         SubtitleSet &merged = workspace().merged;
         merged.file.setFileName(QStringLiteral("x.srt"));
         workspace().processMerge();
@@ -237,90 +237,36 @@ private slots:
         QCOMPARE(h.angleTags, false);
     }
 
-    void emptySetsWriteEmptyFile()
-    {
-        const QString out = tmp.filePath(QStringLiteral("empty.srt"));
-        prompts.saveNames = {out};
-        LogCapture log;
-        window->on_pushButton_proc_pressed();
-        QCOMPARE(workspace().merged.count, 0);
-        QVERIFY(QFile::exists(out));
-        QCOMPARE(testutil::readFile(out), QByteArray());
-        QCOMPARE(log.lines.last(), QStringLiteral("Mx: 0 subs saved to empty.srt"));
-    }
-
+    // The sliders set the colours only while colour tags are on; off, they
+    // stand at 0 and the previews turn grey, and on again they show the colours.
     void colourSliders()
     {
         Preferences &prefs = preferences();
-        QSlider *r = ui().verticalSlider_RUp;
-        // Off: the sliders do nothing.
-        r->setValue(10);
+        QSlider *const sliders[] = {ui().verticalSlider_RUp, ui().verticalSlider_GUp, ui().verticalSlider_BUp,
+                                    ui().verticalSlider_RLw, ui().verticalSlider_GLw, ui().verticalSlider_BLw};
+        const QString sheet = QStringLiteral("QLabel { background-color : %1; color : #%2; font: 18pt; }");
+        sliders[0]->setValue(10);
         QCOMPARE(prefs.upperColor, 0xffffff);
-
         ui().checkBox_coltag->setChecked(true);
-        QVERIFY(ui().label_USpl->isEnabled());
-        QCOMPARE(r->value(), 255);
-        QVERIFY(r->isEnabled());
-        r->setValue(0);
+        sliders[0]->setValue(0);
+        sliders[4]->setValue(0x0a);
         QCOMPARE(prefs.upperColor, 0x00ffff);
-        QCOMPARE(ui().label_USpl->styleSheet(),
-                 QStringLiteral("QLabel { background-color : black; color : #00ffff; font: 18pt; }"));
-        ui().verticalSlider_GLw->setValue(0x0a);
         QCOMPARE(prefs.lowerColor, 0xff0aff);
-        QCOMPARE(ui().label_LSpl->styleSheet(),
-                 QStringLiteral("QLabel { background-color : black; color : #ff0aff; font: 18pt; }"));
+        QCOMPARE(ui().label_USpl->styleSheet(), sheet.arg("black", "00ffff"));
+        QCOMPARE(ui().label_LSpl->styleSheet(), sheet.arg("black", "ff0aff"));
 
         ui().checkBox_coltag->setChecked(false);
-        const QString grey = QStringLiteral("QLabel { background-color : grey; color : #ffffff; font: 18pt; }");
-        QCOMPARE(ui().label_USpl->styleSheet(), grey);
-        QCOMPARE(ui().label_LSpl->styleSheet(), grey);
-        QVERIFY(!ui().label_LSpl->isEnabled());
-        const QList<QSlider *> sliders = {ui().verticalSlider_RUp, ui().verticalSlider_GUp, ui().verticalSlider_BUp,
-                                          ui().verticalSlider_RLw, ui().verticalSlider_GLw, ui().verticalSlider_BLw};
-        for (QSlider *s : sliders) {
-            QCOMPARE(s->value(), 0);
-            QVERIFY(!s->isEnabled());
-        }
+        QCOMPARE(ui().label_USpl->styleSheet(), sheet.arg("grey", "ffffff"));
+        QCOMPARE(ui().label_LSpl->styleSheet(), sheet.arg("grey", "ffffff"));
+        for (QSlider *s : sliders)
+            QVERIFY(s->value() == 0 && !s->isEnabled());
         QCOMPARE(prefs.upperColor, 0x00ffff);
         QCOMPARE(prefs.lowerColor, 0xff0aff);
 
         ui().checkBox_coltag->setChecked(true);
         const int expected[] = {0x00, 0xff, 0xff, 0xff, 0x0a, 0xff};
-        for (int i = 0; i < 6; ++i) {
-            QCOMPARE(sliders[i]->value(), expected[i]);
-            QVERIFY(sliders[i]->isEnabled());
-        }
-        QCOMPARE(prefs.upperColor, 0x00ffff);
-    }
-
-    void cliMerge_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QStringList>("options");
-        QTest::addColumn<QString>("golden");
-        QTest::newRow("srt") << "pair.srt" << QStringList{"--out-coding", "UTF-8"} << "pair_merged.srt";
-        QTest::newRow("sub, colours")
-            << "pair.sub"
-            << QStringList{"--out-coding", "UTF-8",   "--out-fps",     "25",     "--colors",    "--upper-color",
-                           "12ab56",       "--lower-color", "ffff00", "--last-line", "dot"}
-            << "pair_merged.sub";
-    }
-    void cliMerge()
-    {
-        QFETCH(QString, name);
-        QFETCH(QStringList, options);
-        QFETCH(QString, golden);
-        const QString out = tmp.filePath(name);
-        QProcess cli;
-        cli.start(QStringLiteral(CLI_PATH),
-                  QStringList{"merge", testutil::fixture(QStringLiteral("pair_upper.srt")),
-                              testutil::fixture(QStringLiteral("pair_lower.srt")), out}
-                      + options);
-        QVERIFY(cli.waitForFinished(60000));
-        const QString err = QString::fromUtf8(cli.readAllStandardError());
-        QCOMPARE(cli.exitCode(), 0);
-        QVERIFY2(err.contains(QStringLiteral("Mx: 19 subs saved to ") + name), qPrintable(err));
-        QCOMPARE(testutil::readFile(out), testutil::readFile(testutil::fixture(golden)));
+        for (int i = 0; i < 6; ++i)
+            QVERIFY(sliders[i]->value() == expected[i] && sliders[i]->isEnabled());
     }
 };
 

@@ -72,7 +72,7 @@ private slots:
         QCOMPARE(up().records[1].start, 3000);
         QCOMPARE(up().records[1].text, QStringLiteral("Again"));
         QCOMPARE(up().records[1].visibleLength, 5);
-        QCOMPARE(log.lines, QStringList{QStringLiteral("Up: 2 subs loaded from film.srt")});
+        QCOMPARE(log.lines, QStringList {QStringLiteral("Up: 2 subs loaded from film.srt")});
         QCOMPARE(up().current, 0);
         QVERIFY(!up().inText);
     }
@@ -86,22 +86,23 @@ private slots:
         QTest::newRow("out of sequence")
             << "1\n00:00:01,000 --> 00:00:02,000\nA\n\n2\n00:00:01,050 --> 00:00:03,000\nB\n\n3\n"
                "00:00:05,000 --> 00:00:06,000\nC\n"
-            << 2
-            << QStringList{"Up: out of sequence #6", "Up: 2 subs loaded from x.srt", "Up: 1 subs skipped"};
-        QTest::newRow("end slightly before start stays")
-            << "1\n00:00:05,000 --> 00:00:04,950\nA\n" << 1 << QStringList{"Up: 1 subs loaded from x.srt"};
-        QTest::newRow("too short")
-            << "1\n00:00:05,000 --> 00:00:04,899\nA\n\n2\n00:00:07,000 --> 00:00:08,000\nB\n" << 1
-            << QStringList{"Up: sub too short #2", "Up: 1 subs loaded from x.srt", "Up: 1 subs skipped"};
+            << 2 << QStringList {"Up: out of sequence #6", "Up: 2 subs loaded from x.srt", "Up: 1 subs skipped"};
+        QTest::newRow("end slightly before start stays") << "1\n00:00:05,000 --> 00:00:04,950\nA\n"
+                                                         << 1 << QStringList {"Up: 1 subs loaded from x.srt"};
+        QTest::newRow("too short") << "1\n00:00:05,000 --> 00:00:04,899\nA\n\n2\n00:00:07,000 --> 00:00:08,000\nB\n"
+                                   << 1
+                                   << QStringList {"Up: sub too short #2", "Up: 1 subs loaded from x.srt",
+                                                   "Up: 1 subs skipped"};
         QTest::newRow("both checks count twice")
-            << "1\n00:00:05,000 --> 00:00:06,000\nA\n\n2\n00:00:05,000 --> 00:00:01,000\nB\n" << 1
-            << QStringList{"Up: out of sequence #6", "Up: sub too short #6", "Up: 1 subs loaded from x.srt",
-                           "Up: 2 subs skipped"};
+            << "1\n00:00:05,000 --> 00:00:06,000\nA\n\n2\n00:00:05,000 --> 00:00:01,000\nB\n"
+            << 1
+            << QStringList {"Up: out of sequence #6", "Up: sub too short #6", "Up: 1 subs loaded from x.srt",
+                            "Up: 2 subs skipped"};
         QTest::newRow("text after a rejection is ignored until a blank line")
-            << "00:00:05,000 --> 00:00:01,000\nlost\nlost too\n\nstray\n00:00:06,000 --> 00:00:07,000\nkept\n" << 1
-            << QStringList{"Up: sub too short #1", "Up: 1 subs loaded from x.srt", "Up: 1 subs skipped"};
-        QTest::newRow("stray text and index lines")
-            << "junk\n0:00:01,000 --> 0:00:02,000\nnot collected\n" << 0 << QStringList{"Up: 0 subs loaded from x.srt"};
+            << "00:00:05,000 --> 00:00:01,000\nlost\nlost too\n\nstray\n00:00:06,000 --> 00:00:07,000\nkept\n"
+            << 1 << QStringList {"Up: sub too short #1", "Up: 1 subs loaded from x.srt", "Up: 1 subs skipped"};
+        QTest::newRow("stray text and index lines") << "junk\n0:00:01,000 --> 0:00:02,000\nnot collected\n"
+                                                    << 0 << QStringList {"Up: 0 subs loaded from x.srt"};
     }
     void srtRejections()
     {
@@ -116,7 +117,8 @@ private slots:
 
     void srtLineOfSpacesBecomesTrailingSeparator()
     {
-        up().readContent(QStringLiteral("00:00:01,000 --> 00:00:02,000\nHi\n   \n\n"), true, false, QStringLiteral("x.srt"));
+        up().readContent(QStringLiteral("00:00:01,000 --> 00:00:02,000\nHi\n   \n\n"), true, false,
+                         QStringLiteral("x.srt"));
         QCOMPARE(up().count, 1);
         QCOMPARE(up().records[0].text, QStringLiteral("Hi|"));
     }
@@ -127,7 +129,8 @@ private slots:
         up().readContent(QStringLiteral("00:00:01,000 --> 00:00:02,000\n") + longLine + QStringLiteral("\n"), true,
                          false, QStringLiteral("x.srt"));
         QCOMPARE(up().count, 1);
-        QCOMPARE(up().records[0].text, QString(1024, QLatin1Char('x')) + QLatin1Char('|') + QString(976, QLatin1Char('x')));
+        QCOMPARE(up().records[0].text,
+                 QString(1024, QLatin1Char('x')) + QLatin1Char('|') + QString(976, QLatin1Char('x')));
         QCOMPARE(up().linesRead, 3);
     }
 
@@ -200,14 +203,16 @@ private slots:
         gap.setRange(0, 50);
         gap.setValue(20);
         preferences().spinBox_gap = &gap;
-        up().readContent(QStringLiteral("00:00:10,000 --> 00:01:00,000\nfirst\n"), true, false, QStringLiteral("a.srt"));
+        up().readContent(QStringLiteral("00:00:10,000 --> 00:01:00,000\nfirst\n"), true, false,
+                         QStringLiteral("a.srt"));
         LogCapture log;
-        up().readContent(QStringLiteral("00:00:00,000 --> 00:00:01,000\nsecond\n"), true, true, QStringLiteral("b.srt"));
+        up().readContent(QStringLiteral("00:00:00,000 --> 00:00:01,000\nsecond\n"), true, true,
+                         QStringLiteral("b.srt"));
         QCOMPARE(up().count, 2);
         QCOMPARE(up().records[1].start, 60020);
         QCOMPARE(up().records[1].end, 61020);
         QCOMPARE(up().current, 1);
-        QCOMPARE(log.lines, QStringList{QStringLiteral("Up: 1 subs appended from b.srt")});
+        QCOMPARE(log.lines, QStringList {QStringLiteral("Up: 1 subs appended from b.srt")});
 
         // The first appended subtitle is checked against the last one already there.
         up().readContent(QStringLiteral("00:00:10,000 --> 00:00:20,000\nbase\n"), true, false, QStringLiteral("a.srt"));
@@ -219,7 +224,8 @@ private slots:
 
     void appendNeverWrapsTime()
     {
-        up().readContent(QStringLiteral("00:00:01,000 --> 00:00:02,000\nfirst\n"), true, false, QStringLiteral("a.srt"));
+        up().readContent(QStringLiteral("00:00:01,000 --> 00:00:02,000\nfirst\n"), true, false,
+                         QStringLiteral("a.srt"));
         up().records[0].end = std::numeric_limits<qint32>::max() - 5;
         LogCapture log;
         up().readContent(QStringLiteral("99:00:00,000 --> 99:00:01,000\nfar\n"), true, true, QStringLiteral("b.srt"));
@@ -259,7 +265,7 @@ private slots:
         QCOMPARE(up().count, 20000);
         QCOMPARE(up().records[19999].text, QStringLiteral("sub 20000"));
         QCOMPARE(up().linesRead, 20000);
-        QCOMPARE(log.lines, QStringList{QStringLiteral("Up: 20000 subs loaded from big.sub")});
+        QCOMPARE(log.lines, QStringList {QStringLiteral("Up: 20000 subs loaded from big.sub")});
     }
 
     // Files as they come: codings, byte-order marks, line ends.
@@ -270,16 +276,20 @@ private slots:
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("firstText");
         QTest::addColumn<QString>("lastText");
-        QTest::newRow("Windows-1250, CRLF") << "cp1250_crlf.srt" << "Windows-1250 (Central Europe)" << 2
-                                            << QString::fromUtf8("Příliš žluťoučký kůň|úpěl ďábelské ódy")
-                                            << QString::fromUtf8("Łódź, Śląsk, Ďurďa");
-        QTest::newRow("UTF-8 mark beats Windows-1252") << "utf8_bom_crlf.srt" << "Windows-1252 (Western)" << 2
-                                                       << QString::fromUtf8("<i>♪ Lalala ♪</i>")
-                                                       << QString::fromUtf8("Naïve café");
-        QTest::newRow("UTF-16LE mark, no final blank line") << "utf16le_bom.srt" << "Auto Local" << 2
-                                                            << QString::fromUtf8("Привет, мир")
-                                                            << QString::fromUtf8("До свидания");
-        QTest::newRow("CR only") << "cr_only.srt" << "UTF-8" << 2 << "One" << "Two";
+        QTest::newRow("Windows-1250, CRLF")
+            << "cp1250_crlf.srt"
+            << "Windows-1250 (Central Europe)" << 2 << QString::fromUtf8("Příliš žluťoučký kůň|úpěl ďábelské ódy")
+            << QString::fromUtf8("Łódź, Śląsk, Ďurďa");
+        QTest::newRow("UTF-8 mark beats Windows-1252")
+            << "utf8_bom_crlf.srt"
+            << "Windows-1252 (Western)" << 2 << QString::fromUtf8("<i>♪ Lalala ♪</i>")
+            << QString::fromUtf8("Naïve café");
+        QTest::newRow("UTF-16LE mark, no final blank line")
+            << "utf16le_bom.srt"
+            << "Auto Local" << 2 << QString::fromUtf8("Привет, мир") << QString::fromUtf8("До свидания");
+        QTest::newRow("CR only") << "cr_only.srt"
+                                 << "UTF-8" << 2 << "One"
+                                 << "Two";
     }
     void fixtures()
     {
@@ -364,14 +374,18 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("expectedLine");
-        QTest::newRow("missing") << "missing" << "Up: error: cannot open file";
-        QTest::newRow("directory") << "directory" << "Up: error: cannot open file";
-        QTest::newRow("cancelled") << "cancelled" << "Up: load cancelled";
+        QTest::newRow("missing") << "missing"
+                                 << "Up: error: cannot open file";
+        QTest::newRow("directory") << "directory"
+                                   << "Up: error: cannot open file";
+        QTest::newRow("cancelled") << "cancelled"
+                                   << "Up: load cancelled";
     }
     void badInputs()
     {
         QFETCH(QString, kind);
-        up().readContent(QStringLiteral("00:00:01,000 --> 00:00:02,000\nkeep me\n"), true, false, QStringLiteral("a.srt"));
+        up().readContent(QStringLiteral("00:00:01,000 --> 00:00:02,000\nkeep me\n"), true, false,
+                         QStringLiteral("a.srt"));
         preferences().showMergeTimes = true;
         QString path;
         if (kind == QLatin1String("missing"))
@@ -405,7 +419,8 @@ private slots:
 
     void directoriesAndFreshLoad()
     {
-        const QString a = testutil::writeFile(tmp.path(), QStringLiteral("a.srt"), "00:00:01,000 --> 00:00:02,000\nx\n");
+        const QString a
+            = testutil::writeFile(tmp.path(), QStringLiteral("a.srt"), "00:00:01,000 --> 00:00:02,000\nx\n");
         QVERIFY(up().loadPath(a, false));
         QCOMPARE(preferences().loadDir, QFileInfo(a).absolutePath());
         QCOMPARE(preferences().saveDir, QFileInfo(a).absolutePath());

@@ -10,15 +10,11 @@
 #include "text/stripdlg.h"
 
 #include "ui_mainwindow.h"
-#include "ui_stripdlg.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
-
-using testutil::LogCapture;
 
 namespace {
 
@@ -32,25 +28,8 @@ ScriptedPrompts::DialogHandler tick(const QStringList &boxes, bool ok = true)
                 return -1;
             box->setChecked(true);
         }
-        auto *buttons = d.findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
-        if (!buttons)
-            return -1;
-        buttons->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
-        return d.result();
+        return testutil::closeDialog(d, ok);
     };
-}
-
-void fillTexts(SubtitleSet &set, const QStringList &texts, bool angleTags)
-{
-    set.reset();
-    for (int i = 0; i < texts.size(); ++i) {
-        Subtitle &s = set.records[size_t(i)];
-        s.start = 1000 * i;
-        s.end = 1000 * i + 500;
-        s.text = texts[i];
-        s.angleTags = angleTags;
-    }
-    set.count = texts.size();
 }
 
 } // namespace
@@ -71,70 +50,68 @@ private slots:
     }
     void cleanup() { setPrompts(nullptr); }
 
-    void dialogForm()
-    {
-        StripDlg d;
-        QCOMPARE(d.windowTitle(), QStringLiteral("Strip Text Inside Brackets"));
-        QCOMPARE(d.size(), QSize(320, 240));
-        QCOMPARE(d.ui->checkBox_round->text(), QStringLiteral("Strip (*) Hearing Impaired"));
-        QCOMPARE(d.ui->checkBox_square->text(), QStringLiteral("Strip [*] Hearing Impaired"));
-        QCOMPARE(d.ui->checkBox_curly->text(), QStringLiteral("Strip {*} SUB-Tags"));
-        QCOMPARE(d.ui->checkBox_angle->text(), QStringLiteral("Strip <*> SRT-Tags"));
-        for (QCheckBox *box : {d.ui->checkBox_round, d.ui->checkBox_square, d.ui->checkBox_curly, d.ui->checkBox_angle})
-            QVERIFY(!box->isChecked());
-        QVERIFY(d.patterns.isEmpty());
-    }
-
-    void patternsInOrder()
-    {
-        StripDlg d;
-        QCOMPARE(tick({"angle", "round", "curly", "square"})(d), int(QDialog::Accepted));
-        QCOMPARE(d.patterns, (QStringList{"\\([^\\)]*\\)", "\\[[^\\]]*\\]", "\\{[^\\}]*\\}", "<[^>]*>"}));
-    }
-
     void strip_data()
     {
         QTest::addColumn<QStringList>("kinds");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        const QStringList round{"round"};
-        const QStringList square{"square"};
-        QTest::newRow("round, first line") << round << "(sighs)|Hello" << "Hello";
-        QTest::newRow("round, after a dash") << round << "- (laughs)" << "-";
-        QTest::newRow("round, end of line") << round << "Hello (x)|World" << "Hello|World";
-        QTest::newRow("square, last line") << square << "Hello|[door slams]" << "Hello|";
-        QTest::newRow("across a line break") << round << "He (quietly|softly) said" << "He said";
-        QTest::newRow("nested") << round << "(a (b) c)" << "c)";
-        QTest::newRow("unmatched opener") << round << "(abc" << "(abc";
-        QTest::newRow("closer without opener") << round << "abc) d" << "abc) d";
-        QTest::newRow("whole text") << square << "[MUSIC]" << "";
-        QTest::newRow("angle") << QStringList{"angle"} << "<i>Hello</i>" << "Hello";
-        QTest::newRow("curly") << QStringList{"curly"} << "{y:i}Hello" << "Hello";
-        QTest::newRow("other kinds untouched") << round << "[a] {b} <c> (d)" << "[a] {b} <c>";
+        const QStringList round {"round"};
+        const QStringList square {"square"};
+        QTest::newRow("round, first line") << round << "(sighs)|Hello"
+                                           << "Hello";
+        QTest::newRow("round, after a dash") << round << "- (laughs)"
+                                             << "-";
+        QTest::newRow("round, end of line") << round << "Hello (x)|World"
+                                            << "Hello|World";
+        QTest::newRow("square, last line") << square << "Hello|[door slams]"
+                                           << "Hello|";
+        QTest::newRow("across a line break") << round << "He (quietly|softly) said"
+                                             << "He said";
+        QTest::newRow("nested") << round << "(a (b) c)"
+                                << "c)";
+        QTest::newRow("unmatched opener") << round << "(abc"
+                                          << "(abc";
+        QTest::newRow("closer without opener") << round << "abc) d"
+                                               << "abc) d";
+        QTest::newRow("whole text, subtitle kept") << square << "[MUSIC]"
+                                                   << "";
+        QTest::newRow("angle") << QStringList {"angle"} << "<i>Hello</i>"
+                               << "Hello";
+        QTest::newRow("curly") << QStringList {"curly"} << "{y:i}Hello"
+                               << "Hello";
+        QTest::newRow("other kinds untouched") << round << "[a] {b} <c> (d)"
+                                               << "[a] {b} <c>";
         // Round goes first whichever box was ticked first.
-        QTest::newRow("order") << QStringList{"square", "round"} << "(a [b) c]" << "c]";
-        QTest::newRow("none chosen still cleans") << QStringList{} << "  |  Hi   there " << "Hi there";
+        QTest::newRow("order") << QStringList {"square", "round"} << "(a [b) c]"
+                               << "c]";
+        QTest::newRow("none chosen still cleans") << QStringList {} << "  |  Hi   there "
+                                                  << "Hi there";
     }
     void strip()
     {
         QFETCH(QStringList, kinds);
         QFETCH(QString, text);
-        QFETCH(QString, expected);
         SubtitleSet &up = workspace().upper;
-        fillTexts(up, {text}, true);
+        testutil::addSubtitle(up, 0, 500, QString()).text = text; // as it is, not cleaned
         scripted.dialogs.push_back(tick(kinds));
+        actionLog().setScope(QStringLiteral("Mx: "), QStringLiteral("StackFrame"));
+        testutil::LogCapture log;
         stripBrackets(up);
-        QCOMPARE(up.records[0].text, expected);
-        QCOMPARE(up.records[0].start, 0);
+        QTEST(up.records[0].text, "expected");
+        QCOMPARE(up.count, 1);
         QCOMPARE(up.records[0].end, 500);
+        // Nothing logged, and the log's scope left as it was.
+        QCOMPARE(log.lines, QStringList());
+        QCOMPARE(actionLog().prefix, QStringLiteral("Mx: "));
+        QCOMPARE(actionLog().context, QStringLiteral("StackFrame"));
     }
 
-    // The visible length is counted anew, leaving out the tags of the set's own format.
+    // The visible length is counted anew, leaving out the tags of each subtitle's own format.
     void visibleLengthRecounted()
     {
         SubtitleSet &lw = workspace().lower;
-        fillTexts(lw, {"{y:i}Hi (there)", "<i>Hi</i> (there)"}, false);
-        lw.records[1].angleTags = true;
+        testutil::addSubtitle(lw, 0, 500, QStringLiteral("{y:i}Hi (there)"), false);
+        testutil::addSubtitle(lw, 1000, 1500, QStringLiteral("<i>Hi</i> (there)"), true);
         scripted.dialogs.push_back(tick({"round"}));
         stripBrackets(lw);
         QCOMPARE(lw.records[0].text, QStringLiteral("{y:i}Hi"));
@@ -146,26 +123,11 @@ private slots:
     void cancelChangesNothing()
     {
         SubtitleSet &up = workspace().upper;
-        fillTexts(up, {"  (a) b "}, true);
+        testutil::addSubtitle(up, 0, 500, QString()).text = QStringLiteral("  (a) b ");
         scripted.dialogs.push_back(tick({"round"}, false));
         stripBrackets(up);
         QCOMPARE(up.records[0].text, QStringLiteral("  (a) b "));
         QCOMPARE(scripted.dialogsRun, 1);
-    }
-
-    void nothingLogged()
-    {
-        SubtitleSet &up = workspace().upper;
-        fillTexts(up, {"(a) b", "[c]"}, true);
-        actionLog().setScope(QStringLiteral("Mx: "), QStringLiteral("StackFrame"));
-        LogCapture log;
-        scripted.dialogs.push_back(tick({"round", "square"}));
-        stripBrackets(up);
-        QCOMPARE(log.lines, QStringList());
-        QCOMPARE(actionLog().prefix, QStringLiteral("Mx: "));
-        QCOMPARE(actionLog().context, QStringLiteral("StackFrame"));
-        QCOMPARE(up.count, 2);
-        QCOMPARE(up.records[1].text, QString());
     }
 
     void stripButtons()
@@ -185,19 +147,14 @@ private slots:
 
         scripted.dialogs.push_back(tick({"round", "square"}));
         ui.pushButton_strup->click();
-        QCOMPARE(ui.listWidget_upr->count(), 3);
-        QCOMPARE(ui.listWidget_upr->item(0)->text(), QStringLiteral("0001 Hello"));
-        QCOMPARE(ui.listWidget_upr->item(1)->text(), QStringLiteral("0002 "));
-        QCOMPARE(ui.listWidget_upr->item(2)->text(), QStringLiteral("0003 <i>Bye</i>"));
+        QCOMPARE(testutil::rowTexts(*ui.listWidget_upr), (QStringList {"0001 Hello", "0002 ", "0003 <i>Bye</i>"}));
         QCOMPARE(ui.listWidget_upr->currentRow(), 2);
-        QCOMPARE(workspace().upper.records[1].start, 3000);
         QCOMPARE(ui.listWidget_log->count(), logRows);
 
         scripted.dialogs.push_back(tick({"angle"}));
         ui.pushButton_strlw->click();
         QCOMPARE(ui.listWidget_lwr->item(2)->text(), QStringLiteral("0003 Bye (x)"));
         QCOMPARE(workspace().upper.records[2].text, QStringLiteral("<i>Bye</i>"));
-        QCOMPARE(scripted.dialogsRun, 2);
     }
 };
 

@@ -85,11 +85,16 @@ private slots:
         QTest::addColumn<int>("current");
         QTest::addColumn<QString>("time");
         QTest::addColumn<QString>("label");
-        QTest::newRow("first") << 0 << 0 << "00:00:01,000 --> 00:00:02,000" << "one";
-        QTest::newRow("second") << 1 << 1 << "01:02:03,004 --> 01:02:05,500" << "two|lines";
-        QTest::newRow("negative") << -1 << 0 << "00:00:01,000 --> 00:00:02,000" << "one";
-        QTest::newRow("past count") << 3 << 0 << "00:00:01,000 --> 00:00:02,000" << "one";
-        QTest::newRow("count: the empty slot") << 2 << 2 << "00:00:00,000 --> 00:00:00,000" << "";
+        QTest::newRow("first") << 0 << 0 << "00:00:01,000 --> 00:00:02,000"
+                               << "one";
+        QTest::newRow("second") << 1 << 1 << "01:02:03,004 --> 01:02:05,500"
+                                << "two|lines";
+        QTest::newRow("negative") << -1 << 0 << "00:00:01,000 --> 00:00:02,000"
+                                  << "one";
+        QTest::newRow("past count") << 3 << 0 << "00:00:01,000 --> 00:00:02,000"
+                                    << "one";
+        QTest::newRow("count: the empty slot") << 2 << 2 << "00:00:00,000 --> 00:00:00,000"
+                                               << "";
     }
     void select()
     {
@@ -100,8 +105,8 @@ private slots:
         set.list = &list;
         set.timeBox = &timeBox;
         set.textLabel = &label;
-        set.records[0] = Subtitle{1000, 2000, 3, 0, 0, QStringLiteral("one"), true};
-        set.records[1] = Subtitle{3723004, 3725500, 9, 0, 0, QStringLiteral("two|lines"), true};
+        set.records[0] = Subtitle {1000, 2000, 3, 0, 0, QStringLiteral("one"), true};
+        set.records[1] = Subtitle {3723004, 3725500, 9, 0, 0, QStringLiteral("two|lines"), true};
         set.count = 2;
         set.refreshList();
         set.select(index);
@@ -117,7 +122,7 @@ private slots:
         QListWidget list, timeBox;
         set.list = &list;
         set.timeBox = &timeBox;
-        set.records[0] = Subtitle{1000, 2000, 0, 1500, 2500, QStringLiteral("x"), true};
+        set.records[0] = Subtitle {1000, 2000, 0, 1500, 2500, QStringLiteral("x"), true};
         set.count = 1;
         preferences().showMergeTimes = true;
         set.select(0);
@@ -128,10 +133,14 @@ private slots:
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("name");
-        QTest::newRow("auto") << "Auto Local" << "Auto Local";
-        QTest::newRow("utf8") << "UTF-8" << "UTF-8";
-        QTest::newRow("described") << "ISO 8859-7 (Greek)" << "ISO 8859-7";
-        QTest::newRow("leading bracket is not cut") << " (odd)" << " (odd)";
+        QTest::newRow("auto") << "Auto Local"
+                              << "Auto Local";
+        QTest::newRow("utf8") << "UTF-8"
+                              << "UTF-8";
+        QTest::newRow("described") << "ISO 8859-7 (Greek)"
+                                   << "ISO 8859-7";
+        QTest::newRow("leading bracket is not cut") << " (odd)"
+                                                    << " (odd)";
     }
     void codecName()
     {

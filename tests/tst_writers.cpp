@@ -30,9 +30,9 @@ private:
     void fillUpper()
     {
         SubtitleSet &s = up();
-        s.records[0] = Subtitle{1000, 2500, 0, 0, 0, QStringLiteral("<i>Hello</i>|World"), true};
-        s.records[1] = Subtitle{3000, 4000, 0, 0, 0, QString(), true}; // rejected slot: no block
-        s.records[2] = Subtitle{41708, 45000, 0, 0, 0, QStringLiteral("{y:b}Bold|two"), false};
+        s.records[0] = Subtitle {1000, 2500, 0, 0, 0, QStringLiteral("<i>Hello</i>|World"), true};
+        s.records[1] = Subtitle {3000, 4000, 0, 0, 0, QString(), true}; // rejected slot: no block
+        s.records[2] = Subtitle {41708, 45000, 0, 0, 0, QStringLiteral("{y:b}Bold|two"), false};
         s.count = 3;
     }
 
@@ -93,7 +93,7 @@ private slots:
     {
         QFETCH(int, ms);
         QFETCH(int, rate);
-        Subtitle s{ms, ms, 0, 0, 0, QStringLiteral("x"), false};
+        Subtitle s {ms, ms, 0, 0, 0, QStringLiteral("x"), false};
         QString out;
         QTextStream stream(&out);
         writeSubEntry(s, rate, stream);
@@ -106,10 +106,11 @@ private slots:
         fillUpper();
         LogCapture log;
         const QString path = save(QStringLiteral("out.SRT"));
-        QCOMPARE(testutil::readFile(path), QByteArray("1\n00:00:01,000 --> 00:00:02,500\n<i>Hello</i>\nWorld\n\n"
-                                                      "2\n00:00:41,708 --> 00:00:45,000\n<b>Bold\ntwo</b>\n\n"));
-        QCOMPARE(log.lines, QStringList{QStringLiteral("Up: 3 subs saved to out.SRT")});
-        QCOMPARE(prompts.captions, QStringList{QStringLiteral("Save upper subtitles")});
+        QCOMPARE(testutil::readFile(path),
+                 QByteArray("1\n00:00:01,000 --> 00:00:02,500\n<i>Hello</i>\nWorld\n\n"
+                            "2\n00:00:41,708 --> 00:00:45,000\n<b>Bold\ntwo</b>\n\n"));
+        QCOMPARE(log.lines, QStringList {QStringLiteral("Up: 3 subs saved to out.SRT")});
+        QCOMPARE(prompts.captions, QStringList {QStringLiteral("Save upper subtitles")});
     }
 
     void subBytesAsksFrameRate()
@@ -137,7 +138,7 @@ private slots:
         QCOMPARE(prompts.dialogsRun, 1);
         QCOMPARE(testutil::readFile(path), QByteArray());
         QVERIFY(QFileInfo::exists(path));
-        QCOMPARE(log.lines, QStringList{QStringLiteral("Up: 0 subs saved to empty")});
+        QCOMPARE(log.lines, QStringList {QStringLiteral("Up: 0 subs saved to empty")});
     }
 
     void cancelLogsTwice()
@@ -145,8 +146,8 @@ private slots:
         fillUpper();
         LogCapture log;
         saveSet(up(), QStringLiteral("Save upper subtitles"));
-        QCOMPARE(log.lines, (QStringList{QStringLiteral("Up: save cancelled"), QStringLiteral("Up: save cancelled")}));
-        QCOMPARE(log.levels, (QList<int>{2, 2}));
+        QCOMPARE(log.lines, (QStringList {QStringLiteral("Up: save cancelled"), QStringLiteral("Up: save cancelled")}));
+        QCOMPARE(log.levels, (QList<int> {2, 2}));
     }
 
     void startDirectories()
@@ -155,7 +156,7 @@ private slots:
         preferences().saveDir = QStringLiteral("/save");
         SaveSelect(up(), QStringLiteral("a"), false);
         SaveSelect(workspace().merged, QStringLiteral("b"), true);
-        QCOMPARE(prompts.dirs, (QStringList{QStringLiteral("/load"), QStringLiteral("/save")}));
+        QCOMPARE(prompts.dirs, (QStringList {QStringLiteral("/load"), QStringLiteral("/save")}));
 
         fillUpper();
         up().file.setFileName(tmp.filePath(QStringLiteral("sub/x.srt")));
@@ -181,7 +182,7 @@ private slots:
         up().file.setFileName(tmp.filePath(target));
         LogCapture log;
         SaveWrite(up(), true);
-        QCOMPARE(log.lines, QStringList{QStringLiteral("Up: error: cannot write file")});
+        QCOMPARE(log.lines, QStringList {QStringLiteral("Up: error: cannot write file")});
         QCOMPARE(log.levels.first(), 0);
         QCOMPARE(prompts.dialogsRun, 0);
         QCOMPARE(preferences().saveDir, QStringLiteral("/unchanged"));
@@ -204,24 +205,23 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("log");
         QTest::newRow("latin-1 with losses")
-            << "ISO 8859-1 (Western)" << QString::fromUtf8("Žluť é ♪")
-            << QByteArray("{25}{50}?lu? \xE9 ?\n")
-            << QStringList{"Up: 3 characters not representable in ISO 8859-1", "Up: 1 subs saved to c.sub"};
+            << "ISO 8859-1 (Western)" << QString::fromUtf8("Žluť é ♪") << QByteArray("{25}{50}?lu? \xE9 ?\n")
+            << QStringList {"Up: 3 characters not representable in ISO 8859-1", "Up: 1 subs saved to c.sub"};
         QTest::newRow("windows-1250") << "Windows-1250 (Central Europe)" << QString::fromUtf8("Žluť")
-                                      << QByteArray("{25}{50}\x8Elu\x9D\n") << QStringList{"Up: 1 subs saved to c.sub"};
-        QTest::newRow("utf-16 without mark") << "UTF-16LE" << QStringLiteral("Hi")
-                                             << QByteArray("{\0002\0005\0}\0{\0005\0000\0}\0H\0i\0\n\0", 22)
-                                             << QStringList{"Up: 1 subs saved to c.sub"};
-        QTest::newRow("outside the basic plane") << "Windows-1252 (Western)" << QString::fromUtf8("a😀b")
-                                                 << QByteArray("{25}{50}a?b\n")
-                                                 << QStringList{"Up: 1 characters not representable in Windows-1252",
-                                                                "Up: 1 subs saved to c.sub"};
+                                      << QByteArray("{25}{50}\x8Elu\x9D\n")
+                                      << QStringList {"Up: 1 subs saved to c.sub"};
+        QTest::newRow("utf-16 without mark")
+            << "UTF-16LE" << QStringLiteral("Hi") << QByteArray("{\0002\0005\0}\0{\0005\0000\0}\0H\0i\0\n\0", 22)
+            << QStringList {"Up: 1 subs saved to c.sub"};
+        QTest::newRow("outside the basic plane")
+            << "Windows-1252 (Western)" << QString::fromUtf8("a😀b") << QByteArray("{25}{50}a?b\n")
+            << QStringList {"Up: 1 characters not representable in Windows-1252", "Up: 1 subs saved to c.sub"};
     }
     void codings()
     {
         QFETCH(QString, entry);
         QFETCH(QString, text);
-        up().records[0] = Subtitle{1000, 2000, 0, 0, 0, text, false};
+        up().records[0] = Subtitle {1000, 2000, 0, 0, 0, text, false};
         up().count = 1;
         prompts.dialogs.push_back([](QDialog &d) {
             d.findChild<QComboBox *>(QStringLiteral("comboBox"))->setCurrentIndex(2);

@@ -1,6 +1,8 @@
 // Loading and saving 20000 subtitles: time per operation (median of several
 // runs) and peak memory. Usage: bench_io [runs] [work dir]
 
+#include "benchutil.h"
+
 #include "app/actionlog.h"
 #include "app/prompts.h"
 #include "subtitles/mergeworkspace.h"
@@ -80,13 +82,6 @@ public:
     }
 };
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 double measure(int runs, const std::function<void()> &work)
 {
     std::vector<double> times;
@@ -96,7 +91,7 @@ double measure(int runs, const std::function<void()> &work)
         work();
         times.push_back(timer.nsecsElapsed() / 1e6);
     }
-    return median(times);
+    return bench::median(times);
 }
 
 long peakKb()

@@ -7,6 +7,8 @@
 // away, beyond the snap), the others lie within the snap and meet it.
 // Usage: bench_merge [runs]
 
+#include "benchutil.h"
+
 #include "app/actionlog.h"
 #include "app/mainwindow.h"
 #include "app/preferences.h"
@@ -31,23 +33,6 @@
 
 namespace {
 
-const char *const upperLines[] = {
-    "Where were you last night?",
-    "I told you, I was at the office.",
-    "<i>The harbour closes at midnight.</i>",
-    "Nobody saw the ship leave.|Not even the guards.",
-    "Then someone is lying.",
-    "We have to go back before dawn.",
-};
-const char *const lowerLines[] = {
-    "¿Dónde estabas anoche?",
-    "Te lo dije, estaba en la oficina.",
-    "<i>El puerto cierra a medianoche.</i>",
-    "Nadie vio salir el barco.|Ni siquiera los guardias.",
-    "Entonces alguien miente.",
-    "Tenemos que volver antes del amanecer.",
-};
-
 void fillSet(SubtitleSet &set, int n, bool lower)
 {
     set.reset();
@@ -64,7 +49,7 @@ void fillSet(SubtitleSet &set, int n, bool lower)
             s.start = base + 150;
             s.end = base + 2100;
         }
-        s.text = QString::fromUtf8(lower ? lowerLines[i % 6] : upperLines[i % 6]);
+        s.text = QString::fromUtf8(lower ? bench::lowerLines[i % 6] : bench::upperLines[i % 6]);
         s.angleTags = true;
         s.normalize();
     }
@@ -75,12 +60,6 @@ void fillBoth(int n)
 {
     fillSet(workspace().upper, n, false);
     fillSet(workspace().lower, n, true);
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 int runs = 7;
@@ -112,7 +91,7 @@ Result engineOnly(int n, bool srt)
         bytes = encodeText(formatSet(ws.merged, srt), codec, &unrepresentable);
         times.push_back(timer.nsecsElapsed() / 1e6);
     }
-    return {median(times), ws.merged.count, dropped};
+    return {bench::median(times), ws.merged.count, dropped};
 }
 
 Result throughSlot(MainWindow &window, ScriptedPrompts &prompts, const QString &dir, int n, bool srt)
@@ -131,7 +110,7 @@ Result throughSlot(MainWindow &window, ScriptedPrompts &prompts, const QString &
     }
     if (QFileInfo(path).size() == 0)
         std::fprintf(stderr, "nothing written to %s\n", qPrintable(path));
-    return {median(times), workspace().merged.count, dropped};
+    return {bench::median(times), workspace().merged.count, dropped};
 }
 
 void printRow(const char *how, const char *format, int n, const Result &r)

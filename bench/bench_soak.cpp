@@ -8,6 +8,8 @@
 // 0.1 % slow, so the synchronization has real work to do.
 // Usage: bench_soak [rounds [copy-of-the-output]]   (200 rounds by default)
 
+#include "benchutil.h"
+
 #include "app/actionlog.h"
 #include "app/mainwindow.h"
 #include "app/preferences.h"
@@ -36,23 +38,6 @@ namespace {
 constexpr int subtitleCount = 20000;
 const int linkRows[] = {0, 5000, 10000, 15000, 19999};
 
-const char *const upperLines[] = {
-    "Where were you last night?",
-    "I told you, I was at the office.",
-    "<i>The harbour closes at midnight.</i>",
-    "Nobody saw the ship leave.|Not even the guards.",
-    "Then someone is lying.",
-    "We have to go back before dawn.",
-};
-const char *const lowerLines[] = {
-    "¿Dónde estabas anoche?",
-    "Te lo dije, estaba en la oficina.",
-    "<i>El puerto cierra a medianoche.</i>",
-    "Nadie vio salir el barco.|Ni siquiera los guardias.",
-    "Entonces alguien miente.",
-    "Tenemos que volver antes del amanecer.",
-};
-
 QByteArray generate(bool lower)
 {
     QString out;
@@ -62,7 +47,7 @@ QByteArray generate(bool lower)
         const qint64 base = 1000 + qint64(i) * 3000;
         s.start = int(lower ? 2500 + base * 1001 / 1000 : base);
         s.end = s.start + (lower ? 1800 : 2000);
-        QString text = QString::fromUtf8(lower ? lowerLines[i % 6] : upperLines[i % 6]);
+        QString text = QString::fromUtf8(lower ? bench::lowerLines[i % 6] : bench::upperLines[i % 6]);
         text.replace(QLatin1Char('|'), QLatin1Char('\n'));
         out += QString::number(i + 1) + QLatin1Char('\n') + formatTimeLine(s, false) + QLatin1Char('\n') + text
             + QLatin1String("\n\n");
@@ -90,13 +75,6 @@ Memory memory()
             m.resident = line.mid(6).trimmed().split(' ').value(0).toLong();
     }
     return m;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 struct Counts
@@ -244,10 +222,10 @@ int main(int argc, char *argv[])
                 droppedPerRound);
     std::printf("peak memory (VmHWM): %ld kB after round 1, %ld kB after round %d (%+.2f %%)\n", afterFirst.peak,
                 afterLast.peak, rounds, growth);
-    std::printf("time per round: median %.1f ms, max %.1f ms\n", median(total),
+    std::printf("time per round: median %.1f ms, max %.1f ms\n", bench::median(total),
                 *std::max_element(total.begin(), total.end()));
-    std::printf("  load both %.1f ms, links and synchronize %.1f ms, Process & Save %.1f ms (medians)\n", median(load),
-                median(sync), median(process));
+    std::printf("  load both %.1f ms, links and synchronize %.1f ms, Process & Save %.1f ms (medians)\n",
+                bench::median(load), bench::median(sync), bench::median(process));
     std::fflush(stdout); // a leak report at exit ends the process without flushing
 
     if (argc > 2) {

@@ -6,7 +6,7 @@
 #include "subtitles/framerate.h"
 #include "subtitles/subtitleset.h"
 #include "subtitles/textfile.h"
-#include "text/codecregistry.h"
+#include "subtitles/writer.h"
 
 #include "ui_framerate.h"
 
@@ -69,8 +69,6 @@ void parseTimeLine(Subtitle &subtitle, const QString &line, int offset)
 
 void SubtitleSet::LoadFile(const QString &caption, bool append)
 {
-    actionLog().setScope(logPrefix, QStringLiteral("LoadFile"));
-    preferences().showMergeTimes = false;
     const QString name = prompts().openFileName(dialogParent(), caption, preferences().loadDir,
                                                 QStringLiteral("Subtitles (*.srt *.sub)"));
     loadPath(name, append);
@@ -109,14 +107,8 @@ bool SubtitleSet::loadPath(const QString &path, bool append)
         filePath = info.absoluteFilePath();
         freshLoad = true;
     }
-    const bool srt = info.suffix().compare(QLatin1String("srt"), Qt::CaseInsensitive) == 0;
-
-    const QString coding = codecName();
-    bool unknown = false;
-    QTextCodec *codec = CodecRegistry::codecOrLocal(coding, &unknown);
-    if (unknown)
-        log.log(1, QStringLiteral("coding %1 unknown, local coding used").arg(coding));
-    const QString content = decodeText(bytes, codec);
+    const bool srt = isSrtName(path);
+    const QString content = decodeText(bytes, chosenCodec());
     bytes.clear();
 
     if (!srt)

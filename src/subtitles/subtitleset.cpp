@@ -1,7 +1,9 @@
 #include "subtitles/subtitleset.h"
 
+#include "app/actionlog.h"
 #include "app/preferences.h"
 #include "subtitles/writer.h"
+#include "text/codecregistry.h"
 
 #include <QStringList>
 
@@ -85,7 +87,17 @@ void SubtitleSet::advance()
 
 QString SubtitleSet::codecName() const
 {
-    const QString text = codingBox ? codingBox->currentText() : QStringLiteral("Auto Local");
-    const int cut = text.indexOf(QLatin1String(" ("));
-    return cut > 0 ? text.left(cut) : text;
+    return CodecRegistry::codecNameOf(codingBox ? codingBox->currentText() : CodecRegistry::autoLocal());
+}
+
+QTextCodec *SubtitleSet::chosenCodec(bool *fellBack) const
+{
+    const QString coding = codecName();
+    bool unknown = false;
+    QTextCodec *codec = CodecRegistry::codecOrLocal(coding, &unknown);
+    if (unknown)
+        actionLog().log(1, QStringLiteral("coding %1 unknown, local coding used").arg(coding));
+    if (fellBack)
+        *fellBack = unknown;
+    return codec;
 }

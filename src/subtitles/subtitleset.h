@@ -13,6 +13,7 @@
 
 #include <vector>
 
+class QTextCodec;
 class QTextStream;
 
 class SubtitleSet
@@ -59,6 +60,9 @@ public:
     void select(int index);
     void advance();
     QString codecName() const;
+    // The codec to read or write this set with; a coding the toolkit lacks
+    // falls back to the local one and says so in the log (level 1).
+    QTextCodec *chosenCodec(bool *fellBack = nullptr) const;
 
     // Reading (reader.cpp)
     void LoadFile(const QString &caption, bool append);

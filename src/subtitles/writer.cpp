@@ -126,9 +126,7 @@ void SaveWrite(SubtitleSet &set, bool rememberDir)
 
     const QString coding = set.codecName();
     bool unknown = false;
-    QTextCodec *codec = CodecRegistry::codecOrLocal(coding, &unknown);
-    if (unknown)
-        log.log(1, QStringLiteral("coding %1 unknown, local coding used").arg(coding));
+    QTextCodec *codec = set.chosenCodec(&unknown);
 
     if (!srt)
         prefs.saveFrameRateIndex = set.askFrameRate(prefs.saveFrameRateIndex);

@@ -1,46 +1,12 @@
 #include "testutil.h"
 
-#include "app/actionlog.h"
-#include "app/preferences.h"
-#include "app/prompts.h"
-#include "subtitles/mergeworkspace.h"
+#include "core/subtitleset.h"
 
-#include <QDialog>
-#include <QDialogButtonBox>
+#include <QAbstractItemModel>
 #include <QDir>
 #include <QFile>
-#include <QListWidget>
-#include <QPushButton>
 
 namespace testutil {
-
-void resetState()
-{
-    workspace().init();
-    preferences().init();
-    ActionLog &log = actionLog();
-    log.threshold = 0;
-    log.prefix.clear();
-    log.context.clear();
-    log.list = nullptr;
-    log.listener = nullptr;
-    setPrompts(nullptr);
-    setDialogParent(nullptr);
-    setSettingsStore(nullptr);
-}
-
-LogCapture::LogCapture()
-{
-    actionLog().listener = [this](int level, const QString &line) {
-        lines.append(line);
-        levels.append(level);
-    };
-}
-
-LogCapture::~LogCapture()
-{
-    actionLog().listener = nullptr;
-}
 
 QString writeFile(const QString &dir, const QString &name, const QByteArray &bytes)
 {
@@ -62,47 +28,53 @@ QString fixture(const QString &name)
     return QStringLiteral(TESTDATA_DIR "/") + name;
 }
 
-Subtitle &addSubtitle(SubtitleSet &set, int start, int end, const QString &text, bool angleTags)
-{
-    Subtitle &s = set.records[size_t(set.count++)];
-    s.reset();
-    s.start = start;
-    s.end = end;
-    s.text = text;
-    s.angleTags = angleTags;
-    s.normalize();
-    return s;
-}
-
 void fillSet(SubtitleSet &set, const QStringList &items)
 {
-    set.reset();
+    set.clear();
     for (const QString &item : items) {
         const QStringList times = item.section(QLatin1Char(' '), 0, 0).split(QLatin1Char('/'));
-        addSubtitle(set, times[0].toInt(), times[1].toInt(), item.section(QLatin1Char(' '), 1));
+        set.append(times[0].toInt(), times[1].toInt(), item.section(QLatin1Char(' '), 1));
     }
 }
 
 void fillStarts(SubtitleSet &set, const QVector<int> &starts, int duration)
 {
-    set.reset();
+    set.clear();
     for (int start : starts)
-        addSubtitle(set, start, clampToInt32(qint64(start) + duration), QString());
+        set.append(start, clampToInt32(qint64(start) + duration), QString());
 }
 
 QVector<int> startsOf(const SubtitleSet &set)
 {
     QVector<int> v;
     for (int i = 0; i < set.count; ++i)
-        v << set.records[size_t(i)].start;
+        v << set.at(i).start;
     return v;
 }
 
-QStringList rowTexts(const QListWidget &view)
+QStringList describe(const SubtitleSet &set)
+{
+    QStringList out;
+    for (int i = 0; i < set.count; ++i) {
+        const Subtitle &s = set.at(i);
+        out << QStringLiteral("%1-%2 %3").arg(s.start).arg(s.end).arg(s.text);
+    }
+    return out;
+}
+
+QString mergeTimes(const SubtitleSet &set)
+{
+    QStringList out;
+    for (int i = 0; i < set.count; ++i)
+        out << QStringLiteral("%1-%2").arg(set.at(i).mergeStart).arg(set.at(i).mergeEnd);
+    return out.join(QLatin1Char(' '));
+}
+
+QStringList rowTexts(const QAbstractItemModel &model)
 {
     QStringList texts;
-    for (int i = 0; i < view.count(); ++i)
-        texts << view.item(i)->text();
+    for (int i = 0; i < model.rowCount(); ++i)
+        texts << model.index(i, 0).data().toString();
     return texts;
 }
 
@@ -123,16 +95,6 @@ QByteArray srtBytes(const QVector<int> &startsMs)
                    .toUtf8();
     }
     return out;
-}
-
-int closeDialog(QDialog &dialog, bool ok)
-{
-    auto *box = dialog.findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
-    QPushButton *button = box ? box->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel) : nullptr;
-    if (!button)
-        return -1;
-    button->click();
-    return dialog.result();
 }
 
 } // namespace testutil

@@ -1,33 +1,36 @@
 #pragma once
-// Shared helpers of the test executables: a clean process state per test, the
-// log lines as text, and small files written on the fly.
+// Shared helpers of the test executables: a log that collects its lines,
+// sets built from short descriptions, and small files written on the fly.
+
+#include "core/logsink.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
-class QDialog;
-class QListWidget;
-class QTemporaryDir;
+class QAbstractItemModel;
 class SubtitleSet;
-struct Subtitle;
 
 namespace testutil {
 
-// Back to the state the program starts in: empty sets, no links, default
-// preferences, no views, interactive prompts replaced by none.
-void resetState();
-
-// Collects every log line (and its level) from now until destroyed.
-class LogCapture
+// Collects every log line and its level.
+class CollectingLog : public LogSink
 {
 public:
-    LogCapture();
-    ~LogCapture();
     QStringList lines;
     QList<int> levels;
+    void write(int level, const QString &line) override
+    {
+        lines.append(line);
+        levels.append(level);
+    }
     QString joined() const { return lines.join(QLatin1Char('\n')); }
+    void clear()
+    {
+        lines.clear();
+        levels.clear();
+    }
 };
 
 // Writes bytes to dir/name and returns the full path.
@@ -37,19 +40,18 @@ QByteArray readFile(const QString &path);
 // Path of a fixture file in tests/data.
 QString fixture(const QString &name);
 
-// Appends a subtitle to the set, its visible length counted.
-Subtitle &addSubtitle(SubtitleSet &set, int start, int end, const QString &text, bool angleTags = true);
 // Empties the set, then appends "start/end text" items.
 void fillSet(SubtitleSet &set, const QStringList &items);
 // Empties the set, then appends text-less subtitles at the starts, each
 // lasting `duration` ms (the end clamped to 32 bits).
 void fillStarts(SubtitleSet &set, const QVector<int> &starts, int duration = 0);
 QVector<int> startsOf(const SubtitleSet &set);
-// Every row of a list widget.
-QStringList rowTexts(const QListWidget &view);
+// "start-end text" of every subtitle, or "start-end" of the merge times.
+QStringList describe(const SubtitleSet &set);
+QString mergeTimes(const SubtitleSet &set);
+// Every row a model shows.
+QStringList rowTexts(const QAbstractItemModel &model);
 // SubRip subtitles "line N" starting at the given milliseconds, 500 ms each.
 QByteArray srtBytes(const QVector<int> &startsMs);
-// Presses OK (or Cancel) in the dialog's button box; -1 when it has none.
-int closeDialog(QDialog &dialog, bool ok = true);
 
 } // namespace testutil

@@ -1,27 +1,15 @@
-// twinscript-cli: the window's operations from the command line. It drives the
-// real main window offscreen and answers its dialogs from the options, so a
-// run does exactly what the same clicks would do.
+// twinscript-cli: the window's operations from the command line, on the same
+// engine, with the answers a user would give in the dialogs taken from the
+// options. It needs no display and never touches the window's settings.
 
-#include "app/actionlog.h"
-#include "app/mainwindow.h"
-#include "app/preferences.h"
-#include "app/prompts.h"
-#include "subtitles/mergeworkspace.h"
-#include "text/codecregistry.h"
+#include "core/codings.h"
+#include "core/logsink.h"
+#include "core/session.h"
+#include "core/textfile.h"
 
-#include "ui_mainwindow.h"
-
-#include <QAbstractButton>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QDoubleSpinBox>
-#include <QPushButton>
+#include <QCoreApplication>
 
 #include <cstdio>
-#include <functional>
 #include <optional>
 
 namespace {
@@ -65,16 +53,12 @@ struct UsageError
     throw UsageError {message};
 }
 
-const QStringList conversions
-    = {QStringLiteral("23.976 => 25.000"), QStringLiteral("24.000 => 25.000"), QStringLiteral("29.970 => 25.000"),
-       QStringLiteral("25.000 => 23.976"), QStringLiteral("25.000 => 24.000"), QStringLiteral("25.000 => 29.970")};
-
 struct SetOptions
 {
-    QString coding = CodecRegistry::autoLocal();
+    QString coding = Codings::autoLocal();
     int fpsIndex = 0;
     QStringList appends;
-    QStringList strip; // check box names
+    QVector<Bracket> strip; // in the order the dialog removes them
     std::optional<double> shift;
     std::optional<double> stretch;
     QString convert;
@@ -86,7 +70,7 @@ struct Options
     QStringList files;
     SetOptions upper;
     SetOptions lower;
-    QString outCoding = CodecRegistry::autoLocal();
+    QString outCoding = Codings::autoLocal();
     int outFpsIndex = 0;
     std::optional<int> cps, gap, snap, bottomLines;
     bool joinLines = false;
@@ -129,11 +113,11 @@ int parseFps(const QString &option, const QString &value)
 
 QString parseCoding(const QString &option, const QString &value)
 {
-    if (value == CodecRegistry::autoLocal() || value == QLatin1String("UTF-8"))
+    if (value == Codings::autoLocal() || value == QLatin1String("UTF-8"))
         return value;
-    const QStringList all = CodecRegistry::fixedCodingList();
+    const QStringList all = Codings::fixedList();
     for (const QString &entry : all)
-        if (entry == value || CodecRegistry::codecNameOf(entry) == value)
+        if (entry == value || Codings::codecNameOf(entry) == value)
             return entry;
     fail(QStringLiteral("%1: unknown coding '%2'").arg(option, value));
 }
@@ -147,19 +131,24 @@ int parseColor(const QString &option, const QString &value)
     return v;
 }
 
-QStringList parseStrip(const QString &option, const QString &value)
+QVector<Bracket> parseStrip(const QString &option, const QString &value)
 {
-    QStringList boxes;
+    const QStringList names = {QStringLiteral("round"), QStringLiteral("square"), QStringLiteral("curly"),
+                               QStringLiteral("angle")};
+    bool chosen[4] = {false, false, false, false};
     const QStringList kinds = value.split(QLatin1Char(','));
     for (const QString &kind : kinds) {
-        const QString k = kind.trimmed();
-        if (k == QLatin1String("round") || k == QLatin1String("square") || k == QLatin1String("curly")
-            || k == QLatin1String("angle"))
-            boxes << QStringLiteral("checkBox_") + k;
-        else
-            fail(QStringLiteral("%1: unknown bracket kind '%2'").arg(option, k));
+        const int i = names.indexOf(kind.trimmed());
+        if (i < 0)
+            fail(QStringLiteral("%1: unknown bracket kind '%2'").arg(option, kind.trimmed()));
+        chosen[i] = true;
     }
-    return boxes;
+    // The dialog has a check box per kind and removes them in its own order.
+    QVector<Bracket> result;
+    for (int i = 0; i < 4; ++i)
+        if (chosen[i])
+            result << Bracket(i);
+    return result;
 }
 
 Options parseArguments(const QStringList &args)
@@ -210,9 +199,9 @@ Options parseArguments(const QStringList &args)
                 set->shift = parseSeconds(a, v);
             else if (name == QLatin1String("stretch"))
                 set->stretch = parseSeconds(a, v);
-            else if (!conversions.contains(v))
+            else if (!frameRateConversions().contains(v))
                 fail(QStringLiteral("%1: '%2' is not one of \"%3\"")
-                         .arg(a, v, conversions.join(QStringLiteral("\", \""))));
+                         .arg(a, v, frameRateConversions().join(QStringLiteral("\", \""))));
             else
                 set->convert = v;
             continue;
@@ -271,61 +260,36 @@ Options parseArguments(const QStringList &args)
     return o;
 }
 
-// Answers the window's dialogs as a user following the options would.
-class CliPrompts : public Prompts
+// Prints every log line as the window's log shows it and remembers errors.
+class StandardErrorLog : public LogSink
 {
 public:
-    QString openName;
-    QString saveName;
-    std::function<int(QDialog &)> handler;
+    bool errorLogged = false;
 
-    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override { return openName; }
-    QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override { return saveName; }
-    int run(QDialog &dialog) override { return handler ? handler(dialog) : int(QDialog::Rejected); }
-    void openUrl(const QUrl &) override { }
+    void write(int level, const QString &line) override
+    {
+        if (level == LogError)
+            errorLogged = true;
+        std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    }
 };
 
-int pressOk(QDialog &dialog)
+// The timing dialog's boxes hold seconds with three decimals between -60 and
+// 60; a value given on the command line becomes what typing it there gives.
+int timingBoxMs(const std::optional<double> &seconds)
 {
-    auto *box = dialog.findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
-    QPushButton *ok = box ? box->button(QDialogButtonBox::Ok) : nullptr;
-    if (!ok)
-        return QDialog::Rejected;
-    ok->click();
-    return dialog.result();
-}
-
-int answerFrameRate(QDialog &dialog, int index)
-{
-    if (auto *box = dialog.findChild<QComboBox *>(QStringLiteral("comboBox")))
-        box->setCurrentIndex(index);
-    return pressOk(dialog);
-}
-
-void selectCoding(QComboBox *box, const QString &coding)
-{
-    const int i = box->findText(coding);
-    box->setCurrentIndex(i >= 0 ? i : 0);
-}
-
-void setSpin(QSpinBox *box, const std::optional<int> &value)
-{
-    if (!value)
-        return;
-    // Out-of-range values get the correction that typing them into the box gets.
-    if (*value >= box->minimum() && *value <= box->maximum())
-        box->setValue(*value);
-    else if (box->correctionMode() == QAbstractSpinBox::CorrectToNearestValue)
-        box->setValue(qBound(box->minimum(), *value, box->maximum()));
+    if (!seconds)
+        return 0;
+    const double shown = qBound(-60.0, QString::number(*seconds, 'f', 3).toDouble(), 60.0);
+    // Truncated, as the dialog does.
+    return int(shown * 1000.0);
 }
 
 class Runner
 {
 public:
-    Runner(MainWindow &window, CliPrompts &prompts, const Options &o)
-        : w(window)
-        , ui(*window.ui)
-        , p(prompts)
+    Runner(Session &session, const Options &o)
+        : s(session)
         , o(o)
     {
     }
@@ -333,147 +297,103 @@ public:
     void run();
 
 private:
-    MainWindow &w;
-    Ui::MainWindow &ui;
-    CliPrompts &p;
+    Session &s;
     const Options &o;
 
-    void load(bool upper, const QString &file, const SetOptions &set, bool append);
-    void strip(bool upper, const SetOptions &set);
-    void timing(bool upper, const SetOptions &set);
+    void load(SubtitleSet &set, const QString &file, const SetOptions &options, bool append);
+    void strip(SubtitleSet &set, const SetOptions &options);
+    void timing(SubtitleSet &set, const SetOptions &options);
     void links();
 };
 
-void Runner::load(bool upper, const QString &file, const SetOptions &set, bool append)
+void Runner::load(SubtitleSet &set, const QString &file, const SetOptions &options, bool append)
 {
-    p.openName = file;
-    p.handler = [&set](QDialog &d) { return answerFrameRate(d, set.fpsIndex); };
-    ui.checkBox_app->setChecked(append);
-    if (upper)
-        w.on_pushButton_ldupr_clicked();
-    else
-        w.on_pushButton_ldlwr_clicked();
+    s.loadFile(set, file, Codings::codecNameOf(options.coding), microDvdFrameRates[options.fpsIndex], append);
 }
 
-void Runner::strip(bool upper, const SetOptions &set)
+void Runner::strip(SubtitleSet &set, const SetOptions &options)
 {
-    if (set.strip.isEmpty())
-        return;
-    p.handler = [&set](QDialog &d) {
-        for (const QString &name : set.strip)
-            if (auto *box = d.findChild<QCheckBox *>(name))
-                box->setChecked(true);
-        return pressOk(d);
-    };
-    if (upper)
-        w.on_pushButton_strup_pressed();
-    else
-        w.on_pushButton_strlw_pressed();
+    if (!options.strip.isEmpty())
+        s.strip(set, options.strip);
 }
 
-void Runner::timing(bool upper, const SetOptions &set)
+void Runner::timing(SubtitleSet &set, const SetOptions &options)
 {
-    if (!set.shift && !set.stretch && set.convert.isEmpty())
+    if (!options.shift && !options.stretch && options.convert.isEmpty())
         return;
-    p.handler = [&set](QDialog &d) {
-        if (auto *box = d.findChild<QDoubleSpinBox *>(QStringLiteral("doubleSpinBox_shft")))
-            box->setValue(set.shift.value_or(0.0));
-        if (auto *box = d.findChild<QDoubleSpinBox *>(QStringLiteral("doubleSpinBox_strc")))
-            box->setValue(set.stretch.value_or(0.0));
-        if (auto *box = d.findChild<QComboBox *>(QStringLiteral("comboBox_frmrte")))
-            if (!set.convert.isEmpty())
-                box->setCurrentIndex(box->findText(set.convert));
-        return pressOk(d);
-    };
-    if (upper)
-        w.on_pushButton_timgup_pressed();
-    else
-        w.on_pushButton_timgw_pressed();
+    TimingCorrection correction;
+    correction.shiftMs = timingBoxMs(options.shift);
+    correction.stretchMs = timingBoxMs(options.stretch);
+    parseConversion(options.convert, &correction.fromRate, &correction.toRate);
+    s.correctTiming(set, correction, 0);
 }
 
 void Runner::links()
 {
-    MergeWorkspace &ws = workspace();
     for (const auto &link : o.links) {
-        if (link.first < 1 || link.first > ws.upper.count || link.second < 1 || link.second > ws.lower.count)
+        if (link.first < 1 || link.first > s.upper.count || link.second < 1 || link.second > s.lower.count)
             fail(QStringLiteral("--link %1:%2: no such subtitle (upper has %3, lower %4)")
                      .arg(link.first)
                      .arg(link.second)
-                     .arg(ws.upper.count)
-                     .arg(ws.lower.count));
-        ui.listWidget_upr->setCurrentRow(link.first - 1);
-        ui.listWidget_lwr->setCurrentRow(link.second - 1);
-        ws.upper.select(link.first - 1);
-        ws.lower.select(link.second - 1);
-        w.refreshAddLink();
-        if (!ui.pushButton_ladd->isEnabled())
+                     .arg(s.upper.count)
+                     .arg(s.lower.count));
+        if (!s.canAddLink(link.first - 1, link.second - 1))
             fail(QStringLiteral("--link %1:%2 crosses or repeats another link").arg(link.first).arg(link.second));
-        w.on_pushButton_ladd_pressed();
+        s.links.add(link.first - 1, link.second - 1);
     }
 }
 
 void Runner::run()
 {
     const bool merge = o.command == QLatin1String("merge");
-    Preferences &prefs = preferences();
+    ProcessingOptions &p = s.options;
+    p.cps = cpsRange.corrected(o.cps.value_or(p.cps), p.cps);
+    p.gap = gapRange.corrected(o.gap.value_or(p.gap), p.gap);
+    p.snap = snapRange.corrected(o.snap.value_or(p.snap), p.snap);
+    p.bottomLines = bottomLinesRange.corrected(o.bottomLines.value_or(p.bottomLines), p.bottomLines);
+    p.joinLines = o.joinLines;
+    p.lastLine = LastLineStyle(o.lastLine);
+    p.colorTags = o.colors;
+    p.upperColor = o.upperColor.value_or(0xffffff);
+    p.lowerColor = o.lowerColor.value_or(0xffffff);
+    p.header = o.header;
 
-    // Every coding named on the command line is offered in the selectors.
-    for (const QString &c : {o.upper.coding, o.lower.coding, o.outCoding})
-        if (c != CodecRegistry::autoLocal() && c != QLatin1String("UTF-8") && !prefs.selectedCodecs.contains(c))
-            prefs.selectedCodecs << c;
-    CodecRegistry::fillCodingSelectors(nullptr);
-    selectCoding(ui.comboBox_loadupr, o.upper.coding);
-    selectCoding(ui.comboBox_loadlwr, o.lower.coding);
-    selectCoding(ui.comboBox_save, o.outCoding);
-
-    setSpin(ui.spinBox_cps, o.cps);
-    setSpin(ui.spinBox_gap, o.gap);
-    setSpin(ui.spinBox_snp, o.snap);
-    setSpin(ui.spinBox_lin, o.bottomLines);
-    ui.checkBox_join->setChecked(o.joinLines);
-    ui.comboBox_last->setCurrentIndex(o.lastLine);
-    prefs.upperColor = o.upperColor.value_or(0xffffff);
-    prefs.lowerColor = o.lowerColor.value_or(0xffffff);
-    ui.checkBox_coltag->setChecked(o.colors);
-    prefs.addHeader = o.header;
-
-    load(true, o.files.at(0), o.upper, false);
+    load(s.upper, o.files.at(0), o.upper, false);
     for (const QString &f : o.upper.appends)
-        load(true, f, o.upper, true);
+        load(s.upper, f, o.upper, true);
     if (merge) {
-        load(false, o.files.at(1), o.lower, false);
+        load(s.lower, o.files.at(1), o.lower, false);
         for (const QString &f : o.lower.appends)
-            load(false, f, o.lower, true);
+            load(s.lower, f, o.lower, true);
     }
 
-    strip(true, o.upper);
+    strip(s.upper, o.upper);
     if (merge)
-        strip(false, o.lower);
-    timing(true, o.upper);
+        strip(s.lower, o.lower);
+    timing(s.upper, o.upper);
     if (merge)
-        timing(false, o.lower);
+        timing(s.lower, o.lower);
     if (merge) {
         links();
         if (o.sync == QLatin1String("upper"))
-            w.on_pushButton_synu_pressed();
+            s.synchronize(s.upper);
         else if (o.sync == QLatin1String("lower"))
-            w.on_pushButton_synl_pressed();
+            s.synchronize(s.lower);
     }
 
-    p.saveName = o.files.last();
-    const int outFps = o.outFpsIndex;
-    p.handler = [outFps](QDialog &d) { return answerFrameRate(d, outFps); };
+    const QString out = o.files.last();
+    const QString outCodec = Codings::codecNameOf(o.outCoding);
+    const int outRate = microDvdFrameRates[o.outFpsIndex];
     if (merge) {
-        w.on_pushButton_proc_pressed();
+        s.process(formatOfFileName(out));
+        s.saveFile(s.merged, out, outCodec, outRate);
     } else {
-        // A set is saved in the coding of its own selector.
-        selectCoding(ui.comboBox_loadupr, o.outCoding);
-        w.on_pushButton_savup_pressed();
+        s.saveFile(s.upper, out, outCodec, outRate);
     }
 }
 
-// Standard error carries the log lines; the toolkit's own chatter (a missing
-// runtime directory, fonts of the offscreen platform) would only bury them.
+// Standard error carries the log lines; the toolkit's own warnings would only
+// bury them.
 void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
     if (type == QtCriticalMsg || type == QtFatalMsg)
@@ -485,18 +405,20 @@ void printUsage(FILE *to)
     std::fputs(usageText, to);
 }
 
+int usageError(const UsageError &e)
+{
+    std::fprintf(stderr, "twinscript-cli: %s\n\n", qPrintable(e.message));
+    printUsage(stderr);
+    return 2;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(quietMessages);
-    workspace();
-    preferences().allCodecs = CodecRegistry::fixedCodingList();
-    setSettingsStore(nullptr);
-
-    QApplication app(argc, argv);
-    QStringList args = QApplication::arguments().mid(1);
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments().mid(1);
     if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
         printUsage(stdout);
         return 0;
@@ -506,38 +428,13 @@ int main(int argc, char *argv[])
         return 0;
     }
 
-    Options options;
     try {
-        options = parseArguments(args);
+        const Options options = parseArguments(args);
+        StandardErrorLog log;
+        Session session(log);
+        Runner(session, options).run();
+        return log.errorLogged ? 1 : 0;
     } catch (const UsageError &e) {
-        std::fprintf(stderr, "twinscript-cli: %s\n\n", qPrintable(e.message));
-        printUsage(stderr);
-        return 2;
+        return usageError(e);
     }
-
-    bool errorLogged = false;
-    actionLog().listener = [&errorLogged](int level, const QString &line) {
-        if (level == 0)
-            errorLogged = true;
-        std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
-    };
-
-    CliPrompts cliPrompts;
-    setPrompts(&cliPrompts);
-    int code = 0;
-    {
-        MainWindow window;
-        Runner runner(window, cliPrompts, options);
-        try {
-            runner.run();
-            code = errorLogged ? 1 : 0;
-        } catch (const UsageError &e) {
-            std::fprintf(stderr, "twinscript-cli: %s\n\n", qPrintable(e.message));
-            printUsage(stderr);
-            code = 2;
-        }
-    }
-    setPrompts(nullptr);
-    actionLog().listener = nullptr;
-    return code;
 }

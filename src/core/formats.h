@@ -1,0 +1,47 @@
+#pragma once
+// SubRip and MicroDVD: text in, subtitles and log lines out (reading); a set
+// in, the file's text out (writing). No files, no codings, no dialogs here.
+
+#include <QString>
+
+#include <functional>
+
+class LogSink;
+class SubtitleSet;
+struct Subtitle;
+
+enum class SubtitleFormat { SubRip, MicroDvd };
+
+// ".srt" in any case is SubRip, any other name MicroDVD.
+SubtitleFormat formatOfFileName(const QString &fileName);
+
+// The frame rates the MicroDVD prompt offers, in frames per 1000 s, in its order.
+constexpr int microDvdFrameRates[] = {23976, 24000, 25000, 29970};
+// The rate of a prompt entry ("23.976 NTSC" gives 23976), 0 if it has none.
+int frameRateOfEntry(const QString &entry);
+
+// "00:00:00,000 --> 00:00:00,000" with a "." also taken for the ",".
+bool isTimeLine(const QString &line);
+QString formatTime(int ms);
+QString formatTimeLine(int start, int end);
+
+// Reads the text of a file into the set, or behind its subtitles with
+// `append` (then starting `gap` ms after the last one ends), and logs what it
+// read and rejected. `frameRate` is the MicroDVD rate the user gave.
+void readSubtitles(SubtitleSet &set, const QString &text, SubtitleFormat format, int frameRate, bool append, int gap,
+                   const QString &fileName, LogSink &log);
+
+struct FormattedSet
+{
+    QString text; // "\n" line ends
+    int written = 0;
+    int cutAtZero = 0; // started before 0:00 and cut, or ended by then and left out
+};
+
+// The file's text. Subtitles without text are left out, and so are those
+// that end at or before 0:00; those that start before it start at 0:00.
+FormattedSet formatSubtitles(const SubtitleSet &set, SubtitleFormat format, int frameRate);
+// The same text handed to `out` in pieces of some hundred subtitles, so that
+// a merged set of 80000 frames is never held as one text; `text` stays empty.
+FormattedSet formatSubtitles(const SubtitleSet &set, SubtitleFormat format, int frameRate,
+                             const std::function<void(const QString &piece)> &out);

@@ -1,0 +1,339 @@
+#include "core/merge.h"
+
+#include "core/colors.h"
+#include "core/logsink.h"
+#include "core/subtitleset.h"
+#include "core/tags.h"
+
+namespace {
+
+// A position on a set's time line: the start (even positions) or the end (odd)
+// of a subtitle, or the end sentinel once the set is exhausted.
+struct Cursor
+{
+    SubtitleSet &set;
+    int row = 0;
+    bool atEnd = false;
+    int time = 0;
+
+    explicit Cursor(SubtitleSet &s)
+        : set(s)
+    {
+    }
+
+    const Subtitle &subtitle() const { return set.at(row); }
+    bool exhausted() const { return row >= set.count; }
+
+    void seek(int position)
+    {
+        row = position / 2;
+        atEnd = position % 2 != 0;
+        time = atEnd ? subtitle().mergeEnd : subtitle().mergeStart;
+    }
+
+    bool near(int otherTime, int snap) const { return qAbs(qint64(time) - otherTime) <= snap; }
+
+    bool activeAt(int t) const
+    {
+        const Subtitle &s = subtitle();
+        return s.mergeStart <= t && t < s.mergeEnd && !s.text.isEmpty();
+    }
+
+    // Moves the transition under the cursor to `time`, and the touching
+    // transition of the neighbour with it.
+    void commit()
+    {
+        Subtitle &s = set.at(row);
+        if (atEnd) {
+            if (row < set.count - 1) {
+                Subtitle &next = set.at(row + 1);
+                if (s.mergeEnd == next.mergeStart)
+                    next.mergeStart = time;
+            }
+            s.mergeEnd = time;
+        } else {
+            if (row >= 1) {
+                Subtitle &previous = set.at(row - 1);
+                if (s.mergeStart == previous.mergeEnd)
+                    previous.mergeEnd = time;
+            }
+            s.mergeStart = time;
+        }
+    }
+};
+
+// Visits the transitions of both sets in time order, equal times together,
+// and runs `step` on every pair of cursor positions.
+template<typename Step> void walkTransitions(Cursor &upper, Cursor &lower, Step step)
+{
+    int upperPos = 0;
+    int lowerPos = 0;
+    const int upperEnd = 2 * upper.set.count;
+    const int lowerEnd = 2 * lower.set.count;
+    upper.seek(0);
+    for (;;) {
+        lower.seek(lowerPos);
+        upper.seek(upperPos);
+        if (upperPos >= upperEnd && lowerPos >= lowerEnd)
+            return;
+        step();
+        const bool upperDone = upperPos >= upperEnd;
+        const bool lowerDone = lowerPos >= lowerEnd;
+        // Compared after the step: a snap makes both times equal, and both move on.
+        const int upperTime = upper.time;
+        const int lowerTime = lower.time;
+        if ((lowerDone || upperTime <= lowerTime) && upperPos < upperEnd)
+            ++upperPos;
+        if ((upperDone || upperTime >= lowerTime) && lowerPos < lowerEnd)
+            ++lowerPos;
+    }
+}
+
+// Builds the merged frames; `current` is the frame being filled.
+class Stacker
+{
+public:
+    Stacker(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options,
+            bool srtOutput)
+        : m_upper(upper)
+        , m_lower(lower)
+        , m_merged(merged)
+        , m_options(options)
+        , m_srtOutput(srtOutput)
+    {
+    }
+
+    void run()
+    {
+        walkTransitions(m_upper, m_lower, [this]() { step(); });
+    }
+
+private:
+    Cursor m_upper;
+    Cursor m_lower;
+    SubtitleSet &m_merged;
+    const ProcessingOptions &m_options;
+    const bool m_srtOutput;
+    int m_current = 0;
+
+    void step();
+    int sourcePart(const Cursor &cursor, int color, QString &text) const;
+};
+
+// The text the subtitle under a cursor adds to a frame, in the output's tag
+// style and colour; returns its number of lines.
+int Stacker::sourcePart(const Cursor &cursor, int color, QString &text) const
+{
+    const Subtitle &source = cursor.subtitle();
+    text = source.text;
+    const int lines = prepareLines(text, source.angleTags, m_srtOutput, m_options.joinLines);
+    if (m_options.colorTags)
+        applyColorTag(text, color, m_srtOutput);
+    return lines;
+}
+
+void Stacker::step()
+{
+    // Once one set has run out, time follows the other one; its sentinel time
+    // would hold every later frame back and lose the rest of the other set.
+    const bool upperDone = m_upper.exhausted();
+    const bool lowerDone = m_lower.exhausted();
+    int t;
+    if (upperDone && !lowerDone)
+        t = m_lower.time;
+    else if (lowerDone && !upperDone)
+        t = m_upper.time;
+    else
+        t = qMin(m_upper.time, m_lower.time);
+
+    if (!m_merged.slot(m_current).text.isEmpty()) {
+        Subtitle &open = m_merged.slot(m_current);
+        open.end = t;
+        if (open.start != t)
+            ++m_current;
+        // A zero-length frame is dropped here.
+        m_merged.slot(m_current).reset();
+        m_merged.count = m_current;
+    }
+
+    const bool upperActive = m_upper.activeAt(t);
+    const bool lowerActive = m_lower.activeAt(t);
+    if (!upperActive && !lowerActive)
+        return;
+
+    const int bottomLines = m_options.bottomLines;
+    const bool colorTags = m_options.colorTags;
+    QString upperText;
+    int upperLines = 0;
+    if (upperActive)
+        upperLines = sourcePart(m_upper, m_options.upperColor, upperText);
+
+    QString lowerText;
+    int lowerLines = 0;
+    if (lowerActive) {
+        lowerLines = sourcePart(m_lower, m_options.lowerColor, lowerText);
+    } else if (bottomLines > 0) {
+        // Some players drop trailing empty lines, so the bottom line always holds something.
+        lowerLines = 1;
+        switch (m_options.lastLine) {
+        case LastLineStyle::Dot:
+            lowerText = QStringLiteral(".");
+            if (colorTags)
+                applyColorTag(lowerText, 0x505050, m_srtOutput);
+            break;
+        case LastLineStyle::Doubled:
+            lowerText = m_srtOutput ? QStringLiteral("<b> </b>|<b> </b>") : QStringLiteral("| ");
+            break;
+        case LastLineStyle::Normal:
+            lowerText = m_srtOutput ? QStringLiteral("<b> </b>") : QStringLiteral(" ");
+            break;
+        }
+    }
+
+    Subtitle &frame = m_merged.slot(m_current);
+    frame.reset();
+    frame.start = t;
+    if (upperLines != 0) {
+        const QString filler = m_srtOutput ? QStringLiteral("|<b> </b>") : QStringLiteral("| ");
+        QString text;
+        text.reserve(upperText.size() + filler.size() * qMax(0, bottomLines - lowerLines) + 1 + lowerText.size());
+        text += upperText;
+        for (int i = lowerLines; i < bottomLines; ++i)
+            text += filler;
+        text += QLatin1Char('|');
+        frame.text = text;
+        frame.visibleLength = m_upper.subtitle().visibleLength;
+    }
+    frame.text += lowerText;
+    if (lowerActive)
+        frame.visibleLength = clampToInt32(qint64(frame.visibleLength) + m_lower.subtitle().visibleLength);
+}
+
+void appendHeader(SubtitleSet &merged, const ProcessingOptions &options, bool srtOutput)
+{
+    const int lastEnd = merged.at(merged.count - 1).end;
+    Subtitle &header = merged.slot(merged.count);
+    header.reset();
+    QString first = QStringLiteral("Subtitles processed with");
+    if (options.colorTags)
+        applyColorTag(first, options.upperColor, srtOutput);
+    QString second = QStringLiteral("Twinscript");
+    if (options.colorTags)
+        applyColorTag(second, options.lowerColor, srtOutput);
+    header.text = first + QLatin1Char('|') + second;
+    header.start = clampToInt32(qint64(lastEnd) + 2000);
+    header.end = clampToInt32(qint64(lastEnd) + 7000);
+    header.visibleLength = 35; // the uncoloured two lines and their separator
+    ++merged.count;
+}
+
+} // namespace
+
+void correctDurations(SubtitleSet &set, int cps, int gap, LogSink &log)
+{
+    cps = qMax(1, cps);
+    const int count = set.count;
+    int stretched = 0;
+    for (int i = 0; i < count; ++i) {
+        Subtitle &s = set.at(i);
+        const qint64 minimum = qint64(s.visibleLength) * 1000 / cps;
+        qint64 duration = qint64(s.end) - s.start;
+        if (duration < minimum) {
+            ++stretched;
+            duration = minimum;
+        }
+        qint64 end = qint64(s.start) + duration;
+        if (i < count - 1) {
+            const qint64 nextStart = set.at(i + 1).start;
+            if (nextStart - end < gap)
+                end = nextStart - gap;
+        }
+        s.end = clampToInt32(end);
+        s.mergeStart = s.start;
+        s.mergeEnd = s.end;
+    }
+    Subtitle &sentinel = set.slot(count);
+    sentinel.text.clear();
+    if (count >= 1) {
+        const Subtitle &last = set.at(count - 1);
+        sentinel.mergeStart = clampToInt32(qint64(last.mergeStart) + 100000);
+        sentinel.mergeEnd = clampToInt32(qint64(last.mergeEnd) + 100000);
+    }
+    log.log(LogDebug, set.logPrefix, QStringLiteral("%1 subs stretched").arg(stretched));
+}
+
+void snapNeighbours(SubtitleSet &set, int snap)
+{
+    for (int i = 1; i < set.count; ++i) {
+        Subtitle &previous = set.at(i - 1);
+        Subtitle &next = set.at(i);
+        const qint64 d = qint64(next.mergeStart) - previous.mergeEnd;
+        if (d < snap) {
+            // Lies between two 32-bit times, so it fits.
+            const int m = clampToInt32(previous.mergeEnd + d / 2);
+            previous.mergeEnd = m;
+            next.mergeStart = m;
+        }
+    }
+}
+
+void crossSnap(SubtitleSet &upper, SubtitleSet &lower, int snap)
+{
+    upper.slot(upper.count);
+    lower.slot(lower.count);
+    Cursor u(upper);
+    Cursor l(lower);
+    walkTransitions(u, l, [&]() {
+        // An exhausted set stands on its sentinel, which is no transition to meet.
+        if (u.exhausted() || l.exhausted())
+            return;
+        if (!u.near(l.time, snap) || !l.near(u.time, snap))
+            return;
+        const int m = int((qint64(u.time) + l.time) / 2);
+        u.time = m;
+        l.time = m;
+        u.commit();
+        l.commit();
+    });
+}
+
+void stackFrames(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options,
+                 bool srtOutput)
+{
+    merged.clear();
+    // The sentinels are read when a set runs out.
+    upper.slot(upper.count);
+    lower.slot(lower.count);
+    Stacker(upper, lower, merged, options, srtOutput).run();
+}
+
+int prepareLines(QString &text, bool angleTags, bool srtOutput, bool joinLines)
+{
+    if (text.isEmpty())
+        return 0;
+    if (joinLines) {
+        text.remove(QLatin1String("-|"));
+        text.replace(QLatin1Char('|'), QLatin1Char(' '));
+    }
+    if (angleTags != srtOutput)
+        convertTags(text, srtOutput);
+    text.replace(QLatin1String("| "), QLatin1String("|"));
+    text.replace(QLatin1String(" |"), QLatin1String("|"));
+    text = text.simplified();
+    return text.count(QLatin1Char('|')) + 1;
+}
+
+void mergeSets(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options,
+               SubtitleFormat format, LogSink &log)
+{
+    const bool srtOutput = format == SubtitleFormat::SubRip;
+    correctDurations(upper, options.cps, options.gap, log);
+    correctDurations(lower, options.cps, options.gap, log);
+    snapNeighbours(upper, options.snap);
+    snapNeighbours(lower, options.snap);
+    crossSnap(upper, lower, options.snap);
+    stackFrames(upper, lower, merged, options, srtOutput);
+    if (merged.count > 0 && options.header)
+        appendHeader(merged, options, srtOutput);
+    correctDurations(merged, options.cps, options.gap, log);
+}

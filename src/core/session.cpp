@@ -1,0 +1,149 @@
+#include "core/session.h"
+
+#include "core/codings.h"
+#include "core/logsink.h"
+#include "core/merge.h"
+#include "core/textfile.h"
+
+#include <QFileInfo>
+
+namespace {
+
+TextCodec codecFor(const SubtitleSet &set, const QString &codecName, LogSink &log, bool *unknown)
+{
+    const TextCodec codec = TextCodec::named(codecName, unknown);
+    if (*unknown)
+        log.log(LogWarning, set.logPrefix, QStringLiteral("coding %1 unknown, local coding used").arg(codecName));
+    return codec;
+}
+
+} // namespace
+
+Session::Session(LogSink &log)
+    : m_log(log)
+{
+}
+
+bool Session::readFile(SubtitleSet &set, const QString &path, QByteArray *bytes)
+{
+    if (path.isEmpty()) {
+        m_log.log(LogInfo, set.logPrefix, QStringLiteral("load cancelled"));
+        return false;
+    }
+    switch (readWholeFile(path, bytes)) {
+    case ReadResult::Ok:
+        return true;
+    case ReadResult::CannotOpen:
+        m_log.log(LogError, set.logPrefix, QStringLiteral("error: cannot open file"));
+        break;
+    case ReadResult::CannotRead:
+        m_log.log(LogError, set.logPrefix, QStringLiteral("error: cannot read file"));
+        break;
+    }
+    return false;
+}
+
+void Session::loadBytes(SubtitleSet &set, const QByteArray &bytes, const QString &path, const QString &codecName,
+                        int frameRate, bool append)
+{
+    const QFileInfo info(path);
+    if (!append && info.absoluteFilePath() != set.filePath) {
+        set.filePath = info.absoluteFilePath();
+        links.clear();
+    }
+    bool unknown = false;
+    const QString text = codecFor(set, codecName, m_log, &unknown).decode(bytes);
+    readSubtitles(set, text, formatOfFileName(path), frameRate, append, options.gap, info.fileName(), m_log);
+}
+
+bool Session::loadFile(SubtitleSet &set, const QString &path, const QString &codecName, int frameRate, bool append)
+{
+    QByteArray bytes;
+    if (!readFile(set, path, &bytes))
+        return false;
+    loadBytes(set, bytes, path, codecName, frameRate, append);
+    return true;
+}
+
+StripResult Session::strip(SubtitleSet &set, const QVector<Bracket> &kinds)
+{
+    const StripResult result = stripBrackets(set, kinds);
+    m_log.log(LogInfo, set.logPrefix,
+              QStringLiteral("%1 subs stripped, %2 left empty").arg(result.changed).arg(result.leftEmpty));
+    return result;
+}
+
+void Session::correctTiming(SubtitleSet &set, const TimingCorrection &correction, int selectedRow)
+{
+    ::correctTiming(set, correction, selectedRow, m_log);
+}
+
+bool Session::canAddLink(int upperRow, int lowerRow) const
+{
+    return upperRow >= 0 && upperRow < upper.count && lowerRow >= 0 && lowerRow < lower.count
+        && links.canAdd(upperRow, lowerRow);
+}
+
+void Session::synchronize(SubtitleSet &target)
+{
+    ::synchronize(target, otherSet(target), &target == &upper, links, options.cps, options.gap, m_log);
+}
+
+void Session::process(SubtitleFormat outputFormat)
+{
+    mergeSets(upper, lower, merged, options, outputFormat, m_log);
+}
+
+std::unique_ptr<SafeWriter> Session::openTarget(const SubtitleSet &set, const QString &path)
+{
+    if (path.isEmpty()) {
+        m_log.log(LogInfo, set.logPrefix, QStringLiteral("save cancelled"));
+        return nullptr;
+    }
+    auto writer = std::make_unique<SafeWriter>(path);
+    if (!writer->open()) {
+        m_log.log(LogError, set.logPrefix, QStringLiteral("error: cannot write file"));
+        return nullptr;
+    }
+    return writer;
+}
+
+bool Session::write(SubtitleSet &set, SafeWriter &target, const QString &path, const QString &codecName,
+                    int frameRate)
+{
+    const QString &prefix = set.logPrefix;
+    bool unknown = false;
+    const TextCodec codec = codecFor(set, codecName, m_log, &unknown);
+    const SubtitleFormat format = formatOfFileName(path);
+    if (format == SubtitleFormat::MicroDvd)
+        set.frameRate = frameRate;
+    // Encoded and written piece by piece: a merged set can make a file of
+    // many megabytes, which would otherwise be held twice, as text and as bytes.
+    TextEncoder encoder(codec);
+    const FormattedSet formatted = formatSubtitles(set, format, frameRate, [&](const QString &piece) {
+        encoder.add(piece);
+        target.write(encoder.bytes);
+        encoder.bytes.clear();
+    });
+    const int unrepresentable = encoder.unrepresentable;
+    if (unrepresentable > 0) {
+        const QString shownName = unknown || codecName == Codings::autoLocal() ? codec.name() : codecName;
+        m_log.log(LogWarning, prefix,
+                  QStringLiteral("%1 characters not representable in %2").arg(unrepresentable).arg(shownName));
+    }
+    if (target.commit() != WriteResult::Ok) {
+        m_log.log(LogError, prefix, QStringLiteral("error: cannot write file"));
+        return false;
+    }
+    if (formatted.cutAtZero > 0)
+        m_log.log(LogWarning, prefix, QStringLiteral("%1 subs before 0:00 cut or left out").arg(formatted.cutAtZero));
+    m_log.log(LogInfo, prefix,
+              QStringLiteral("%1 subs saved to %2").arg(formatted.written).arg(QFileInfo(path).fileName()));
+    return true;
+}
+
+bool Session::saveFile(SubtitleSet &set, const QString &path, const QString &codecName, int frameRate)
+{
+    const std::unique_ptr<SafeWriter> target = openTarget(set, path);
+    return target && write(set, *target, path, codecName, frameRate);
+}

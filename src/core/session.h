@@ -1,0 +1,65 @@
+#pragma once
+// Everything one merge works on (the upper, lower and merged sets, the sync
+// links and the processing options) and the operations a user runs on it,
+// each reporting to the log as the window shows it. The window and the
+// command-line tool both drive this; answers a dialog would give (a file
+// name, a coding, a frame rate) come in as arguments.
+
+#include "core/formats.h"
+#include "core/processing.h"
+#include "core/strip.h"
+#include "core/subtitleset.h"
+#include "core/synclinks.h"
+#include "core/timing.h"
+
+#include <QByteArray>
+
+#include <memory>
+
+class LogSink;
+class SafeWriter;
+
+class Session
+{
+public:
+    explicit Session(LogSink &log);
+    Session(const Session &) = delete;
+    Session &operator=(const Session &) = delete;
+
+    SubtitleSet upper {QStringLiteral("Up: ")};
+    SubtitleSet lower {QStringLiteral("Lw: ")};
+    SubtitleSet merged {QStringLiteral("Mx: ")};
+    SyncLinks links;
+    ProcessingOptions options;
+
+    LogSink &log() { return m_log; }
+    SubtitleSet &otherSet(const SubtitleSet &set) { return &set == &upper ? lower : upper; }
+
+    // Loading takes two steps, so that a MicroDVD file's frame rate is asked
+    // only once the file could be read. An empty path is a cancelled dialog.
+    bool readFile(SubtitleSet &set, const QString &path, QByteArray *bytes);
+    // Decodes (a byte-order mark decides over the coding) and reads the file
+    // into the set or behind it. Another file than the set's last one drops the links.
+    void loadBytes(SubtitleSet &set, const QByteArray &bytes, const QString &path, const QString &codecName,
+                   int frameRate, bool append);
+    bool loadFile(SubtitleSet &set, const QString &path, const QString &codecName, int frameRate, bool append);
+
+    StripResult strip(SubtitleSet &set, const QVector<Bracket> &kinds);
+    void correctTiming(SubtitleSet &set, const TimingCorrection &correction, int selectedRow);
+
+    // A link may join two subtitles that exist, without crossing another.
+    bool canAddLink(int upperRow, int lowerRow) const;
+    // Moves `target` onto the other set through the links.
+    void synchronize(SubtitleSet &target);
+    // Fills the merged set; texts get the tags of the output format.
+    void process(SubtitleFormat outputFormat);
+
+    // Saving takes two steps too: the target is opened first (the old file
+    // stays until the new one is whole), then the MicroDVD rate may be asked.
+    std::unique_ptr<SafeWriter> openTarget(const SubtitleSet &set, const QString &path);
+    bool write(SubtitleSet &set, SafeWriter &target, const QString &path, const QString &codecName, int frameRate);
+    bool saveFile(SubtitleSet &set, const QString &path, const QString &codecName, int frameRate);
+
+private:
+    LogSink &m_log;
+};

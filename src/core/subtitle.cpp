@@ -1,0 +1,42 @@
+#include "core/subtitle.h"
+
+#include "core/brackets.h"
+
+void Subtitle::reset()
+{
+    start = end = visibleLength = mergeStart = mergeEnd = 0;
+    text.clear();
+    angleTags = false;
+}
+
+void Subtitle::normalize()
+{
+    text = text.simplified();
+    text.replace(QLatin1String(" |"), QLatin1String("|"));
+    text.replace(QLatin1String("| "), QLatin1String("|"));
+    while (text.startsWith(QLatin1Char('|'))) {
+        text.remove(0, 1);
+        text = text.simplified();
+    }
+    visibleLength = visibleLengthOf(text, angleTags);
+}
+
+void Subtitle::shift(qint32 delta)
+{
+    start = clampToInt32(qint64(start) + delta);
+    end = clampToInt32(qint64(end) + delta);
+}
+
+// The same as removing every "<[^>]*>" (or "\{[^\}]*\}") and counting the rest.
+int visibleLengthOf(const QString &text, bool angleTags)
+{
+    const Bracket tag = angleTags ? Bracket::Angle : Bracket::Curly;
+    int visible = 0;
+    int from = 0;
+    int length = 0;
+    for (int at = findBracketed(text, tag, 0, &length); at >= 0; at = findBracketed(text, tag, from, &length)) {
+        visible += at - from;
+        from = at + length;
+    }
+    return visible + (text.size() - from);
+}

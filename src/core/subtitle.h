@@ -1,0 +1,43 @@
+#pragma once
+// One subtitle: its times in milliseconds, the working times of the merge and
+// its text with the lines joined by "|".
+
+#include <QString>
+#include <QtGlobal>
+
+#include <limits>
+
+// Times are 32-bit milliseconds; arithmetic on them is done in 64 bits and
+// clamped where it is stored.
+inline qint32 clampToInt32(qint64 v)
+{
+    if (v > std::numeric_limits<qint32>::max())
+        return std::numeric_limits<qint32>::max();
+    if (v < std::numeric_limits<qint32>::min())
+        return std::numeric_limits<qint32>::min();
+    return static_cast<qint32>(v);
+}
+
+inline bool fitsInt32(qint64 v)
+{
+    return v >= std::numeric_limits<qint32>::min() && v <= std::numeric_limits<qint32>::max();
+}
+
+struct Subtitle
+{
+    qint32 start = 0;
+    qint32 end = 0;
+    qint32 visibleLength = 0;
+    qint32 mergeStart = 0;
+    qint32 mergeEnd = 0;
+    QString text;
+    bool angleTags = false; // SubRip style tags (<i>) rather than MicroDVD ones ({y:i})
+
+    void reset();
+    // Cleans the text as the readers leave it and recounts its visible length.
+    void normalize();
+    void shift(qint32 delta);
+};
+
+// Number of characters of `text` once the tags of the given style are left out.
+int visibleLengthOf(const QString &text, bool angleTags);

@@ -1,0 +1,77 @@
+#include "core/synclinks.h"
+
+#include "core/logsink.h"
+#include "core/merge.h"
+#include "core/subtitleset.h"
+#include "core/timing.h"
+
+int SyncLinks::insertPosition(int upperRow) const
+{
+    int i = 0;
+    while (i < count() && at(i).upperRow < upperRow)
+        ++i;
+    return i;
+}
+
+bool SyncLinks::canAdd(int upperRow, int lowerRow) const
+{
+    const int i = insertPosition(upperRow);
+    if (i < count() && at(i).upperRow == upperRow)
+        return false;
+    if (i > 0 && at(i - 1).lowerRow >= lowerRow)
+        return false;
+    if (i < count() && at(i).lowerRow <= lowerRow)
+        return false;
+    return true;
+}
+
+void SyncLinks::add(int upperRow, int lowerRow)
+{
+    if (count() >= Capacity)
+        return;
+    m_links.insert(m_links.begin() + insertPosition(upperRow), Link {upperRow, lowerRow});
+}
+
+void SyncLinks::remove(int k)
+{
+    if (k >= 0 && k < count())
+        m_links.erase(m_links.begin() + k);
+}
+
+QString SyncLinks::label(int k) const
+{
+    return QString::asprintf("%04i %04i", at(k).upperRow + 1, at(k).lowerRow + 1);
+}
+
+void synchronize(SubtitleSet &target, const SubtitleSet &reference, bool targetIsUpper, const SyncLinks &links,
+                 int cps, int gap, LogSink &log)
+{
+    const int n = links.count();
+    const auto targetRow = [&](int k) { return targetIsUpper ? links.at(k).upperRow : links.at(k).lowerRow; };
+    const auto referenceRow = [&](int k) { return targetIsUpper ? links.at(k).lowerRow : links.at(k).upperRow; };
+    if (n > 0) {
+        // Rows grow with the link index, so the last link holds the largest row of each set.
+        const bool referenceStale = referenceRow(n - 1) >= reference.count;
+        if (referenceStale)
+            log.log(LogError, reference.logPrefix, QStringLiteral("error: sync point beyond end"));
+        if (targetRow(n - 1) >= target.count) {
+            log.log(LogError, target.logPrefix, QStringLiteral("error: sync point beyond end"));
+            return;
+        }
+        if (referenceStale)
+            return;
+
+        shiftFrom(target, 0, qint64(reference.startOf(referenceRow(0))) - target.startOf(targetRow(0)));
+        log.log(LogInfo, target.logPrefix,
+                QStringLiteral("synced to ") + reference.logPrefix + QString::number(n) + QStringLiteral(" points"));
+
+        for (int k = 1; k < n; ++k) {
+            const int a = targetRow(k - 1);
+            const int b = targetRow(k);
+            const qint64 oldSpan = qint64(target.startOf(b)) - target.startOf(a);
+            const qint64 newSpan = qint64(reference.startOf(referenceRow(k))) - reference.startOf(referenceRow(k - 1));
+            stretchRange(target, a, b, clampToInt32(oldSpan), clampToInt32(newSpan));
+        }
+    }
+    correctDurations(target, cps, gap, log);
+}

@@ -1,0 +1,50 @@
+#pragma once
+// Sync links: pairs of an upper and a lower subtitle that start at the same
+// moment, and the rubber-band synchronization that moves one set onto the
+// other through them. Links never cross and no row carries two, so both
+// columns increase with the link's index.
+
+#include <QString>
+
+#include <vector>
+
+class LogSink;
+class SubtitleSet;
+
+class SyncLinks
+{
+public:
+    static constexpr int Capacity = 20000;
+
+    struct Link
+    {
+        int upperRow;
+        int lowerRow;
+    };
+
+    int count() const { return int(m_links.size()); }
+    const Link &at(int k) const { return m_links[size_t(k)]; }
+
+    // Whether the pair fits between the existing links without crossing one
+    // or sharing a row with one.
+    bool canAdd(int upperRow, int lowerRow) const;
+    // Inserts in order; a full table takes no more.
+    void add(int upperRow, int lowerRow);
+    void remove(int k);
+    void clear() { m_links.clear(); }
+
+    // "0003 0005": both rows numbered from 1, as the link list shows them.
+    QString label(int k) const;
+
+private:
+    std::vector<Link> m_links;
+
+    int insertPosition(int upperRow) const;
+};
+
+// Moves `target` so that every linked subtitle starts with its partner in
+// `reference`: shifted to the first link, each stretch between two links
+// scaled to the reference's. Then the readability correction runs on the
+// target (reading speed `cps`, `gap`), also with no links.
+void synchronize(SubtitleSet &target, const SubtitleSet &reference, bool targetIsUpper, const SyncLinks &links,
+                 int cps, int gap, LogSink &log);

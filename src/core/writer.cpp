@@ -1,0 +1,113 @@
+// Writing a set as SubRip or MicroDVD text.
+
+#include "core/formats.h"
+#include "core/subtitleset.h"
+#include "core/tags.h"
+
+QString formatTime(int t)
+{
+    // Saving 20000 subtitles formats 40000 times: the usual case by hand, the
+    // rest (negative, 100 hours and more) through printf.
+    if (t >= 0 && t < 360000000) {
+        const int parts[4] = {t / 3600000, t / 60000 % 60, t / 1000 % 60, t % 1000};
+        QChar out[12];
+        int k = 0;
+        for (int i = 0; i < 4; ++i) {
+            if (i == 3)
+                out[k++] = QLatin1Char(char('0' + parts[i] / 100));
+            out[k++] = QLatin1Char(char('0' + parts[i] / 10 % 10));
+            out[k++] = QLatin1Char(char('0' + parts[i] % 10));
+            if (i < 3)
+                out[k++] = QLatin1Char(i == 2 ? ',' : ':');
+        }
+        return QString(out, 12);
+    }
+    const int ms = t % 1000;
+    const int totalSeconds = t / 1000;
+    const int seconds = totalSeconds % 60;
+    const int totalMinutes = totalSeconds / 60;
+    return QString::asprintf("%02i:%02i:%02i,%03i", totalMinutes / 60, totalMinutes % 60, seconds, ms);
+}
+
+QString formatTimeLine(int start, int end)
+{
+    return formatTime(start) + QLatin1String(" --> ") + formatTime(end);
+}
+
+namespace {
+
+void appendSubRip(QString &out, const Subtitle &subtitle, int start, int number)
+{
+    QString text = subtitle.text;
+    if (!subtitle.angleTags)
+        convertTags(text, true);
+    text.replace(QLatin1Char('|'), QLatin1Char('\n'));
+    out += QString::number(number);
+    out += QLatin1Char('\n');
+    out += formatTimeLine(start, subtitle.end);
+    out += QLatin1Char('\n');
+    out += text;
+    out += QLatin1String("\n\n");
+}
+
+void appendMicroDvd(QString &out, const Subtitle &subtitle, int start, int frameRate)
+{
+    const qint64 startFrame = qint64(start) * frameRate / 1000000;
+    const qint64 endFrame = qint64(subtitle.end) * frameRate / 1000000;
+    QString text = subtitle.text;
+    if (subtitle.angleTags)
+        convertTags(text, false);
+    out += QLatin1Char('{');
+    out += QString::number(startFrame);
+    out += QLatin1String("}{");
+    out += QString::number(endFrame);
+    out += QLatin1Char('}');
+    out += text;
+    out += QLatin1Char('\n');
+}
+
+} // namespace
+
+FormattedSet formatSubtitles(const SubtitleSet &set, SubtitleFormat format, int frameRate,
+                             const std::function<void(const QString &piece)> &out)
+{
+    constexpr int subtitlesPerPiece = 500;
+    FormattedSet result;
+    QString piece;
+    for (int i = 0; i < set.count; ++i) {
+        const Subtitle &s = set.at(i);
+        if (s.text.isEmpty())
+            continue;
+        // No player reads a negative time: what a shift moved before the film
+        // starts is cut there, in the file only (shifting back restores it).
+        if (s.end <= 0) {
+            ++result.cutAtZero;
+            continue;
+        }
+        int start = s.start;
+        if (start < 0) {
+            ++result.cutAtZero;
+            start = 0;
+        }
+        ++result.written;
+        if (format == SubtitleFormat::SubRip)
+            appendSubRip(piece, s, start, result.written);
+        else
+            appendMicroDvd(piece, s, start, frameRate);
+        if (result.written % subtitlesPerPiece == 0) {
+            out(piece);
+            piece.clear();
+        }
+    }
+    if (!piece.isEmpty())
+        out(piece);
+    return result;
+}
+
+FormattedSet formatSubtitles(const SubtitleSet &set, SubtitleFormat format, int frameRate)
+{
+    QString text;
+    FormattedSet result = formatSubtitles(set, format, frameRate, [&text](const QString &piece) { text += piece; });
+    result.text = text;
+    return result;
+}

@@ -1,0 +1,103 @@
+#include "gui/aboutdlg.h"
+
+#include "ui_aboutdlg.h"
+
+AboutDlg::AboutDlg(QWidget *parent)
+    : QDialog(parent)
+    , ui(new Ui::AboutDlg)
+{
+    ui->setupUi(this);
+    // The version this binary was compiled against, not a version it was once
+    // written for.
+    ui->label->setText(QStringLiteral("Written in QT " QT_VERSION_STR));
+}
+
+AboutDlg::~AboutDlg()
+{
+    delete ui;
+}
+
+QString aboutText()
+{
+    return QStringLiteral("Twinscript 1.1\n"
+                          "\n"
+                          "Joining, synchronizing & merging tool for text subtitles\n"
+                          "\n"
+                          "SHORT DESCRIPTION\n"
+                          "Twinscript overlays two subtitle files of different languages so that an ordinary "
+                          "media player shows both at the same time. It writes one text file (srt or sub) that "
+                          "holds both streams, stacked vertically by their time marks. Where subtitles of the two "
+                          "streams overlap only partly they are broken into parts, and empty lines keep each "
+                          "stream at its vertical position: one set is aligned to the bottom, the other stands "
+                          "some lines above it. Each set can have its own colour.\n"
+                          "\n"
+                          "Work flow is intended to be straightforward:\n"
+                          "\n"
+                          "1.) \"Load Subtitle Files\"\n"
+                          "* Load Upper / Load Lower read a SubRip (.srt) or MicroDVD (any other suffix) file as "
+                          "the upper or the lower set; MicroDVD files ask for their frame rate.\n"
+                          "* The selector beside each button is the coding the file is read in. \"Auto Local\" is "
+                          "the system's coding; \"Add / Remove\" edits the list of offered codings. A byte-order "
+                          "mark at the start of a file always wins.\n"
+                          "* With \"Append\" checked the file is added to the end of the set, shifted behind its "
+                          "last subtitle, instead of replacing it.\n"
+                          "\n"
+                          "2.) \"Synchronize\"\n"
+                          "* Select a subtitle in the upper and one in the lower list that are spoken at the same "
+                          "moment and press \"Add Link\"; links never cross each other. \"Delete Link\" and "
+                          "\"Clear Links\" remove them; double-clicking a link selects both subtitles.\n"
+                          "* Double-clicking a subtitle selects the subtitle of the other list that is nearest "
+                          "in time.\n"
+                          "* \"Synchronize\" moves a set onto the other one through the links: it is shifted to "
+                          "the first link and stretched between the links like a rubber band.\n"
+                          "* \"Timing\" shifts or stretches a set, or the selected subtitle and all after it, or "
+                          "converts it from one frame rate to another.\n"
+                          "* \"Strip ()\" removes text in round, square, curly or angle brackets, for example "
+                          "descriptions of sounds for the hearing impaired.\n"
+                          "* \"Save as\" stores a set on its own as srt or sub, in the coding of its load "
+                          "selector.\n"
+                          "\n"
+                          "3.) \"Process & Save\"\n"
+                          "* Chars/sec: subtitles too short to be read at this many characters per second are "
+                          "lengthened where the next one leaves room.\n"
+                          "* ms Gap: the least time between two subtitles of a set.\n"
+                          "* ms Snap: start and end times of the two sets closer than this are made equal, so "
+                          "that fewer short parts are cut.\n"
+                          "* Join Lines puts the lines of each subtitle on one line; a line ending in a hyphen is "
+                          "glued to the next.\n"
+                          "* Bottom Lines: how many lines the lower set takes at the bottom; the upper set "
+                          "stands above them.\n"
+                          "* Last Line Normal / Last is Dot / Last is Doubled: what stands in the bottom line when "
+                          "the lower set shows nothing there, a blank, a dot or two blank lines, for players that "
+                          "skip empty or last lines.\n"
+                          "* Use Color Tags writes each set in the colour of its sliders.\n"
+                          "* \"Process & Save\" merges both sets and writes the result as srt or sub in the "
+                          "coding chosen below the button.\n"
+                          "\n"
+                          "4.) \"Donate & Exit\"\n"
+                          "* \"Donate\" opens the donation page in the web browser.\n"
+                          "* \"Quit\" ends the program; the settings are kept for the next start.\n"
+                          "* \"About\" shows this text.\n"
+                          "\n"
+                          "VERSION HISTORY\n"
+                          "1.1\n"
+                          "* Appended files get the correct time offset.\n"
+                          "* Sync links are cleared when a new file is loaded, not on reload or append.\n"
+                          "* Shift and stretch of the selected and all following subtitles.\n"
+                          "* A set is saved in the coding of its load selector.\n"
+                          "* The save directory defaults to the last load directory.\n"
+                          "1.0\n"
+                          "* First release.\n");
+}
+
+QUrl donationUrl()
+{
+    QString service = QStringLiteral(TWINSCRIPT_DONATE_SERVICE);
+    while (service.endsWith(QLatin1Char('/')))
+        service.chop(1);
+    // The fields follow the path directly, without "?", as the service expects.
+    const QString address = service + QStringLiteral("/xclick/") + QStringLiteral("business=")
+        + QStringLiteral(TWINSCRIPT_DONATE_ACCOUNT)
+        + QStringLiteral("&currency_code=EUR&lc=AT&no_shipping=1&item_name=Twinscript+Donation");
+    return QUrl(address, QUrl::TolerantMode);
+}

@@ -1,0 +1,88 @@
+#include "gui/listmodels.h"
+
+#include "core/subtitleset.h"
+#include "core/synclinks.h"
+
+SubtitleListModel::SubtitleListModel(const SubtitleSet &set, QObject *parent)
+    : QAbstractListModel(parent)
+    , m_set(set)
+    , m_rows(set.count)
+{
+}
+
+int SubtitleListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_rows;
+}
+
+QVariant SubtitleListModel::data(const QModelIndex &index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows || index.row() >= m_set.count)
+        return QVariant();
+    return QString::number(index.row() + 1).rightJustified(4, QLatin1Char('0')) + QLatin1Char(' ')
+        + m_set.at(index.row()).text;
+}
+
+void SubtitleListModel::reload()
+{
+    beginResetModel();
+    m_rows = m_set.count;
+    endResetModel();
+}
+
+void SubtitleListModel::textsChanged()
+{
+    if (m_rows != m_set.count) {
+        reload();
+        return;
+    }
+    if (m_rows > 0)
+        emit dataChanged(index(0), index(m_rows - 1), {Qt::DisplayRole});
+}
+
+LinkListModel::LinkListModel(const SyncLinks &links, QObject *parent)
+    : QAbstractListModel(parent)
+    , m_links(links)
+    , m_rows(links.count())
+{
+}
+
+int LinkListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_rows;
+}
+
+QVariant LinkListModel::data(const QModelIndex &index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows || index.row() >= m_links.count())
+        return QVariant();
+    return m_links.label(index.row());
+}
+
+void LinkListModel::reload()
+{
+    beginResetModel();
+    m_rows = m_links.count();
+    endResetModel();
+}
+
+int LogModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_lines.size();
+}
+
+QVariant LogModel::data(const QModelIndex &index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_lines.size())
+        return QVariant();
+    return m_lines.at(index.row());
+}
+
+void LogModel::write(int, const QString &line)
+{
+    const int row = m_lines.size();
+    beginInsertRows(QModelIndex(), row, row);
+    m_lines.append(line);
+    endInsertRows();
+    emit lineAdded(row);
+}

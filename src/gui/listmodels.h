@@ -1,0 +1,67 @@
+#pragma once
+// List models over the engine's data, so that 20000 subtitles cost no 20000
+// list items: a set's subtitles, the sync links, and the log (which is also
+// the window's log sink).
+
+#include "core/logsink.h"
+
+#include <QAbstractListModel>
+#include <QStringList>
+
+class SubtitleSet;
+class SyncLinks;
+
+// "0001 first line|second line" for every subtitle of a set.
+class SubtitleListModel : public QAbstractListModel
+{
+    Q_OBJECT
+public:
+    SubtitleListModel(const SubtitleSet &set, QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+
+    // The set got other subtitles (load): views lose their current row.
+    void reload();
+    // Texts changed, the rows stayed (strip).
+    void textsChanged();
+
+private:
+    const SubtitleSet &m_set;
+    int m_rows = 0;
+};
+
+// "0003 0005" for every link.
+class LinkListModel : public QAbstractListModel
+{
+    Q_OBJECT
+public:
+    LinkListModel(const SyncLinks &links, QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    void reload();
+
+private:
+    const SyncLinks &m_links;
+    int m_rows = 0;
+};
+
+class LogModel : public QAbstractListModel, public LogSink
+{
+    Q_OBJECT
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    void write(int level, const QString &line) override;
+
+    const QStringList &lines() const { return m_lines; }
+
+signals:
+    void lineAdded(int row);
+
+private:
+    QStringList m_lines;
+};

@@ -1,0 +1,103 @@
+#pragma once
+// The single window: the form, list models over the engine's sets, links and
+// log, and one slot per user action. The window owns what the user sees and
+// selects (the current rows, the settings); the session owns the subtitles.
+
+#include "core/session.h"
+#include "gui/listmodels.h"
+
+#include <QMainWindow>
+
+namespace Ui {
+class MainWindow;
+}
+
+class QComboBox;
+class QListView;
+class QSettings;
+
+// What the window keeps between runs besides its controls' own values.
+struct WindowSettings
+{
+    QString loadDir = QStringLiteral(".");
+    QString saveDir = QStringLiteral(".");
+    QStringList chosenCodings; // added to the selectors through "Add / Remove"
+    int loadFrameRateIndex = 0;
+    int saveFrameRateIndex = 0;
+    int upperColor = 0xffffff;
+    int lowerColor = 0xffffff;
+    bool header = true;
+};
+
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // `store` (may be null: nothing is read or written) holds the settings;
+    // they are restored here and stored when the window is destroyed.
+    explicit MainWindow(QSettings *store, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    Ui::MainWindow *ui;
+    Session &session() { return m_session; }
+    const WindowSettings &settings() const { return m_settings; }
+    // The row selected in a set's list, -1 for none.
+    int selectedRow(const SubtitleSet &set) const;
+    void selectRow(const SubtitleSet &set, int row);
+
+public slots:
+    void loadUpper();
+    void loadLower();
+    void saveUpper();
+    void saveLower();
+    void correctUpperTiming();
+    void correctLowerTiming();
+    void stripUpper();
+    void stripLower();
+    void synchronizeUpper();
+    void synchronizeLower();
+    void addLink();
+    void deleteLink();
+    void clearLinks();
+    void processAndSave();
+    void showAbout();
+    void donate();
+
+private:
+    LogModel m_log;
+    Session m_session;
+    SubtitleListModel m_upperModel;
+    SubtitleListModel m_lowerModel;
+    LinkListModel m_linkModel;
+    WindowSettings m_settings;
+    QSettings *m_store;
+    // After Process & Save the time boxes show the merge times, until the
+    // set's own times change.
+    bool m_showMergeTimes[2] = {false, false};
+
+    int sideOf(const SubtitleSet &set) const { return &set == &m_session.upper ? 0 : 1; }
+    QListView *listOf(const SubtitleSet &set) const;
+    QComboBox *codingBoxOf(const SubtitleSet &set) const;
+    void connectControls();
+    void readProcessingOptions();
+    void showCurrent(const SubtitleSet &set);
+    void timesChanged(SubtitleSet &set);
+    void refreshAddLink();
+    void jumpToNearest(const SubtitleSet &from, int row);
+    void selectLink(int k);
+
+    void load(SubtitleSet &set, const QString &caption);
+    void save(SubtitleSet &set, const QString &caption);
+    void correctTiming(SubtitleSet &set);
+    void strip(SubtitleSet &set);
+    void synchronize(SubtitleSet &set);
+
+    void setColorChannel(bool upper, int shift, int value);
+    void refreshColorPreviews();
+    void syncColorSliders();
+    void codingChosen(QComboBox *box, int index);
+    void fillCodingSelectors();
+    void restoreSettings();
+    void storeSettings();
+};

@@ -1,0 +1,51 @@
+#pragma once
+// Every file dialog and every modal dialog run goes through here, so that tests
+// and the command-line tool can answer them without anyone clicking.
+
+#include <QString>
+#include <QUrl>
+
+#include <deque>
+#include <functional>
+
+class QDialog;
+class QWidget;
+
+class Prompts
+{
+public:
+    virtual ~Prompts();
+    virtual QString openFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
+    virtual QString saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
+    // Runs the dialog modally and returns its result (QDialog::Accepted or Rejected).
+    virtual int run(QDialog &dialog);
+    virtual void openUrl(const QUrl &url);
+};
+
+// Answers from a script: file names and dialog handlers are taken in order.
+// A handler sets the dialog's widgets as a user would and returns its result;
+// with no handler queued a dialog is cancelled, with no name queued a file
+// dialog is cancelled.
+class ScriptedPrompts : public Prompts
+{
+public:
+    using DialogHandler = std::function<int(QDialog &)>;
+
+    std::deque<QString> openNames;
+    std::deque<QString> saveNames;
+    std::deque<DialogHandler> dialogs;
+    QList<QUrl> openedUrls;
+    QStringList captions; // every file dialog's caption, in order
+    QStringList dirs; // every file dialog's start directory, in order
+    int dialogsRun = 0;
+
+    QString openFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override;
+    QString saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override;
+    int run(QDialog &dialog) override;
+    void openUrl(const QUrl &url) override;
+};
+
+Prompts &prompts();
+// Installs p (not owned); nullptr restores the interactive prompts.
+void setPrompts(Prompts *p);
+

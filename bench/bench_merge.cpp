@@ -2,9 +2,8 @@
 // encode) and the whole action through the window's slot (with the file
 // written), to SubRip and to MicroDVD, at three sizes to show linear growth.
 //
-// Each set has n subtitles, 2 s long every 3 s; every other lower subtitle
-// overlaps its upper partner only partly (its transitions 800 and 600 ms
-// away, beyond the snap), the others lie within the snap and meet it.
+// Each set has n subtitles timed as bench::pairSpan says: half of the pairs
+// overlap only partly.
 // Usage: bench_merge [runs]
 
 #include "benchutil.h"
@@ -38,17 +37,9 @@ void fillSet(SubtitleSet &set, int n, bool lower)
     set.reset();
     for (int i = 0; i < n; ++i) {
         Subtitle &s = set.records[size_t(i)];
-        const int base = i * 3000;
-        if (!lower) {
-            s.start = base;
-            s.end = base + 2000;
-        } else if (i % 2 == 0) {
-            s.start = base + 800;
-            s.end = base + 2600;
-        } else {
-            s.start = base + 150;
-            s.end = base + 2100;
-        }
+        const bench::Span span = bench::pairSpan(i, lower);
+        s.start = span.start;
+        s.end = span.end;
         s.text = QString::fromUtf8(lower ? bench::lowerLines[i % 6] : bench::upperLines[i % 6]);
         s.angleTags = true;
         s.normalize();

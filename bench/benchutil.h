@@ -1,6 +1,6 @@
 #pragma once
-// What the benchmark programs share: a median and the dialogue of the
-// generated film pair.
+// What the benchmark programs share: a median and the dialogue and timing of
+// the generated film pair.
 
 #include <algorithm>
 #include <vector>
@@ -34,5 +34,23 @@ inline const char *const lowerLines[] = {
     "Entonces alguien miente.",
     "Tenemos que volver antes del amanecer.",
 };
+
+// Subtitle i of the generated pair, in ms: 2 s every 3 s. Every other lower
+// subtitle overlaps its upper partner only partly (its transitions 800 and
+// 600 ms away, beyond the default snap of 500), the others lie within the snap
+// and meet it.
+struct Span
+{
+    int start;
+    int end;
+};
+
+inline Span pairSpan(int i, bool lower)
+{
+    const int base = i * 3000;
+    if (!lower)
+        return {base, base + 2000};
+    return i % 2 == 0 ? Span {base + 800, base + 2600} : Span {base + 150, base + 2100};
+}
 
 } // namespace bench

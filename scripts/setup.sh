@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
 # Installs what Twinscript needs to build, test and run on Debian; installs nothing that is already there.
+# --with-fuzz adds clang for the fuzz targets, --with-bench the peers bench_cli compares against.
 set -euo pipefail
 
 packages=(build-essential cmake qtbase5-dev qtbase5-dev-tools xvfb xauth)
-if [ "${1:-}" = "--with-fuzz" ]; then
-  packages+=(clang libclang-rt-14-dev)
-fi
+for arg in "$@"; do
+  case "$arg" in
+    --with-fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    --with-bench) packages+=(ffmpeg python3-srt) ;;
+    *) echo "usage: $0 [--with-fuzz] [--with-bench]" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -133,8 +133,8 @@ int parseColor(const QString &option, const QString &value)
 
 QVector<Bracket> parseStrip(const QString &option, const QString &value)
 {
-    const QStringList names = {QStringLiteral("round"), QStringLiteral("square"), QStringLiteral("curly"),
-                               QStringLiteral("angle")};
+    const QStringList names
+        = {QStringLiteral("round"), QStringLiteral("square"), QStringLiteral("curly"), QStringLiteral("angle")};
     bool chosen[4] = {false, false, false, false};
     const QStringList kinds = value.split(QLatin1Char(','));
     for (const QString &kind : kinds) {

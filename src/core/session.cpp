@@ -108,8 +108,7 @@ std::unique_ptr<SafeWriter> Session::openTarget(const SubtitleSet &set, const QS
     return writer;
 }
 
-bool Session::write(SubtitleSet &set, SafeWriter &target, const QString &path, const QString &codecName,
-                    int frameRate)
+bool Session::write(SubtitleSet &set, SafeWriter &target, const QString &path, const QString &codecName, int frameRate)
 {
     const QString &prefix = set.logPrefix;
     bool unknown = false;

@@ -43,8 +43,8 @@ QString SyncLinks::label(int k) const
     return QString::asprintf("%04i %04i", at(k).upperRow + 1, at(k).lowerRow + 1);
 }
 
-void synchronize(SubtitleSet &target, const SubtitleSet &reference, bool targetIsUpper, const SyncLinks &links,
-                 int cps, int gap, LogSink &log)
+void synchronize(SubtitleSet &target, const SubtitleSet &reference, bool targetIsUpper, const SyncLinks &links, int cps,
+                 int gap, LogSink &log)
 {
     const int n = links.count();
     const auto targetRow = [&](int k) { return targetIsUpper ? links.at(k).upperRow : links.at(k).lowerRow; };

@@ -46,5 +46,5 @@ private:
 // `reference`: shifted to the first link, each stretch between two links
 // scaled to the reference's. Then the readability correction runs on the
 // target (reading speed `cps`, `gap`), also with no links.
-void synchronize(SubtitleSet &target, const SubtitleSet &reference, bool targetIsUpper, const SyncLinks &links,
-                 int cps, int gap, LogSink &log);
+void synchronize(SubtitleSet &target, const SubtitleSet &reference, bool targetIsUpper, const SyncLinks &links, int cps,
+                 int gap, LogSink &log);

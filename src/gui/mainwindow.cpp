@@ -110,9 +110,9 @@ void MainWindow::connectControls()
         bool upper;
         int shift;
     };
-    const Channel channels[] = {{ui->verticalSlider_RUp, true, 16}, {ui->verticalSlider_GUp, true, 8},
-                                {ui->verticalSlider_BUp, true, 0},  {ui->verticalSlider_RLw, false, 16},
-                                {ui->verticalSlider_GLw, false, 8}, {ui->verticalSlider_BLw, false, 0}};
+    const Channel channels[]
+        = {{ui->verticalSlider_RUp, true, 16},  {ui->verticalSlider_GUp, true, 8},  {ui->verticalSlider_BUp, true, 0},
+           {ui->verticalSlider_RLw, false, 16}, {ui->verticalSlider_GLw, false, 8}, {ui->verticalSlider_BLw, false, 0}};
     for (const Channel &c : channels)
         connect(c.slider, &QSlider::valueChanged, this,
                 [this, c](int value) { setColorChannel(c.upper, c.shift, value); });
@@ -189,8 +189,7 @@ void MainWindow::timesChanged(SubtitleSet &set)
 
 void MainWindow::refreshAddLink()
 {
-    ui->pushButton_ladd->setEnabled(
-        m_session.canAddLink(selectedRow(m_session.upper), selectedRow(m_session.lower)));
+    ui->pushButton_ladd->setEnabled(m_session.canAddLink(selectedRow(m_session.upper), selectedRow(m_session.lower)));
 }
 
 void MainWindow::jumpToNearest(const SubtitleSet &from, int row)
@@ -497,9 +496,8 @@ void MainWindow::restoreSettings()
     m_settings.loadFrameRateIndex = s->value(QStringLiteral("select/fpsload"), 0).toInt();
 
     // A stored value out of a box's range gets the box's own correction.
-    const auto restoreNumber = [s](QSpinBox *box, const char *key) {
-        box->setValue(s->value(QLatin1String(key), box->value()).toInt());
-    };
+    const auto restoreNumber
+        = [s](QSpinBox *box, const char *key) { box->setValue(s->value(QLatin1String(key), box->value()).toInt()); };
     restoreNumber(ui->spinBox_cps, "proc/charps");
     restoreNumber(ui->spinBox_gap, "proc/mingap");
     restoreNumber(ui->spinBox_snp, "proc/snap");

@@ -48,4 +48,3 @@ public:
 Prompts &prompts();
 // Installs p (not owned); nullptr restores the interactive prompts.
 void setPrompts(Prompts *p);
-

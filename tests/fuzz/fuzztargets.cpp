@@ -1,19 +1,14 @@
 #include "fuzztargets.h"
 
-#include "app/actionlog.h"
-#include "app/preferences.h"
-#include "app/prompts.h"
-#include "subtitles/mergeworkspace.h"
-#include "subtitles/tags.h"
-#include "subtitles/textfile.h"
-#include "subtitles/writer.h"
+#include "core/codings.h"
+#include "core/logsink.h"
+#include "core/merge.h"
+#include "core/session.h"
+#include "core/strip.h"
+#include "core/tags.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QSpinBox>
-#include <QTextCodec>
-
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 namespace fuzz {
@@ -63,77 +58,112 @@ private:
     size_t m_pos = 0;
 };
 
-QTextCodec *codecFor(uint8_t selector)
+[[noreturn]] void broken(const char *what)
+{
+    std::fprintf(stderr, "invariant broken: %s\n", what);
+    std::abort();
+}
+
+// Every line needs a known level and says something.
+class CheckingLog : public LogSink
+{
+public:
+    void write(int level, const QString &line) override
+    {
+        if (level < LogError || level > LogDebug || line.isEmpty())
+            broken("log line");
+    }
+};
+
+QString codingFor(uint8_t selector)
 {
     static const char *const names[]
         = {"UTF-8", "Windows-1250", "UTF-16LE", "ISO-8859-1", "GB18030", "Shift_JIS", "UTF-32", "KOI8-R"};
     const size_t n = sizeof(names) / sizeof(names[0]);
     if (selector % (n + 1) == n)
-        return nullptr; // the local coding
-    return QTextCodec::codecForName(names[selector % (n + 1)]);
+        return Codings::autoLocal();
+    return QLatin1String(names[selector % (n + 1)]);
 }
 
-[[noreturn]] void broken(const char *what)
-{
-    fprintf(stderr, "invariant broken: %s\n", what);
-    abort();
-}
-
-void checkSet(const SubtitleSet &set, int maxCount = SubtitleSet::Capacity)
+void checkCount(const SubtitleSet &set, int maxCount)
 {
     if (set.count < 0 || set.count > maxCount)
         broken("count out of range");
-    if (set.current < 0 || set.current >= SubtitleSet::SlotCount)
-        broken("current out of range");
-    if (int(set.records.size()) != SubtitleSet::SlotCount)
-        broken("slots reallocated");
 }
 
-// Writing both formats to memory, as a save would.
-void writeBoth(SubtitleSet &set, QTextCodec *codec)
+// What the readers promise about every subtitle they keep.
+void checkRead(const SubtitleSet &set, bool srt)
 {
-    int bad = 0;
-    encodeText(formatSet(set, true), codec, &bad);
-    encodeText(formatSet(set, false), codec, &bad);
+    checkCount(set, SubtitleSet::Capacity);
+    for (int i = 0; i < set.count; ++i) {
+        const Subtitle &s = set.at(i);
+        if (qint64(s.start) > qint64(s.end) + 100)
+            broken("kept a subtitle that ends before it starts");
+        if (i > 0 && qint64(s.start) < qint64(set.at(i - 1).start) + 100)
+            broken("kept a subtitle out of sequence");
+        if (srt && s.text.isEmpty())
+            broken("kept a SubRip subtitle without text");
+    }
+}
+
+// Both formats, encoded, as a save would write them.
+void writeBoth(const SubtitleSet &set, const QString &coding)
+{
+    const TextCodec codec = TextCodec::named(coding);
+    for (SubtitleFormat format : {SubtitleFormat::SubRip, SubtitleFormat::MicroDvd}) {
+        const FormattedSet formatted = formatSubtitles(set, format, set.frameRate);
+        if (formatted.written < 0 || formatted.written > set.count || formatted.cutAtZero > set.count)
+            broken("written count");
+        int unrepresentable = 0;
+        codec.encode(formatted.text, &unrepresentable);
+    }
 }
 
 void reader(const uint8_t *data, size_t size, bool srt)
 {
     Input in(data, size);
-    QTextCodec *codec = codecFor(in.byte());
+    const QString coding = codingFor(in.byte());
     const uint8_t flags = in.byte();
-    static const int rates[] = {23976, 24000, 25000, 29970};
-    SubtitleSet &set = workspace().upper;
-    set.reset();
-    set.frameRate = rates[flags & 3];
-    const QString text = decodeText(in.rest(), codec);
-    set.readContent(text, srt, false, QStringLiteral("fuzz"));
-    checkSet(set);
+    const int rate = microDvdFrameRates[flags & 3];
+    const QByteArray bytes = in.rest();
+    const QString name = srt ? QStringLiteral("fuzz.srt") : QStringLiteral("fuzz.sub");
+    CheckingLog log;
+    Session session(log);
+    session.loadBytes(session.upper, bytes, name, coding, rate, false);
+    checkRead(session.upper, srt);
     if (flags & 4) {
-        set.readContent(text, srt, true, QStringLiteral("fuzz"));
-        checkSet(set);
+        session.options.gap = flags >> 3;
+        session.loadBytes(session.upper, bytes, name, coding, rate, true);
+        checkRead(session.upper, srt);
     }
-    writeBoth(set, codec);
+    writeBoth(session.upper, coding);
+}
+
+// A set from the input, in no particular order; texts as the readers leave
+// them, or raw with their whole length counted as visible.
+void fillSet(SubtitleSet &set, Input &in, bool normalizeTexts)
+{
+    set.clear();
+    const int n = in.byte() % 48;
+    for (int i = 0; i < n && !in.done(); ++i) {
+        const qint32 start = in.time();
+        const qint32 end = (in.byte() & 1) ? in.time() : clampToInt32(qint64(start) + in.number(-500, 8000));
+        const bool angleTags = in.byte() & 1;
+        const QString text = QString::fromUtf8(in.chunk(40));
+        Subtitle &s = set.append(start, end, text, angleTags);
+        if (!normalizeTexts) {
+            s.text = text;
+            s.visibleLength = text.size();
+        }
+    }
+}
+
+int within(int value, const NumberRange &range)
+{
+    return qBound(range.minimum, value, range.maximum);
 }
 
 } // namespace
-
-void setUp()
-{
-    static QApplication *app = nullptr;
-    if (app)
-        return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "fuzz";
-    static char *argv[] = {name, nullptr};
-    app = new QApplication(argc, argv);
-    workspace();
-    preferences();
-    actionLog().list = nullptr;
-    actionLog().listener = nullptr;
-    setPrompts(nullptr);
-}
 
 void srtReader(const uint8_t *data, size_t size)
 {
@@ -145,105 +175,79 @@ void subReader(const uint8_t *data, size_t size)
     reader(data, size, false);
 }
 
+// No tag of the other style survives a conversion.
 void tags(const uint8_t *data, size_t size)
 {
     Input in(data, size);
     const bool toSrt = in.byte() & 1;
     QString text = QString::fromUtf8(in.rest());
-    convertTags(text, toSrt);
-    convertTags(text, !toSrt);
+    int length = 0;
+    for (bool srt : {toSrt, !toSrt}) {
+        convertTags(text, srt);
+        if (findBracketed(text, srt ? Bracket::Curly : Bracket::Angle, 0, &length) >= 0)
+            broken("tag of the other style left");
+    }
 }
 
+// Nothing of a chosen kind is left, and the counts add up.
 void strip(const uint8_t *data, size_t size)
 {
-    static const char *const patterns[] = {"\\([^\\)]*\\)", "\\[[^\\]]*\\]", "\\{[^\\}]*\\}", "<[^>]*>"};
     Input in(data, size);
     const uint8_t chosen = in.byte();
-    Subtitle s;
-    s.angleTags = chosen & 16;
-    s.text = QString::fromUtf8(in.rest());
+    QVector<Bracket> kinds;
     for (int k = 0; k < 4; ++k)
         if (chosen & (1 << k))
-            s.removeMatches(QLatin1String(patterns[k]));
-    s.normalize();
-    if (s.visibleLength < 0 || s.visibleLength > s.text.size())
-        broken("visible length");
-}
-
-namespace {
-
-// The processing controls, with the ranges of the window's widgets.
-struct Controls
-{
-    QSpinBox cps, gap, snap, lines;
-    QCheckBox join, colorTags;
-    QComboBox last;
-    Controls()
-    {
-        cps.setRange(10, 50);
-        gap.setRange(0, 50);
-        snap.setRange(50, 1000);
-        lines.setRange(0, 30);
-        last.addItems(
-            {QStringLiteral("Last Line Normal"), QStringLiteral("Last is Dot"), QStringLiteral("Last is Doubled")});
-        Preferences &p = preferences();
-        p.spinBox_cps = &cps;
-        p.spinBox_gap = &gap;
-        p.spinBox_snp = &snap;
-        p.spinBox_lin = &lines;
-        p.checkBox_join = &join;
-        p.checkBox_coltag = &colorTags;
-        p.comboBox_last = &last;
+            kinds << Bracket(k);
+    if (chosen & 32)
+        std::reverse(kinds.begin(), kinds.end());
+    SubtitleSet set(QStringLiteral("Up: "));
+    const QList<QByteArray> texts = in.rest().split('\n');
+    for (const QByteArray &text : texts) {
+        Subtitle &s = set.append(0, 1000, QString(), chosen & 16);
+        s.text = QString::fromUtf8(text); // raw, as a reader may not have cleaned it
     }
-};
-
-void fillSet(SubtitleSet &set, Input &in, bool normalizeTexts)
-{
-    set.reset();
-    const int n = in.byte() % 48;
-    for (int i = 0; i < n && !in.done(); ++i) {
-        Subtitle &s = set.records[size_t(i)];
-        s.start = in.time();
-        s.end = (in.byte() & 1) ? in.time() : clampToInt32(qint64(s.start) + in.number(-500, 8000));
-        s.angleTags = in.byte() & 1;
-        s.text = QString::fromUtf8(in.chunk(40));
-        if (normalizeTexts)
-            s.normalize();
-        else
-            s.visibleLength = s.text.size();
-        set.count = i + 1;
+    const StripResult result = stripBrackets(set, kinds);
+    if (result.leftEmpty < 0 || result.leftEmpty > result.changed || result.changed > set.count)
+        broken("strip counts");
+    int length = 0;
+    for (int i = 0; i < set.count; ++i) {
+        const Subtitle &s = set.at(i);
+        for (Bracket kind : kinds)
+            if (findBracketed(s.text, kind, 0, &length) >= 0)
+                broken("bracket left");
+        if (s.visibleLength < 0 || s.visibleLength > s.text.size())
+            broken("visible length");
     }
 }
-
-} // namespace
 
 void merge(const uint8_t *data, size_t size)
 {
-    static Controls controls;
     Input in(data, size);
-    Preferences &p = preferences();
-    controls.cps.setValue(in.number(0, 60));
-    controls.gap.setValue(in.number(-5, 60));
-    controls.snap.setValue(in.number(0, 1100));
-    controls.lines.setValue(in.number(0, 31));
+    CheckingLog log;
+    Session session(log);
+    ProcessingOptions &o = session.options;
+    o.cps = within(in.number(0, 60), cpsRange);
+    o.gap = within(in.number(-5, 60), gapRange);
+    o.snap = within(in.number(0, 1100), snapRange);
+    o.bottomLines = within(in.number(0, 31), bottomLinesRange);
     const uint8_t flags = in.byte();
-    controls.join.setChecked(flags & 1);
-    controls.colorTags.setChecked(flags & 2);
-    controls.last.setCurrentIndex((flags >> 2) % 3);
-    p.addHeader = flags & 16;
-    p.upperColor = in.time() & 0xffffff;
-    p.lowerColor = in.time() & 0xffffff;
-    MergeWorkspace &ws = workspace();
-    ws.merged.file.setFileName((flags & 32) ? QStringLiteral("out.srt") : QStringLiteral("out.sub"));
-    ws.merged.frameRate = (flags & 64) ? 23976 : 25000;
-    fillSet(ws.upper, in, flags & 128);
-    fillSet(ws.lower, in, flags & 128);
+    o.joinLines = flags & 1;
+    o.colorTags = flags & 2;
+    o.lastLine = LastLineStyle((flags >> 2) % 3);
+    o.header = flags & 16;
+    o.upperColor = in.time() & 0xffffff;
+    o.lowerColor = in.time() & 0xffffff;
+    const SubtitleFormat format = (flags & 32) ? SubtitleFormat::SubRip : SubtitleFormat::MicroDvd;
+    session.merged.frameRate = (flags & 64) ? 23976 : 25000;
+    fillSet(session.upper, in, flags & 128);
+    fillSet(session.lower, in, flags & 128);
 
-    ws.processMerge();
-    checkSet(ws.upper);
-    checkSet(ws.lower);
-    checkSet(ws.merged, SubtitleSet::Capacity + 1); // frames and the header
-    writeBoth(ws.merged, QTextCodec::codecForName("UTF-8"));
+    session.process(format);
+    checkCount(session.upper, SubtitleSet::Capacity);
+    checkCount(session.lower, SubtitleSet::Capacity);
+    // Two sets cut each other into at most four frames a subtitle, and the header.
+    checkCount(session.merged, 4 * SubtitleSet::Capacity + 1);
+    writeBoth(session.merged, QStringLiteral("UTF-8"));
 }
 
 const Target targets[5]

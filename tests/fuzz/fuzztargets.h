@@ -1,14 +1,12 @@
 #pragma once
 // The fuzz targets as plain functions: libFuzzer's entry points call them, and
-// the normal test suite replays the kept inputs through them.
+// the normal test suite replays the kept inputs through them. They run on the
+// core alone and abort when an invariant breaks.
 
 #include <cstddef>
 #include <cstdint>
 
 namespace fuzz {
-
-// Creates what the targets need once per process (the application object).
-void setUp();
 
 void srtReader(const uint8_t *data, size_t size);
 void subReader(const uint8_t *data, size_t size);

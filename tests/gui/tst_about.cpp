@@ -3,20 +3,14 @@
 
 #include "testutil.h"
 
-#include "app/aboutdlg.h"
-#include "app/mainwindow.h"
-#include "app/prompts.h"
-#include "subtitles/mergeworkspace.h"
+#include "gui/aboutdlg.h"
+#include "gui/mainwindow.h"
+#include "gui/prompts.h"
 
 #include "ui_mainwindow.h"
 
-#include <QClipboard>
-#include <QDialogButtonBox>
-#include <QGuiApplication>
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QtTest>
+#include <QtWidgets>
 
 using namespace testutil;
 
@@ -26,10 +20,11 @@ class TestAbout : public QObject
 
     ScriptedPrompts prompts;
 
+    static QStringList log(MainWindow &w) { return rowTexts(*w.ui->listWidget_log->model()); }
+
 private slots:
     void init()
     {
-        resetState();
         prompts = ScriptedPrompts();
         setPrompts(&prompts);
     }
@@ -40,7 +35,7 @@ private slots:
     // closes it, and nothing of it is left.
     void aboutDialog()
     {
-        MainWindow w;
+        MainWindow w(nullptr);
         QString title, label, text, typedInto, copied;
         QWidget *parent = nullptr;
         bool openAfterEscape = true;
@@ -68,12 +63,11 @@ private slots:
             openAfterEscape = d.isVisible();
             return d.result();
         });
-        LogCapture log;
-        w.on_pushButton_about_pressed();
-        w.on_pushButton_about_pressed();
+        w.ui->pushButton_about->click();
+        w.ui->pushButton_about->click();
         QCOMPARE(prompts.dialogsRun, 2);
         QVERIFY(!openAfterEscape);
-        QVERIFY(log.lines.isEmpty());
+        QVERIFY(log(w).isEmpty());
         QVERIFY(w.findChildren<AboutDlg *>().isEmpty());
         QCOMPARE(parent, &w);
         QCOMPARE(title, QStringLiteral("About Twinscript"));
@@ -108,17 +102,18 @@ private slots:
 
     void donateOpensThePageEachTimeAndChangesNothing()
     {
-        MainWindow w;
-        prompts.openNames.push_back(fixture(QStringLiteral("utf8_bom_crlf.srt")));
-        w.on_pushButton_ldupr_clicked();
-        QCOMPARE(workspace().upper.count, 2);
-        LogCapture log;
+        MainWindow w(nullptr);
+        w.show();
+        prompts.openNames = {fixture(QStringLiteral("utf8_bom_crlf.srt"))};
+        w.loadUpper();
+        QCOMPARE(w.session().upper.count, 2);
+        const QStringList before = log(w);
         for (int i = 0; i < 3; ++i)
             QTest::mouseClick(w.ui->pushButton_donate, Qt::LeftButton);
         QCOMPARE(prompts.openedUrls, (QList<QUrl> {donationUrl(), donationUrl(), donationUrl()}));
         QCOMPARE(prompts.dialogsRun, 0);
-        QVERIFY(log.lines.isEmpty());
-        QCOMPARE(workspace().upper.count, 2);
+        QCOMPARE(log(w), before);
+        QCOMPARE(w.session().upper.count, 2);
     }
 };
 

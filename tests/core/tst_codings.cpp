@@ -1,0 +1,144 @@
+// The coding list and the codec seam: codec names of the entries, every entry
+// on this platform, and reading and saving in a chosen coding.
+
+#include "testutil.h"
+
+#include "core/codings.h"
+#include "core/session.h"
+
+#include <QTemporaryDir>
+#include <QTextCodec>
+#include <QtTest>
+
+using testutil::CollectingLog;
+
+namespace {
+
+template<typename... T> void row(const char *name, const T &...values)
+{
+    (QTest::newRow(name) << ... << values);
+}
+
+// The entries this platform's toolkit (Qt 5.15 with ICU, Debian) has no codec
+// for. A change here means files in these codings are read differently.
+const QStringList fallbackEntries = {"JIS X 0201 (Japanese)", "JIS X 0208 (Japanese)", "MuleLao-1", "WINSAMI2"};
+
+} // namespace
+
+class TestCodings : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir tmp;
+    CollectingLog log;
+    Session session {log};
+    SubtitleSet &up = session.upper;
+
+private slots:
+    void init() { log.clear(); }
+
+    void codecNameOf_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("name");
+        row("description", "Windows-1253 (Greek)", "Windows-1253");
+        row("slash in description", "KOI8-U (Cyrillic/Ukrainian)", "KOI8-U");
+        row("auto local", "Auto Local", "Auto Local");
+        row("utf-8", "UTF-8", "UTF-8");
+        row("parenthesis first", " (x)", " (x)");
+        row("only first cut", "A (b) (c)", "A");
+        row("no space before", "A(b)", "A(b)");
+    }
+    void codecNameOf()
+    {
+        QFETCH(QString, entry);
+        QTEST(Codings::codecNameOf(entry), "name");
+    }
+
+    void fixedListHas59DistinctEntries()
+    {
+        const QStringList all = Codings::fixedList();
+        QCOMPARE(all.size(), 59);
+        QCOMPARE(QSet<QString>(all.begin(), all.end()).size(), 59);
+        QCOMPARE(all.first(), QStringLiteral("Apple Roman"));
+        QCOMPARE(all.last(), QStringLiteral("WINSAMI2"));
+        QVERIFY(!all.contains(Codings::autoLocal()) && !all.contains(QStringLiteral("UTF-8")));
+    }
+
+    // Every entry the selectors offer resolves on this machine, except "Auto
+    // Local" (the local coding, silently) and the known fallbacks (the local
+    // coding, said so).
+    void everyEntryOnThisPlatform_data()
+    {
+        QTest::addColumn<QString>("entry");
+        for (const QString &e : QStringList {Codings::autoLocal(), "UTF-8"} + Codings::fixedList())
+            QTest::newRow(qPrintable(e)) << e;
+    }
+    void everyEntryOnThisPlatform()
+    {
+        QFETCH(QString, entry);
+        const QString name = Codings::codecNameOf(entry);
+        bool unknown = false;
+        const TextCodec codec = TextCodec::named(name, &unknown);
+        QCOMPARE(unknown, fallbackEntries.contains(entry));
+        QCOMPARE(TextCodec::exists(name), !unknown && entry != Codings::autoLocal());
+        if (!TextCodec::exists(name))
+            QCOMPARE(codec.name(), QString::fromLatin1(QTextCodec::codecForLocale()->name()));
+        int lost = -1;
+        if (entry == QLatin1String("GB18030-0")) // Qt 5 knows it as "GB18030"
+            QCOMPARE(codec.encode(QStringLiteral("\u4e2d\u6587"), &lost), QByteArray("\xd6\xd0\xce\xc4"));
+        // A subtitle's digits and arrows must survive every offered coding.
+        const QString ascii = QStringLiteral("00:00:01,000 --> 00:00:02,000 Hello");
+        const QByteArray bytes = codec.encode(ascii, &lost);
+        QCOMPARE(lost, 0);
+        QCOMPARE(codec.decode(bytes), ascii);
+    }
+
+    // Written in the chosen coding without a byte-order mark, and read back
+    // whole under the same choice; an unknown coding falls back to the local
+    // one and says so once for each load and save.
+    void savesInChosenCoding_data()
+    {
+        QTest::addColumn<QString>("coding");
+        QTest::addColumn<QByteArray>("bytes");
+        const QString text = QStringLiteral("Naïve café");
+        row("Windows-1252", "Windows-1252 (Western)", QByteArray("Na\xefve caf\xe9"));
+        row("UTF-8", "UTF-8", text.toUtf8());
+        // The tests run under a UTF-8 locale.
+        row("Auto Local", "Auto Local", QTextCodec::codecForLocale()->fromUnicode(text));
+        const QByteArray bigEndian("\0N\0a\0\xef\0v\0e\0 \0c\0a\0f\0\xe9", 20);
+        row("UTF-16BE", "UTF-16BE", bigEndian);
+        // Plain UTF-16 is written in the machine's byte order.
+        row("UTF-16", "UTF-16", QSysInfo::ByteOrder == QSysInfo::BigEndian ? bigEndian : bigEndian.mid(1) + '\0');
+        row("unknown, local", "WINSAMI2", text.toUtf8());
+    }
+    void savesInChosenCoding()
+    {
+        QFETCH(QString, coding);
+        QFETCH(QByteArray, bytes);
+        const QString name = Codings::codecNameOf(coding);
+        const QString unknown = QStringLiteral("Up: coding %1 unknown, local coding used").arg(name);
+        const int fallback = fallbackEntries.contains(coding) ? 1 : 0;
+        QVERIFY(session.loadFile(up, testutil::fixture("utf8_bom_crlf.srt"), Codings::autoLocal(), 25000, false));
+        QCOMPARE(up.at(1).text, QStringLiteral("Naïve café"));
+        log.clear();
+        const QString out = tmp.filePath(QStringLiteral("out.srt"));
+        QVERIFY(session.saveFile(up, out, name, 25000));
+        QCOMPARE(log.lines.last(), QStringLiteral("Up: 2 subs saved to out.srt"));
+        QCOMPARE(log.lines.count(unknown), fallback);
+        if (fallback)
+            QCOMPARE(log.levels.at(log.lines.indexOf(unknown)), 1);
+        const QByteArray written = testutil::readFile(out);
+        QVERIFY2(written.contains(bytes), written.toHex().constData());
+        for (const char *mark : {"\xef\xbb\xbf", "\xff\xfe", "\xfe\xff"})
+            QVERIFY(!written.startsWith(mark));
+
+        QVERIFY(session.loadFile(up, out, name, 25000, false));
+        QCOMPARE(up.count, 2);
+        QCOMPARE(up.at(1).text, QStringLiteral("Naïve café"));
+        QCOMPARE(log.lines.count(unknown), 2 * fallback);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCodings)
+#include "tst_codings.moc"

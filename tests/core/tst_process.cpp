@@ -1,0 +1,142 @@
+// Process & Save through the session: the pipeline's log, byte-exact output
+// of a small pair, the header subtitle, and the suffix that picks the style.
+
+#include "testutil.h"
+
+#include "core/codings.h"
+#include "core/session.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using testutil::CollectingLog;
+
+class TestProcess : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir tmp;
+
+    // Process, then save the merged set as the window's Process & Save does,
+    // answering 25 frames per second for MicroDVD.
+    static void processAndSave(Session &session, const QString &path)
+    {
+        session.process(formatOfFileName(path));
+        session.saveFile(session.merged, path, QStringLiteral("UTF-8"), 25000);
+    }
+
+private slots:
+    // The sub row has colours, the dot placeholder and 25 frames per second.
+    void golden_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("srt") << "pair.srt";
+        QTest::newRow("sub, colours") << "pair.sub";
+    }
+    void golden()
+    {
+        QFETCH(QString, name);
+        const QByteArray golden = testutil::readFile(testutil::fixture(QStringLiteral("pair_merged") + name.mid(4)));
+        QVERIFY(!golden.isEmpty());
+        CollectingLog log;
+        Session session(log);
+        QVERIFY(session.loadFile(session.upper, testutil::fixture(QStringLiteral("pair_upper.srt")),
+                                 Codings::autoLocal(), 25000, false));
+        QVERIFY(session.loadFile(session.lower, testutil::fixture(QStringLiteral("pair_lower.srt")),
+                                 Codings::autoLocal(), 25000, false));
+        QCOMPARE(session.upper.count + session.lower.count, 20);
+        if (name.endsWith(QLatin1String(".sub"))) {
+            session.options.colorTags = true;
+            session.options.upperColor = 0x12ab56;
+            session.options.lowerColor = 0xffff00;
+            session.options.lastLine = LastLineStyle::Dot;
+        }
+        log.clear();
+        const QString out = tmp.filePath(name);
+        processAndSave(session, out);
+        QCOMPARE(log.lines,
+                 (QStringList {"Up: 0 subs stretched", "Lw: 0 subs stretched", "Mx: 10 subs stretched",
+                               "Mx: 19 subs saved to " + name}));
+        QCOMPARE(log.levels, (QList<int> {4, 4, 4, 2}));
+        QCOMPARE(testutil::readFile(out), golden);
+    }
+
+    void header_data()
+    {
+        QTest::addColumn<bool>("addHeader");
+        QTest::addColumn<bool>("colours");
+        QTest::addColumn<int>("cps");
+        QTest::addColumn<QString>("text"); // empty: no header
+        QTest::newRow("plain") << true << false << 25 << "Subtitles processed with|Twinscript";
+        QTest::newRow("cps 10 does not stretch it") << true << false << 10 << "Subtitles processed with|Twinscript";
+        QTest::newRow("coloured") << true << true << 25
+                                  << "<font color=#12ab56>Subtitles processed with</font>|"
+                                     "<font color=#000000>Twinscript</font>";
+        QTest::newRow("switched off") << false << false << 25 << "";
+    }
+    void header()
+    {
+        QFETCH(bool, addHeader);
+        QFETCH(bool, colours);
+        QFETCH(int, cps);
+        QFETCH(QString, text);
+        CollectingLog log;
+        Session session(log);
+        session.options.header = addHeader;
+        session.options.colorTags = colours;
+        session.options.upperColor = 0x12ab56;
+        session.options.lowerColor = 0x000000;
+        session.options.cps = cps;
+        session.options.gap = 50;
+        testutil::fillSet(session.upper, {QStringLiteral("1000/9000 Up")});
+        testutil::fillSet(session.lower, {QStringLiteral("1000/9000 Low")});
+        session.process(SubtitleFormat::SubRip);
+        const SubtitleSet &merged = session.merged;
+        QCOMPARE(merged.count, text.isEmpty() ? 1 : 2);
+        QCOMPARE(merged.at(0).end, 9000); // 2000 ms away: the gap never shortens it
+        if (text.isEmpty())
+            return;
+        const Subtitle &h = merged.at(1);
+        QCOMPARE(h.text, text);
+        QCOMPARE(h.start, 11000);
+        QCOMPARE(h.end, 16000);
+        QCOMPARE(h.visibleLength, 35);
+        QCOMPARE(h.angleTags, false);
+    }
+
+    void suffixPicksFrameStyle_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text"); // of the first frame; empty: both sets empty
+        const auto row
+            = [](const char *name, const char *text) { QTest::newRow(name) << QString(name) << QString(text); };
+        row("out.srt", "Up|<b> </b>|<b> </b>");
+        row("OUT.SRT", "Up|<b> </b>|<b> </b>");
+        row("out.sub", "Up| | ");
+        row("out.txt", "Up| | ");
+        row("out", "Up| | ");
+        row("d.srt/out", "Up| | "); // ".srt" only in the folder's name
+        row("empty.srt", ""); // no subtitles: an empty file
+    }
+    void suffixPicksFrameStyle()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QVERIFY(QDir(tmp.path()).mkpath(QStringLiteral("d.srt")));
+        CollectingLog log;
+        Session session(log);
+        if (!text.isEmpty())
+            session.upper.append(1000, 3000, QStringLiteral("Up"));
+        processAndSave(session, tmp.filePath(name));
+        QCOMPARE(session.merged.at(0).text, text);
+        QCOMPARE(log.lines.last(),
+                 QStringLiteral("Mx: %1 subs saved to %2").arg(text.isEmpty() ? 0 : 2).arg(QFileInfo(name).fileName()));
+        QVERIFY(QFile::exists(tmp.filePath(name)));
+        QCOMPARE(testutil::readFile(tmp.filePath(name)).isEmpty(), text.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestProcess)
+#include "tst_process.moc"

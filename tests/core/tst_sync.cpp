@@ -1,0 +1,196 @@
+// Rubber-band synchronization and the two primitives that move times.
+
+#include "testutil.h"
+
+#include "core/session.h"
+
+#include <QtTest>
+
+#include <limits>
+
+using testutil::fillStarts;
+using testutil::startsOf;
+
+namespace {
+
+using V = QVector<int>;
+constexpr int intMax = std::numeric_limits<int>::max();
+constexpr int intMin = std::numeric_limits<int>::min();
+
+V durationsOf(const SubtitleSet &set)
+{
+    V v;
+    for (int i = 0; i < set.count; ++i)
+        v << set.at(i).end - set.at(i).start;
+    return v;
+}
+
+// Links given as upper, lower, upper, lower... rows.
+void link(Session &session, const V &rows)
+{
+    for (int i = 0; i + 1 < rows.size(); i += 2) {
+        QVERIFY(session.canAddLink(rows[i], rows[i + 1]));
+        session.links.add(rows[i], rows[i + 1]);
+    }
+}
+
+} // namespace
+
+class TestSync : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // shiftFrom and stretchRange; a row with last -1 is shiftFrom(first, newSpan).
+    void moveTimes_data()
+    {
+        QTest::addColumn<V>("starts");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("last");
+        QTest::addColumn<int>("oldSpan");
+        QTest::addColumn<int>("newSpan");
+        QTest::addColumn<V>("expected");
+        QTest::newRow("shift whole set") << V {0, 1000, 2000} << 0 << -1 << 0 << 1500 << V {1500, 2500, 3500};
+        QTest::newRow("shift from the middle") << V {0, 1000, 2000} << 1 << -1 << 0 << -300 << V {0, 700, 1700};
+        QTest::newRow("shift from count") << V {0, 1000} << 2 << -1 << 0 << 500 << V {0, 1000};
+        QTest::newRow("shift clamped at the top") << V {intMax - 10} << 0 << -1 << 0 << 1000 << V {intMax};
+        QTest::newRow("shift clamped at the bottom") << V {intMin + 10} << 0 << -1 << 0 << -1000 << V {intMin};
+        const V four {0, 1000, 2000, 3000};
+        QTest::newRow("spread, truncated") << four << 0 << 3 << 3000 << 3500 << V {0, 1166, 2333, 3500};
+        QTest::newRow("drawn together") << four << 0 << 3 << 3000 << 2000 << V {0, 666, 1333, 2000};
+        QTest::newRow("equal spans") << four << 0 << 3 << 3000 << 3000 << four;
+        QTest::newRow("segment inside, tail carried")
+            << V {0, 1000, 2000, 3000, 4000} << 1 << 3 << 2000 << 4000 << V {0, 1000, 3000, 5000, 6000};
+        // d = -1000, e = -1000 * 2000 / 3000 = -666 (toward zero), so the record moves by +334.
+        QTest::newRow("negative product toward zero")
+            << V {1000, 0, 4000} << 0 << 2 << 3000 << 2000 << V {1000, 334, 3000};
+        // No span to scale: the segment stays with its anchor, last and after move.
+        QTest::newRow("zero old span") << V {500, 500, 500, 900} << 0 << 2 << 0 << 400 << V {500, 500, 900, 1300};
+        QTest::newRow("zero old span, single record") << V {700} << 0 << 0 << 0 << 250 << V {950};
+        QTest::newRow("last beyond count") << V {0, 1000} << 0 << 5 << 1000 << 3000 << V {0, 3000};
+        // The products need 64 bits and the moves 33; the results stop at the range's ends.
+        QTest::newRow("extreme spread") << V {intMin, 0, intMax} << 0 << 2 << 1 << intMax << V {intMin, intMax, intMax};
+        QTest::newRow("extreme negative spans") << V {0, 1, 2} << 0 << 2 << -1 << intMin << V {0, intMax, intMin + 3};
+    }
+    void moveTimes()
+    {
+        QFETCH(V, starts);
+        QFETCH(int, first);
+        QFETCH(int, last);
+        QFETCH(int, oldSpan);
+        QFETCH(int, newSpan);
+        SubtitleSet set(QStringLiteral("Up: "));
+        fillStarts(set, starts);
+        if (last < 0)
+            shiftFrom(set, first, newSpan);
+        else
+            stretchRange(set, first, last, oldSpan, newSpan);
+        QTEST(startsOf(set), "expected");
+        QCOMPARE(durationsOf(set), V(set.count, 0)); // ends moved with the starts
+    }
+
+    void sync_data()
+    {
+        QTest::addColumn<bool>("upperTarget");
+        QTest::addColumn<V>("upper");
+        QTest::addColumn<V>("lower");
+        QTest::addColumn<int>("duration");
+        QTest::addColumn<V>("links"); // upper, lower, upper, lower... rows
+        QTest::addColumn<V>("expected");
+        QTest::addColumn<int>("points"); // -1: no "synced" line
+        QTest::newRow("two links") << true << V {1000, 2000, 3000, 4000, 5000} << V {2500, 6500} << 100
+                                   << V {1, 0, 3, 1} << V {1500, 2500, 4500, 6500, 7500} << 2;
+        // Each linked lower subtitle starts at its partner; the ones between spread.
+        QTest::newRow("three links, lower target")
+            << false << V {10000, 20000, 30000, 40000} << V {0, 1000, 2000, 3000, 4000, 5000, 6000, 7000} << 100
+            << V {0, 1, 2, 3, 3, 7} << V {9000, 10000, 20000, 30000, 32500, 35000, 37500, 40000} << 3;
+        QTest::newRow("one link shifts only")
+            << true << V {1000, 2000, 3000} << V {500, 4200} << 100 << V {2, 1} << V {2200, 3200, 4200} << 1;
+        QTest::newRow("no links: correction only")
+            << true << V {1000, 1050, 3000} << V {} << 0 << V {} << V {1000, 1050, 3000} << -1;
+        // Two target subtitles with the same start linked to partners 1000 ms apart.
+        QTest::newRow("linked starts equal") << true << V {1000, 1000, 1000, 2000} << V {3000, 4000} << 0
+                                             << V {0, 0, 2, 1} << V {3000, 3000, 4000, 5000} << 2;
+        // The distance needs 33 bits: the set moves as far as it can, nothing wraps.
+        QTest::newRow("partners far apart")
+            << true << V {intMin + 1000, 0} << V {intMax - 1000} << 0 << V {0, 0} << V {intMax - 1000, intMax} << 1;
+    }
+    void sync()
+    {
+        QFETCH(bool, upperTarget);
+        QFETCH(int, duration);
+        QFETCH(V, upper);
+        QFETCH(V, lower);
+        QFETCH(V, links);
+        testutil::CollectingLog log;
+        Session session(log);
+        fillStarts(session.upper, upper, duration);
+        fillStarts(session.lower, lower, duration);
+        link(session, links);
+        SubtitleSet &target = upperTarget ? session.upper : session.lower;
+        const SubtitleSet &reference = session.otherSet(target);
+        const V referenceBefore = startsOf(reference);
+
+        session.synchronize(target);
+        QTEST(startsOf(target), "expected");
+        QCOMPARE(durationsOf(target), V(target.count, duration));
+        QCOMPARE(startsOf(reference), referenceBefore);
+        QFETCH(int, points);
+        const QString self = target.logPrefix;
+        QStringList lines {self + QStringLiteral("0 subs stretched")};
+        if (points > 0)
+            lines.prepend(QStringLiteral("%1synced to %2%3 points").arg(self, reference.logPrefix).arg(points));
+        QCOMPARE(log.lines, lines);
+        QCOMPARE(log.levels, (points > 0 ? QList<int> {LogInfo, LogDebug} : QList<int> {LogDebug}));
+        QCOMPARE(session.links.count(), links.size() / 2);
+        // The readability correction ran on the moved times.
+        for (int i = 0; i < target.count; ++i)
+            QCOMPARE(target.at(i).mergeStart, target.at(i).start);
+
+        // A second run finds every link in place and moves nothing.
+        session.synchronize(target);
+        QTEST(startsOf(target), "expected");
+    }
+
+    // Links past a set's end (the same file reloaded after it got shorter
+    // keeps its links) move nothing.
+    void staleLinks_data()
+    {
+        QTest::addColumn<bool>("upperTarget");
+        QTest::addColumn<int>("upperCount");
+        QTest::addColumn<int>("lowerCount");
+        QTest::addColumn<QStringList>("expected");
+        const QString up = QStringLiteral("Up: error: sync point beyond end");
+        const QString lw = QStringLiteral("Lw: error: sync point beyond end");
+        QTest::newRow("reference stale") << true << 4 << 2 << QStringList {lw};
+        QTest::newRow("target stale") << true << 2 << 4 << QStringList {up};
+        QTest::newRow("both, upper target") << true << 2 << 2 << QStringList {lw, up};
+        QTest::newRow("both, lower target") << false << 2 << 2 << QStringList {up, lw};
+        QTest::newRow("lower target, reference stale") << false << 2 << 4 << QStringList {up};
+    }
+    void staleLinks()
+    {
+        QFETCH(bool, upperTarget);
+        QFETCH(int, upperCount);
+        QFETCH(int, lowerCount);
+        testutil::CollectingLog log;
+        Session session(log);
+        const V upper {1000, 1010, 5000, 6000};
+        const V lower {300, 400, 700, 900};
+        fillStarts(session.upper, upper.mid(0, upperCount), 2000);
+        fillStarts(session.lower, lower.mid(0, lowerCount), 2000);
+        session.links.add(0, 0);
+        session.links.add(3, 3);
+        session.synchronize(upperTarget ? session.upper : session.lower);
+        QTEST(log.lines, "expected");
+        QCOMPARE(log.levels.count(LogError), log.lines.size());
+        QCOMPARE(startsOf(session.upper), upper.mid(0, upperCount));
+        QCOMPARE(startsOf(session.lower), lower.mid(0, lowerCount));
+        // No readability correction either: the overlapping ends are untouched.
+        QCOMPARE(durationsOf(session.upper), V(upperCount, 2000));
+        QCOMPARE(durationsOf(session.lower), V(lowerCount, 2000));
+    }
+};
+
+QTEST_MAIN(TestSync)
+#include "tst_sync.moc"

@@ -1,0 +1,472 @@
+// The real main window, offscreen, driven as a user clicks it with the prompt
+// seam answering its dialogs: the controls at the start, the log, loading and
+// saving, the sync links, the set buttons, the colour controls, and flows with
+// the small real pair through links, synchronizing and Process & Save.
+
+#include "guiutil.h"
+#include "testutil.h"
+
+#include "gui/mainwindow.h"
+#include "gui/prompts.h"
+
+#include "ui_mainwindow.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <memory>
+
+using namespace testutil;
+using V = QVector<int>;
+
+namespace {
+
+// The timing dialog answered as a user fills it.
+ScriptedPrompts::DialogHandler timing(double shift, const QString &conversion = QStringLiteral("- None -"))
+{
+    return [=](QDialog &d) {
+        d.findChild<QDoubleSpinBox *>(QStringLiteral("doubleSpinBox_shft"))->setValue(shift);
+        auto *rate = d.findChild<QComboBox *>(QStringLiteral("comboBox_frmrte"));
+        rate->setCurrentIndex(rate->findText(conversion));
+        return rate->currentIndex() < 0 ? -1 : closeDialog(d);
+    };
+}
+
+// The strip dialog with the named kinds ticked, then OK or Cancel.
+ScriptedPrompts::DialogHandler strip(const QStringList &kinds, bool ok = true)
+{
+    return [=](QDialog &d) {
+        for (const QString &kind : kinds)
+            d.findChild<QCheckBox *>(QStringLiteral("checkBox_") + kind)->setChecked(true);
+        return closeDialog(d, ok);
+    };
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir tmp;
+    ScriptedPrompts prompts;
+    std::unique_ptr<MainWindow> w;
+
+    Ui::MainWindow &ui() { return *w->ui; }
+    static QStringList rows(const QAbstractItemView *view) { return rowTexts(*view->model()); }
+    QStringList log() { return rows(ui().listWidget_log); }
+    static QString timeBox(const QListWidget *box) { return box->count() == 1 ? box->item(0)->text() : QString(); }
+    QString srt(const QString &name, const QByteArray &content) { return writeFile(tmp.path(), name, content); }
+    void select(int upperRow, int lowerRow)
+    {
+        w->selectRow(w->session().upper, upperRow);
+        w->selectRow(w->session().lower, lowerRow);
+    }
+    // A double click on a row, as a user makes it.
+    static void doubleClick(QListView *view, int row)
+    {
+        const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    }
+    void loadFiles(const QString &upper, const QString &lower)
+    {
+        prompts.openNames = {upper, lower};
+        w->loadUpper();
+        w->loadLower();
+    }
+    void loadPair()
+    {
+        loadFiles(fixture(QStringLiteral("pair_upper.srt")), fixture(QStringLiteral("pair_lower.srt")));
+        ui().comboBox_save->setCurrentIndex(ui().comboBox_save->findText(QStringLiteral("UTF-8")));
+    }
+    // Process & Save into tmp/name; the new log lines.
+    QStringList processAndSave(const QString &name)
+    {
+        const int before = log().size();
+        if (!name.isEmpty())
+            prompts.saveNames = {tmp.filePath(name)};
+        ui().pushButton_proc->click();
+        return log().mid(before);
+    }
+
+private slots:
+    void init()
+    {
+        prompts = ScriptedPrompts();
+        setPrompts(&prompts);
+        w = std::make_unique<MainWindow>(nullptr);
+        w->resize(1000, 700);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    }
+    void cleanup()
+    {
+        w.reset();
+        setPrompts(nullptr);
+    }
+
+    void windowAtStart()
+    {
+        QCOMPARE(w->windowTitle(), QStringLiteral("Twinscript 1.1"));
+        QVERIFY(!w->windowIcon().isNull());
+        QCOMPARE((QStringList {ui().groupBox->title(), ui().groupBox_2->title(), ui().groupBox_3->title(),
+                               ui().groupBox_4->title()}),
+                 (QStringList {"1.) Load Subtitle Files", "2.) Synchronize", "3.) Select Processing and Save",
+                               "4.) Donate and Exit"}));
+        QVERIFY(!ui().pushButton_ladd->isEnabled());
+        QVERIFY(log().isEmpty());
+        struct Spin
+        {
+            QSpinBox *box;
+            int min, max, value, step;
+            const char *suffix;
+        };
+        const Spin spins[] = {{ui().spinBox_lin, 0, 30, 2, 1, " Bottom Lines"},
+                              {ui().spinBox_gap, 0, 50, 0, 1, " ms Gap"},
+                              {ui().spinBox_snp, 50, 1000, 500, 50, " ms Snap"},
+                              {ui().spinBox_cps, 10, 50, 25, 1, " Chars/sec"}};
+        for (const Spin &s : spins) {
+            QCOMPARE((QList<int> {s.box->minimum(), s.box->maximum(), s.box->value(), s.box->singleStep()}),
+                     (QList<int> {s.min, s.max, s.value, s.step}));
+            QCOMPARE(s.box->suffix(), QLatin1String(s.suffix));
+        }
+        QCOMPARE(ui().comboBox_last->count(), 3);
+        QCOMPARE(ui().comboBox_last->itemText(2), QStringLiteral("Last is Doubled"));
+        QCOMPARE(ui().comboBox_loadupr->itemText(0), QStringLiteral("Auto Local"));
+        QCOMPARE(ui().comboBox_loadupr->itemText(1), QStringLiteral("UTF-8"));
+        const QList<QSlider *> sliders = w->findChildren<QSlider *>(QRegularExpression("^verticalSlider_"));
+        QCOMPARE(sliders.size(), 6);
+        for (QSlider *slider : sliders)
+            QVERIFY(slider->maximum() == 255 && slider->pageStep() == 16);
+    }
+
+    // The newest line becomes the current one, also after the user scrolled back.
+    void logFollowsNewestLine()
+    {
+        LogSink &sink = w->session().log();
+        sink.log(LogError, QStringLiteral("Up: "), QStringLiteral("error"));
+        sink.log(LogDebug, QStringLiteral("Lw: "), QStringLiteral("x"));
+        ui().listWidget_log->setCurrentIndex(ui().listWidget_log->model()->index(0, 0));
+        sink.log(LogInfo, QStringLiteral("Up: "), QStringLiteral("newest"));
+        QCOMPARE(log(), (QStringList {"Up: error", "Lw: x", "Up: newest"}));
+        QCOMPARE(ui().listWidget_log->currentIndex().row(), 2);
+    }
+
+    // A load shows the subtitles and the first one's times and text; the time
+    // box and label follow the user's row. A cancelled load keeps the set and
+    // unchecks "Append".
+    void loadShowsSubtitles()
+    {
+        prompts.openNames
+            = {srt(QStringLiteral("film.srt"),
+                   "1\n00:00:01,000 --> 00:00:02,500\nHello\nWorld\n\n2\n00:01:00,000 --> 00:01:02,000\nBye\n")};
+        ui().pushButton_ldupr->click();
+        QCOMPARE(prompts.captions, QStringList {QStringLiteral("Load upper subtitles")});
+        QCOMPARE(rows(ui().listWidget_upr), (QStringList {"0001 Hello|World", "0002 Bye"}));
+        QCOMPARE(timeBox(ui().listWidget_tupr), QStringLiteral("00:00:01,000 --> 00:00:02,500"));
+        QCOMPARE(ui().label_USpl->text(), QStringLiteral("Hello|World"));
+        QCOMPARE(log(), QStringList {"Up: 2 subs loaded from film.srt"});
+        QVERIFY(!ui().pushButton_ladd->isEnabled()); // no lower subtitle to link to
+
+        ui().listWidget_upr->setCurrentIndex(ui().listWidget_upr->model()->index(1, 0));
+        QCOMPARE(w->selectedRow(w->session().upper), 1);
+        QCOMPARE(timeBox(ui().listWidget_tupr), QStringLiteral("00:01:00,000 --> 00:01:02,000"));
+        QCOMPARE(ui().label_USpl->text(), QStringLiteral("Bye"));
+
+        ui().checkBox_app->setChecked(true);
+        ui().pushButton_ldupr->click(); // no name queued: cancelled
+        QCOMPARE(log().last(), QStringLiteral("Up: load cancelled"));
+        QVERIFY(!ui().checkBox_app->isChecked());
+        QCOMPARE(rows(ui().listWidget_upr).size(), 2);
+    }
+
+    void saveThroughTheSeam()
+    {
+        prompts.openNames = {srt(QStringLiteral("in.srt"), "00:00:01,000 --> 00:00:02,000\n<i>Hi</i>\n")};
+        ui().pushButton_ldlwr->click();
+        const QString out = tmp.filePath(QStringLiteral("out.sub"));
+        prompts.saveNames = {out};
+        prompts.dialogs = {[](QDialog &d) {
+            d.findChild<QComboBox *>(QStringLiteral("comboBox"))->setCurrentIndex(2);
+            return closeDialog(d);
+        }};
+        ui().pushButton_savlw->click();
+        QCOMPARE(prompts.captions.last(), QStringLiteral("Save lower subtitles"));
+        QCOMPARE(prompts.dirs.last(), tmp.path()); // where the last file came from
+        QCOMPARE(readFile(out), QByteArray("{25}{50}{y:i}Hi\n"));
+        QCOMPARE(log().last(), QStringLiteral("Lw: 1 subs saved to out.sub"));
+    }
+
+    void microDvdLoadAsksFrameRate()
+    {
+        prompts.openNames = {fixture(QStringLiteral("basic_25fps.sub"))};
+        prompts.dialogs = {[](QDialog &d) {
+            if (d.windowTitle() != QLatin1String("Frame Rate required"))
+                return int(QDialog::Rejected);
+            d.findChild<QComboBox *>(QStringLiteral("comboBox"))->setCurrentIndex(2);
+            return closeDialog(d);
+        }};
+        ui().pushButton_ldupr->click();
+        QCOMPARE(prompts.dialogsRun, 1);
+        QCOMPARE(rows(ui().listWidget_upr), (QStringList {"0001 Hello|{y:i}world", "0002 Second", "0003 {y:b}Third"}));
+        QCOMPARE(log(),
+                 (QStringList {"Up: sub too short#3", "Up: sub too short#4", "Up: 3 subs loaded from basic_25fps.sub",
+                               "Up: 2 subs skipped"}));
+    }
+
+    // "Add Link" follows the selected rows; links are followed, deleted and
+    // cleared through the buttons and double-clicks; a fresh load of another
+    // file drops them, a reload or an append keeps them.
+    void linksFollowTheSelection()
+    {
+        const QString up = srt(QStringLiteral("up.srt"), srtBytes({1000, 3000, 5000, 7000, 10000, 12000}));
+        const QString lw = srt(QStringLiteral("lw.srt"), srtBytes({2000, 4000, 9000, 11000, 13000, 15000}));
+        prompts.openNames = {up, lw};
+        ui().pushButton_ldupr->click();
+        ui().pushButton_ldlwr->click();
+        select(1, 2);
+        QVERIFY(ui().pushButton_ladd->isEnabled());
+        ui().pushButton_ladd->click();
+        QVERIFY(!ui().pushButton_ladd->isEnabled()); // the same pair again
+        select(4, 1); // would cross the first link
+        QVERIFY(!ui().pushButton_ladd->isEnabled());
+        select(4, 4);
+        ui().pushButton_ladd->click();
+        QCOMPARE(rows(ui().listWidget_lnk), (QStringList {"0002 0003", "0005 0005"}));
+
+        // Following a link selects both rows.
+        select(0, 0);
+        doubleClick(ui().listWidget_lnk, 0);
+        QCOMPARE(w->selectedRow(w->session().upper), 1);
+        QCOMPARE(w->selectedRow(w->session().lower), 2);
+        // Upper subtitle at 10 s: lower ones start at 9 s and 11 s, the earlier wins.
+        doubleClick(ui().listWidget_upr, 4);
+        QCOMPARE(w->selectedRow(w->session().lower), 2);
+
+        ui().listWidget_lnk->setCurrentIndex(ui().listWidget_lnk->model()->index(0, 0));
+        ui().pushButton_ldel->click();
+        QCOMPARE(rows(ui().listWidget_lnk), QStringList {"0005 0005"});
+        QCOMPARE(ui().listWidget_lnk->currentIndex().row(), 0); // the next link
+
+        prompts.openNames = {up};
+        ui().pushButton_ldupr->click(); // reload
+        QCOMPARE(rows(ui().listWidget_lnk).size(), 1);
+        prompts.openNames = {lw};
+        ui().checkBox_app->setChecked(true);
+        ui().pushButton_ldlwr->click(); // append
+        QCOMPARE(rows(ui().listWidget_lnk).size(), 1);
+        QCOMPARE(w->session().lower.count, 12);
+        QCOMPARE(w->selectedRow(w->session().lower), 6); // the first appended
+        QCOMPARE(log().last(), QStringLiteral("Lw: 6 subs appended from lw.srt"));
+
+        prompts.openNames = {lw};
+        ui().pushButton_ldupr->click(); // a different file
+        QVERIFY(rows(ui().listWidget_lnk).isEmpty());
+        QCOMPARE(w->session().links.count(), 0);
+
+        select(0, 0);
+        ui().pushButton_ladd->click();
+        QCOMPARE(rows(ui().listWidget_lnk).size(), 1);
+        ui().pushButton_lclr->click();
+        QVERIFY(rows(ui().listWidget_lnk).isEmpty());
+        QCOMPARE(w->session().links.count(), 0);
+        QVERIFY(ui().pushButton_ladd->isEnabled());
+    }
+
+    // "Add Link" only for two subtitles; Process & Save with the defaults gives
+    // the golden file; afterwards links join exactly the rows the lists show
+    // and synchronizing through them works.
+    void linkSynchronizeProcess()
+    {
+        prompts.openNames = {fixture(QStringLiteral("pair_upper.srt"))};
+        w->loadUpper();
+        QVERIFY(!ui().pushButton_ladd->isEnabled());
+        w->loadLower(); // cancelled
+        QVERIFY(!ui().pushButton_ladd->isEnabled());
+        loadPair();
+        QVERIFY(ui().pushButton_ladd->isEnabled());
+
+        QCOMPARE(processAndSave(QStringLiteral("pair.srt")),
+                 (QStringList {"Up: 0 subs stretched", "Lw: 0 subs stretched", "Mx: 10 subs stretched",
+                               "Mx: 19 subs saved to pair.srt"}));
+        QCOMPARE(readFile(tmp.filePath(QStringLiteral("pair.srt"))),
+                 readFile(fixture(QStringLiteral("pair_merged.srt"))));
+
+        // From the next selection on the time boxes show merge times.
+        select(4, 4);
+        QCOMPARE(timeBox(ui().listWidget_tupr), QStringLiteral("00:00:14,500 --> 00:00:16,225"));
+        QCOMPARE(timeBox(ui().listWidget_tlwr), QStringLiteral("00:00:13,600 --> 00:00:16,225"));
+
+        select(2, 3);
+        ui().pushButton_ladd->click();
+        select(7, 8);
+        ui().pushButton_ladd->click();
+        QCOMPARE(rows(ui().listWidget_lnk), (QStringList {"0003 0004", "0008 0009"}));
+        QVERIFY(!ui().pushButton_ladd->isEnabled()); // the same pair again
+        ui().pushButton_synl->click();
+        QCOMPARE(log().last(), QStringLiteral("Lw: 0 subs stretched"));
+        QVERIFY(log().contains(QStringLiteral("Lw: synced to Up: 2 points")));
+        QCOMPARE(w->session().lower.at(3).start, 6800);
+        QCOMPARE(w->session().lower.at(8).start, 23700);
+        // The lower box shows the synchronized times, the upper one still merge times.
+        QCOMPARE(timeBox(ui().listWidget_tlwr), QStringLiteral("00:00:23,700 --> 00:00:25,700"));
+        QCOMPARE(timeBox(ui().listWidget_tupr), QStringLiteral("00:00:23,750 --> 00:00:26,150"));
+
+        QCOMPARE(processAndSave(QStringLiteral("synced.srt")).last(),
+                 QStringLiteral("Mx: 20 subs saved to synced.srt"));
+        QCOMPARE(readFile(tmp.filePath(QStringLiteral("synced.srt"))).count("-->"), 20);
+        select(3, 4);
+        ui().pushButton_ladd->click();
+        QCOMPARE(rows(ui().listWidget_lnk), (QStringList {"0003 0004", "0004 0005", "0008 0009"}));
+        const int before = log().size();
+        ui().pushButton_synu->click();
+        QCOMPARE(log().mid(before), (QStringList {"Up: synced to Lw: 3 points", "Up: 0 subs stretched"}));
+    }
+
+    // Time boxes: merge times after Process & Save, the set's own (shifted)
+    // times once its times change; "Save as" leaves out what ends before 0:00.
+    void timeBoxesAndSavingAfterShift()
+    {
+        loadPair();
+        processAndSave(QStringLiteral("pair.srt"));
+        select(4, 4);
+        prompts.dialogs = {timing(-10)};
+        ui().pushButton_timgup->click();
+        QCOMPARE(timeBox(ui().listWidget_tupr), QStringLiteral("00:00:04,500 --> 00:00:06,200"));
+        QCOMPARE(timeBox(ui().listWidget_tlwr), QStringLiteral("00:00:13,600 --> 00:00:16,225"));
+
+        const QString out = tmp.filePath(QStringLiteral("up.srt"));
+        prompts.saveNames = {out};
+        const int before = log().size();
+        ui().pushButton_savup->click();
+        QCOMPARE(log().mid(before),
+                 (QStringList {"Up: 3 subs before 0:00 cut or left out", "Up: 7 subs saved to up.srt"}));
+        const QByteArray bytes = readFile(out);
+        QVERIFY(bytes.startsWith("1\n00:00:00,400 --> 00:00:02,000\n"));
+        QVERIFY(!bytes.contains(":-") && !bytes.contains(",-"));
+        QCOMPARE(bytes.count("-->"), 7);
+    }
+
+    // A double click selects the subtitle of the other list with the nearest start.
+    void doubleClickJumpsToNearest()
+    {
+        loadPair();
+        for (int pass = 0; pass < 2; ++pass) {
+            select(0, 0);
+            doubleClick(ui().listWidget_lwr, 8); // 29.0 s: the upper ones start at 27.0 and 30.25 s
+            QCOMPARE(w->selectedRow(w->session().upper), 9);
+            doubleClick(ui().listWidget_upr, 4); // 14.5 s: the lower ones at 13.6 and 16.4 s
+            QCOMPARE(w->selectedRow(w->session().lower), 4);
+            processAndSave(QStringLiteral("pair.srt"));
+        }
+    }
+
+    // The merge runs without a file name too: the corrections stay in the sets
+    // and the time boxes show merge times from the next selection on.
+    void cancelledProcessAndSave()
+    {
+        loadFiles(writeFile(tmp.path(), "up.srt", "1\n00:00:01,000 --> 00:00:01,500\nA line that needs more time\n"),
+                  writeFile(tmp.path(), "lw.srt", "1\n00:00:01,300 --> 00:00:04,000\nDos\n"));
+        const QStringList files = QDir(tmp.path()).entryList(QDir::Files);
+        QCOMPARE(processAndSave(QString()),
+                 (QStringList {"Mx: save cancelled", "Up: 1 subs stretched", "Lw: 0 subs stretched",
+                               "Mx: 1 subs stretched", "Mx: save cancelled"}));
+        QCOMPARE(QDir(tmp.path()).entryList(QDir::Files), files);
+        QCOMPARE(w->session().upper.at(0).end, 2080); // 27 characters at 25 a second
+        // Without a file name the frames are built in MicroDVD style.
+        QCOMPARE(w->session().merged.at(0).text, QStringLiteral("A line that needs more time| |Dos"));
+        ui().listWidget_upr->setCurrentIndex(QModelIndex());
+        select(0, 0);
+        QCOMPARE(timeBox(ui().listWidget_tupr), QStringLiteral("00:00:01,150 --> 00:00:02,080"));
+    }
+
+    // Strip, timing and synchronize change their own set only, log one line
+    // each, keep the selected row, and a cancelled dialog changes nothing.
+    void setButtons()
+    {
+        const QString film = writeFile(tmp.path(), "film.srt",
+                                       "1\n00:00:01,000 --> 00:00:02,000\n(sighs)\nHello\n\n2\n00:00:03,000 --> "
+                                       "00:00:04,000\n[MUSIC]\n\n3\n00:00:05,000 --> 00:00:06,000\n<i>Bye</i> (x)\n");
+        loadFiles(film, film);
+        select(2, 2);
+        const int before = log().size();
+        prompts.dialogs = {strip({"round"}, false), strip({"round", "square"}), strip({"angle"})};
+        ui().pushButton_strup->click();
+        QCOMPARE(rows(ui().listWidget_upr),
+                 (QStringList {"0001 (sighs)|Hello", "0002 [MUSIC]", "0003 <i>Bye</i> (x)"}));
+        ui().pushButton_strup->click();
+        ui().pushButton_strlw->click();
+        QCOMPARE(rows(ui().listWidget_upr), (QStringList {"0001 Hello", "0002 ", "0003 <i>Bye</i>"}));
+        QCOMPARE(rows(ui().listWidget_lwr), (QStringList {"0001 (sighs)|Hello", "0002 [MUSIC]", "0003 Bye (x)"}));
+        QCOMPARE(w->selectedRow(w->session().upper), 2);
+        QCOMPARE(log().mid(before),
+                 (QStringList {"Up: 3 subs stripped, 1 left empty", "Lw: 1 subs stripped, 0 left empty"}));
+
+        const QString steps = writeFile(tmp.path(), "steps.srt", srtBytes({1000, 3000}));
+        loadFiles(steps, steps);
+        select(1, 0);
+        prompts.dialogs = {[](QDialog &d) { return closeDialog(d, false); }};
+        ui().pushButton_timgup->click();
+        QCOMPARE(startsOf(w->session().upper), (V {1000, 3000}));
+        prompts.dialogs = {timing(1.5), timing(0, QStringLiteral("25.000 => 24.000"))};
+        ui().pushButton_timgup->click();
+        QCOMPARE(timeBox(ui().listWidget_tupr), QStringLiteral("00:00:04,500 --> 00:00:05,000"));
+        QCOMPARE(log().last(), QStringLiteral("Up: 1500 ms shifted"));
+        QCOMPARE(startsOf(w->session().lower), (V {1000, 3000}));
+        ui().pushButton_timgw->click();
+        QCOMPARE(startsOf(w->session().lower), (V {1041, 3125}));
+        QCOMPARE(timeBox(ui().listWidget_tlwr), QStringLiteral("00:00:01,041 --> 00:00:01,562"));
+        QCOMPARE(log().last(), QStringLiteral("Lw: converted 25000 => 24000"));
+
+        loadFiles(writeFile(tmp.path(), "up5.srt", srtBytes({1000, 2000, 3000, 4000, 5000})),
+                  writeFile(tmp.path(), "lw2.srt", srtBytes({2500, 6500})));
+        for (const auto &pair : {qMakePair(1, 0), qMakePair(3, 1)}) {
+            select(pair.first, pair.second);
+            ui().pushButton_ladd->click();
+        }
+        select(2, 0);
+        ui().pushButton_synu->click();
+        QCOMPARE(startsOf(w->session().upper), (V {1500, 2500, 4500, 6500, 7500}));
+        QCOMPARE(timeBox(ui().listWidget_tupr), QStringLiteral("00:00:04,500 --> 00:00:05,000"));
+        QVERIFY(log().contains(QStringLiteral("Up: synced to Lw: 2 points")));
+        // The other button moves the lower set back onto the (now moved) upper one.
+        ui().pushButton_synl->click();
+        QCOMPARE(startsOf(w->session().lower), (V {2500, 6500}));
+        QVERIFY(log().contains(QStringLiteral("Lw: synced to Up: 2 points")));
+    }
+
+    // The sliders set the colours only while colour tags are on; off, they
+    // stand at 0 and the previews turn grey, and on again they show the colours.
+    void colourSliders()
+    {
+        QSlider *const sliders[] = {ui().verticalSlider_RUp, ui().verticalSlider_GUp, ui().verticalSlider_BUp,
+                                    ui().verticalSlider_RLw, ui().verticalSlider_GLw, ui().verticalSlider_BLw};
+        const QString sheet = QStringLiteral("QLabel { background-color : %1; color : #%2; font: 18pt; }");
+        sliders[0]->setValue(10);
+        QCOMPARE(w->settings().upperColor, 0xffffff);
+        ui().checkBox_coltag->setChecked(true);
+        sliders[0]->setValue(0);
+        sliders[4]->setValue(0x0a);
+        QCOMPARE(w->settings().upperColor, 0x00ffff);
+        QCOMPARE(w->settings().lowerColor, 0xff0aff);
+        QCOMPARE(ui().label_USpl->styleSheet(), sheet.arg("black", "00ffff"));
+        QCOMPARE(ui().label_LSpl->styleSheet(), sheet.arg("black", "ff0aff"));
+
+        ui().checkBox_coltag->setChecked(false);
+        QCOMPARE(ui().label_USpl->styleSheet(), sheet.arg("grey", "ffffff"));
+        QCOMPARE(ui().label_LSpl->styleSheet(), sheet.arg("grey", "ffffff"));
+        for (QSlider *s : sliders)
+            QVERIFY(s->value() == 0 && !s->isEnabled());
+        QCOMPARE(w->settings().upperColor, 0x00ffff);
+        QCOMPARE(w->settings().lowerColor, 0xff0aff);
+
+        ui().checkBox_coltag->setChecked(true);
+        const int expected[] = {0x00, 0xff, 0xff, 0xff, 0x0a, 0xff};
+        for (int i = 0; i < 6; ++i)
+            QVERIFY(sliders[i]->value() == expected[i] && sliders[i]->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,384 @@
+// Settings surviving a restart: every key of the store read while the window
+// is built and written when it is destroyed ("ver11" read only), the coding
+// selectors rebuilt from the chosen codings, and "Quit" storing them.
+
+#include "guiutil.h"
+#include "testutil.h"
+
+#include "core/codings.h"
+#include "gui/mainwindow.h"
+#include "gui/prompts.h"
+#include "gui/selectcodecdlg.h"
+
+#include "ui_mainwindow.h"
+#include "ui_selectcodecdlg.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <climits>
+
+using namespace testutil;
+
+namespace {
+
+// Every key the window writes, with its first-run value.
+const QVariantMap defaults
+    = {{"workdir/load", "."},    {"workdir/save", "."}, {"codecs", QStringList()}, {"select/codldup", 0},
+       {"select/codldlw", 0},    {"select/codsave", 0}, {"select/fpssave", 0},     {"select/fpsload", 0},
+       {"proc/charps", 25},      {"proc/mingap", 0},    {"proc/snap", 500},        {"proc/botlin", 2},
+       {"proc/joinline", false}, {"proc/lastline", 0},  {"color/upper", 0xffffff}, {"color/lower", 0xffffff},
+       {"color/usetag", false}};
+
+// What the running window holds, by the key it is stored under.
+QVariantMap held(const MainWindow &w)
+{
+    const WindowSettings &s = w.settings();
+    const Ui::MainWindow &ui = *w.ui;
+    return {{"workdir/load", s.loadDir},
+            {"workdir/save", s.saveDir},
+            {"codecs", s.chosenCodings},
+            {"select/codldup", ui.comboBox_loadupr->currentIndex()},
+            {"select/codldlw", ui.comboBox_loadlwr->currentIndex()},
+            {"select/codsave", ui.comboBox_save->currentIndex()},
+            {"select/fpssave", s.saveFrameRateIndex},
+            {"select/fpsload", s.loadFrameRateIndex},
+            {"proc/charps", ui.spinBox_cps->value()},
+            {"proc/mingap", ui.spinBox_gap->value()},
+            {"proc/snap", ui.spinBox_snp->value()},
+            {"proc/botlin", ui.spinBox_lin->value()},
+            {"proc/joinline", ui.checkBox_join->isChecked()},
+            {"proc/lastline", ui.comboBox_last->currentIndex()},
+            {"color/upper", s.upperColor},
+            {"color/lower", s.lowerColor},
+            {"color/usetag", ui.checkBox_coltag->isChecked()}};
+}
+
+// A file holds every value as text.
+QString text(const QVariant &v)
+{
+    return v.type() == QVariant::StringList ? v.toStringList().join(QLatin1Char('|')) : v.toString();
+}
+
+void compareValues(const QVariantMap &actual, const QVariantMap &expected)
+{
+    QCOMPARE(actual.keys(), expected.keys());
+    for (const QString &k : expected.keys())
+        QVERIFY2(text(actual[k]) == text(expected[k]),
+                 qPrintable(QStringLiteral("%1: %2, expected %3").arg(k, text(actual[k]), text(expected[k]))));
+}
+
+QStringList itemsOf(const QComboBox *box)
+{
+    return rowTexts(*box->model());
+}
+
+QList<int> currentIndexes(const MainWindow &w)
+{
+    return {w.ui->comboBox_loadupr->currentIndex(), w.ui->comboBox_loadlwr->currentIndex(),
+            w.ui->comboBox_save->currentIndex()};
+}
+
+void choose(QComboBox *box, const QString &entry)
+{
+    QVERIFY2(box->findText(entry) >= 0, qPrintable(entry));
+    box->setCurrentIndex(box->findText(entry));
+}
+
+// Double-clicks a row as a user would, through the list's viewport.
+void doubleClickRow(QListWidget *list, const QString &row)
+{
+    QListWidgetItem *item = list->findItems(row, Qt::MatchExactly).value(0);
+    QVERIFY2(item, qPrintable(row));
+    list->scrollToItem(item);
+    const QPoint at = list->visualItemRect(item).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+}
+
+} // namespace
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir tmp;
+    QString path;
+    ScriptedPrompts prompts; // no dialog may wait for a user: any that opens unanswered is cancelled
+
+    // The file as the next start sees it.
+    QVariantMap written()
+    {
+        QSettings s(path, QSettings::IniFormat);
+        QVariantMap values;
+        for (const QString &k : s.allKeys())
+            values.insert(k, s.value(k));
+        return values;
+    }
+    void store(const QVariantMap &values)
+    {
+        QSettings s(path, QSettings::IniFormat);
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            s.setValue(it.key(), it.value());
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(tmp.isValid());
+        path = tmp.filePath(QStringLiteral("Twinscript.conf"));
+        QFile::remove(path);
+        prompts = ScriptedPrompts();
+        setPrompts(&prompts);
+    }
+    void cleanup() { setPrompts(nullptr); }
+
+    // What is stored is shown, kept within its control's range, and written
+    // back when the window goes; nothing is written before.
+    void storedValuesComeBack_data()
+    {
+        QTest::addColumn<QVariantMap>("stored");
+        QTest::addColumn<QVariantMap>("changed"); // from the defaults, as shown and written
+        const QVariantMap every = {{"workdir/load", "/films/in"},
+                                   {"workdir/save", "/films/out"},
+                                   {"codecs", QStringList {"Windows-1250 (Central Europe)", "UTF-16"}},
+                                   {"select/codldup", 2},
+                                   {"select/codldlw", 3},
+                                   {"select/codsave", 1},
+                                   {"select/fpssave", 3},
+                                   {"select/fpsload", 2},
+                                   {"proc/charps", 17},
+                                   {"proc/mingap", 40},
+                                   {"proc/snap", 250},
+                                   {"proc/botlin", 4},
+                                   {"proc/joinline", true},
+                                   {"proc/lastline", 2},
+                                   {"color/upper", 0x12ab34},
+                                   {"color/lower", 0xff8000},
+                                   {"color/usetag", true}};
+        QTest::newRow("first run") << QVariantMap() << QVariantMap();
+        QTest::newRow("every key") << every << every;
+        QTest::newRow("cps 99") << QVariantMap {{"proc/charps", 99}} << QVariantMap {{"proc/charps", 50}};
+        QTest::newRow("cps 1") << QVariantMap {{"proc/charps", 1}} << QVariantMap {{"proc/charps", 10}};
+        QTest::newRow("cps no number") << QVariantMap {{"proc/charps", "x"}} << QVariantMap {{"proc/charps", 10}};
+        QTest::newRow("gap 51") << QVariantMap {{"proc/mingap", 51}} << QVariantMap {{"proc/mingap", 50}};
+        QTest::newRow("snap 5000") << QVariantMap {{"proc/snap", 5000}} << QVariantMap {{"proc/snap", 1000}};
+        QTest::newRow("snap 0") << QVariantMap {{"proc/snap", 0}} << QVariantMap {{"proc/snap", 50}};
+        QTest::newRow("bottom -3") << QVariantMap {{"proc/botlin", -3}} << QVariantMap {{"proc/botlin", 0}};
+        QTest::newRow("bottom 31") << QVariantMap {{"proc/botlin", 31}} << QVariantMap {{"proc/botlin", 30}};
+        QTest::newRow("odd style and colours")
+            << QVariantMap {{"proc/lastline", 7}, {"color/upper", -1}, {"color/lower", 0x1abcdef}}
+            << QVariantMap {{"color/lower", 0xabcdef}};
+    }
+    void storedValuesComeBack()
+    {
+        QFETCH(QVariantMap, stored);
+        QFETCH(QVariantMap, changed);
+        QVariantMap expected = defaults;
+        for (auto it = changed.cbegin(); it != changed.cend(); ++it)
+            expected.insert(it.key(), it.value());
+        store(stored);
+        {
+            QSettings s(path, QSettings::IniFormat);
+            MainWindow w(&s);
+            compareValues(held(w), expected);
+            QCOMPARE(written().keys(), stored.keys());
+        }
+        compareValues(written(), expected);
+    }
+
+    // The chosen codings cleaned of duplicates and fixed entries; each selector
+    // comes back to its own stored index, never "Add / Remove" or past it.
+    void codingSelectors_data()
+    {
+        QTest::addColumn<QStringList>("chosen");
+        QTest::addColumn<QVariant>("stored"); // the lower selector's index
+        QTest::addColumn<QStringList>("kept");
+        QTest::addColumn<int>("current");
+        const QStringList two = {QStringLiteral("UTF-16"), QStringLiteral("KOI8-R (Cyrillic)")};
+        QTest::newRow("empty, nothing stored") << QStringList() << QVariant() << QStringList() << 0;
+        QTest::newRow("empty, UTF-8") << QStringList() << QVariant(1) << QStringList() << 1;
+        QTest::newRow("empty, at Add / Remove") << QStringList() << QVariant(2) << QStringList() << 0;
+        QTest::newRow("duplicates dropped, first order kept")
+            << QStringList {"UTF-16", "KOI8-R (Cyrillic)", "UTF-16", "WINSAMI2", "KOI8-R (Cyrillic)"} << QVariant(4)
+            << QStringList {"UTF-16", "KOI8-R (Cyrillic)", "WINSAMI2"} << 4;
+        QTest::newRow("fixed entries dropped") << QStringList {"Add / Remove", "UTF-8", "", "Auto Local", "UTF-32"}
+                                               << QVariant(2) << QStringList {"UTF-32"} << 2;
+        QTest::newRow("last chosen") << two << QVariant(3) << two << 3;
+        QTest::newRow("at Add / Remove") << two << QVariant(4) << two << 0;
+        QTest::newRow("past Add / Remove") << two << QVariant(5) << two << 0;
+        QTest::newRow("largest int") << two << QVariant(INT_MAX) << two << 0;
+        QTest::newRow("negative") << two << QVariant(-1) << two << 0;
+        QTest::newRow("no number") << two << QVariant(QStringLiteral("abc")) << two << 0;
+    }
+    void codingSelectors()
+    {
+        QFETCH(QStringList, chosen);
+        QFETCH(QVariant, stored);
+        QFETCH(QStringList, kept);
+        QSettings s(path, QSettings::IniFormat);
+        s.setValue(QStringLiteral("codecs"), chosen);
+        if (stored.isValid()) {
+            s.setValue(QStringLiteral("select/codldlw"), stored);
+            s.setValue(QStringLiteral("select/codldup"), 1);
+        }
+        MainWindow w(&s);
+        QCOMPARE(w.settings().chosenCodings, kept);
+        const QStringList items = QStringList {"Auto Local", "UTF-8"} + kept + QStringList {"Add / Remove"};
+        for (const QComboBox *box : {w.ui->comboBox_loadupr, w.ui->comboBox_loadlwr, w.ui->comboBox_save})
+            QCOMPARE(itemsOf(box), items);
+        QFETCH(int, current);
+        QCOMPARE(currentIndexes(w), (QList<int> {stored.isValid() ? 1 : 0, current, 0}));
+    }
+
+    // "Add / Remove" opens the dialog over the window. In it, adding twice keeps
+    // one, removing and adding again puts the coding last, a double click on no
+    // item changes nothing. Afterwards every selector is rebuilt and set back
+    // to its stored index, whether the list changed or not.
+    void addRemoveOpensDialogAndRebuildsSelectors()
+    {
+        QSettings s(path, QSettings::IniFormat);
+        s.setValue(QStringLiteral("codecs"), QStringList {QStringLiteral("UTF-16")});
+        s.setValue(QStringLiteral("select/codldup"), 2);
+        s.setValue(QStringLiteral("select/codldlw"), 1);
+        MainWindow w(&s);
+        w.ui->comboBox_loadupr->setCurrentIndex(0);
+        w.ui->comboBox_save->setCurrentIndex(1);
+
+        QWidget *parent = nullptr;
+        QList<QStringList> steps;
+        QStringList fixed;
+        prompts.dialogs.push_back([&](QDialog &d) {
+            parent = d.parentWidget();
+            d.show();
+            Ui::SelectCodecDlg &ui = *static_cast<SelectCodecDlg &>(d).ui;
+            const auto click = [&](QListWidget *list, const QString &row) {
+                doubleClickRow(list, row);
+                steps << w.settings().chosenCodings;
+            };
+            click(ui.listWidget_all, QStringLiteral("Windows-1251 (Cyrillic)"));
+            click(ui.listWidget_all, QStringLiteral("Windows-1251 (Cyrillic)"));
+            click(ui.listWidget_sel, QStringLiteral("UTF-16"));
+            click(ui.listWidget_all, QStringLiteral("UTF-16"));
+            emit ui.listWidget_all->doubleClicked(QModelIndex());
+            emit ui.listWidget_sel->doubleClicked(QModelIndex());
+            steps << rowTexts(*ui.listWidget_sel->model());
+            fixed = rowTexts(*ui.listWidget_all->model());
+            return closeDialog(d);
+        });
+        choose(w.ui->comboBox_save, QStringLiteral("Add / Remove"));
+        QCOMPARE(prompts.dialogsRun, 1);
+        QCOMPARE(parent, &w);
+        const QStringList both = {"Windows-1251 (Cyrillic)", "UTF-16"};
+        QCOMPARE(steps,
+                 (QList<QStringList> {{"UTF-16", "Windows-1251 (Cyrillic)"},
+                                      {"UTF-16", "Windows-1251 (Cyrillic)"},
+                                      {"Windows-1251 (Cyrillic)"},
+                                      both,
+                                      both}));
+        QCOMPARE(fixed, Codings::fixedList());
+        const QStringList expected = QStringList {"Auto Local", "UTF-8"} + both + QStringList {"Add / Remove"};
+        for (const QComboBox *box : {w.ui->comboBox_loadupr, w.ui->comboBox_loadlwr, w.ui->comboBox_save})
+            QCOMPARE(itemsOf(box), expected);
+        // The stored indexes come back, not the choices made since the start.
+        QCOMPARE(currentIndexes(w), (QList<int> {2, 1, 0}));
+
+        // Closed without a change: rebuilt and reset all the same, no reopening.
+        w.ui->comboBox_loadupr->setCurrentIndex(3);
+        choose(w.ui->comboBox_loadlwr, QStringLiteral("Add / Remove"));
+        QCOMPARE(prompts.dialogsRun, 2);
+        QCOMPARE(itemsOf(w.ui->comboBox_loadlwr), expected);
+        QCOMPARE(currentIndexes(w), (QList<int> {2, 1, 0}));
+        // A plain choice does nothing at once.
+        choose(w.ui->comboBox_loadupr, QStringLiteral("UTF-16"));
+        QCOMPARE(prompts.dialogsRun, 2);
+    }
+
+    void ver11IsReadAndNeverWritten_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<bool>("header");
+        QTest::newRow("false") << QVariant(false) << false;
+        QTest::newRow("true") << QVariant(true) << true;
+        QTest::newRow("missing") << QVariant() << true;
+    }
+    void ver11IsReadAndNeverWritten()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(bool, header);
+        if (stored.isValid())
+            store({{QStringLiteral("ver11"), stored}});
+        for (int run = 0; run < 2; ++run) {
+            QSettings s(path, QSettings::IniFormat);
+            MainWindow w(&s);
+            QCOMPARE(w.settings().header, header);
+        }
+        QCOMPARE(text(written().value(QStringLiteral("ver11"))), text(stored));
+    }
+
+    // Without a store the defaults hold and the user's own settings stay untouched.
+    void noStoreReadsAndWritesNothing()
+    {
+        const auto userKeys = [] {
+            return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Twinscript"),
+                             QStringLiteral("Twinscript"))
+                .allKeys();
+        };
+        const QStringList keys = userKeys();
+        {
+            MainWindow w(nullptr);
+            compareValues(held(w), defaults);
+            w.ui->spinBox_cps->setValue(33);
+        }
+        QCOMPARE(userKeys(), keys);
+    }
+
+    // Changes made during the run are in the file once "Quit" ends the run.
+    void quitStoresTheSettings()
+    {
+        const QString film = writeFile(tmp.path(), QStringLiteral("film.srt"), srtBytes({1000}));
+        int code = -1;
+        {
+            QSettings s(path, QSettings::IniFormat);
+            MainWindow w(&s);
+            w.show();
+            prompts.openNames = {film};
+            w.loadUpper();
+            w.ui->checkBox_coltag->setChecked(true);
+            w.ui->verticalSlider_RUp->setValue(0);
+            w.ui->verticalSlider_BUp->setValue(0);
+            w.ui->spinBox_cps->setValue(33);
+            prompts.saveNames = {tmp.filePath(QStringLiteral("out.sub"))};
+            prompts.dialogs = {[](QDialog &d) {
+                d.findChild<QComboBox *>(QStringLiteral("comboBox"))->setCurrentIndex(1);
+                return closeDialog(d);
+            }};
+            w.processAndSave();
+            prompts.dialogs = {[](QDialog &d) {
+                d.show();
+                doubleClickRow(static_cast<SelectCodecDlg &>(d).ui->listWidget_all, "KOI8-R (Cyrillic)");
+                return closeDialog(d);
+            }};
+            choose(w.ui->comboBox_loadlwr, QStringLiteral("Add / Remove"));
+            choose(w.ui->comboBox_save, QStringLiteral("KOI8-R (Cyrillic)"));
+            QTimer::singleShot(0, &w, [&w] { QTest::mouseClick(w.ui->pushButton_quit, Qt::LeftButton); });
+            // A safety net: the loop must end through "Quit", not through this.
+            QTimer::singleShot(10000, [] { QApplication::exit(99); });
+            code = QApplication::exec();
+        }
+        QCOMPARE(code, 0);
+        QVariantMap expected = defaults;
+        expected.insert({{"codecs", QStringList {"KOI8-R (Cyrillic)"}},
+                         {"select/codsave", 2},
+                         {"proc/charps", 33},
+                         {"color/usetag", true},
+                         {"color/upper", 0x00ff00},
+                         {"workdir/load", tmp.path()},
+                         {"workdir/save", tmp.path()},
+                         {"select/fpssave", 1}});
+        compareValues(written(), expected);
+    }
+};
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"

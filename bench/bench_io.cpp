@@ -1,15 +1,16 @@
-// Loading and saving 20000 subtitles: time per operation (median of several
-// runs) and peak memory. Usage: bench_io [runs] [work dir]
+// Loading and saving 20000 subtitles in the engine, and what the window adds
+// to a load: showing the list, and repainting it while scrolling. Times per
+// operation (median of several runs) and peak memory.
+// Usage: bench_io [runs] [work dir]
 
 #include "benchutil.h"
 
-#include "app/actionlog.h"
-#include "app/prompts.h"
-#include "subtitles/mergeworkspace.h"
-#include "subtitles/textfile.h"
-#include "subtitles/writer.h"
+#include "core/logsink.h"
+#include "core/session.h"
+#include "gui/mainwindow.h"
+#include "gui/prompts.h"
 
-#include <QTextCodec>
+#include "ui_mainwindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -17,7 +18,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QListWidget>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -70,10 +71,18 @@ void generate(const QString &srtPath, const QString &subPath, int n)
         b.write(sub);
 }
 
-// Answers every frame-rate prompt with 25 fps, the rate the files are written in.
-class FrameRate25 : public Prompts
+class NoLog : public LogSink
 {
 public:
+    void write(int, const QString &) override { }
+};
+
+// Answers the window's file dialog with one file and its frame-rate prompt with 25 fps.
+class LoadPrompts : public Prompts
+{
+public:
+    QString path;
+    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override { return path; }
     int run(QDialog &dialog) override
     {
         if (auto *box = dialog.findChild<QComboBox *>(QStringLiteral("comboBox")))
@@ -117,50 +126,59 @@ int main(int argc, char *argv[])
     const QString srtPath = QDir(dir).filePath(QStringLiteral("bench.srt"));
     const QString subPath = QDir(dir).filePath(QStringLiteral("bench.sub"));
     generate(srtPath, subPath, n);
-
-    MergeWorkspace &ws = workspace();
-    SubtitleSet &set = ws.upper;
-    FrameRate25 prompts;
-    setPrompts(&prompts);
-    set.frameRate = 25000;
-    const Subtitle *firstSlot = set.records.data();
     const long startKb = peakKb();
 
+    NoLog log;
+    Session session(log);
+    SubtitleSet &set = session.upper;
     std::printf("%d subtitles, median of %d runs\n", n, runs);
     auto load = [&](const QString &path) {
-        set.loadPath(path, false);
+        session.loadFile(set, path, QStringLiteral("UTF-8"), 25000, false);
         if (set.count != n)
             std::printf("  unexpected count %d\n", set.count);
     };
-    std::printf("load SubRip, no list          %8.1f ms\n", measure(runs, [&] { load(srtPath); }));
-    std::printf("load MicroDVD, no list        %8.1f ms\n", measure(runs, [&] { load(subPath); }));
-    QListWidget list, timeBox;
-    set.list = &list;
-    set.timeBox = &timeBox;
-    std::printf("load SubRip, list bound       %8.1f ms\n", measure(runs, [&] { load(srtPath); }));
-    std::printf("load MicroDVD, list bound     %8.1f ms\n", measure(runs, [&] { load(subPath); }));
+    const double loadSrt = measure(runs, [&] { load(srtPath); });
+    std::printf("load SubRip                   %8.1f ms\n", loadSrt);
+    std::printf("load MicroDVD                 %8.1f ms\n", measure(runs, [&] { load(subPath); }));
 
     load(srtPath);
     const QString outSrt = QDir(dir).filePath(QStringLiteral("out.srt"));
     const QString outSub = QDir(dir).filePath(QStringLiteral("out.sub"));
-    auto save = [&](const QString &path) {
-        set.file.setFileName(path);
-        SaveWrite(set, false);
-    };
-    std::printf("save SubRip                   %8.1f ms\n", measure(runs, [&] { save(outSrt); }));
-    QString text;
-    std::printf("  of which formatting         %8.1f ms\n", measure(runs, [&] { text = formatSet(set, true); }));
-    std::printf("  of which encoding           %8.1f ms\n", measure(runs, [&] {
-                    int bad = 0;
-                    encodeText(text, QTextCodec::codecForName("UTF-8"), &bad);
-                }));
-    std::printf("save MicroDVD                 %8.1f ms\n", measure(runs, [&] { save(outSub); }));
-    set.list = nullptr;
-    set.timeBox = nullptr;
+    std::printf("save SubRip                   %8.1f ms\n",
+                measure(runs, [&] { session.saveFile(set, outSrt, QStringLiteral("UTF-8"), 25000); }));
+    std::printf("save MicroDVD                 %8.1f ms\n",
+                measure(runs, [&] { session.saveFile(set, outSub, QStringLiteral("UTF-8"), 25000); }));
 
-    std::printf("subtitle slots reallocated    %s\n", set.records.data() == firstSlot ? "no" : "YES");
+    // The window: the same load through its button, the list shown and painted.
+    LoadPrompts prompts;
+    setPrompts(&prompts);
+    MainWindow window(nullptr);
+    window.resize(800, 550);
+    window.show();
+    QApplication::processEvents();
+    QListView *list = window.ui->listWidget_upr;
+    auto loadInWindow = [&](const QString &path) {
+        prompts.path = path;
+        window.loadUpper();
+        list->viewport()->grab();
+    };
+    const double windowSrt = measure(runs, [&] { loadInWindow(srtPath); });
+    std::printf("load SubRip in the window     %8.1f ms (list shown and painted: %.1f ms more than the engine)\n",
+                windowSrt, windowSrt - loadSrt);
+    QScrollBar *bar = list->verticalScrollBar();
+    std::vector<double> steps;
+    for (int i = 0; i < 200; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        bar->setValue(bar->value() + (i % 2 ? bar->pageStep() : 97 * bar->singleStep()));
+        list->viewport()->grab();
+        steps.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::printf("scroll and repaint the list   %8.2f ms a step (median of 200, at most %.2f ms)\n",
+                bench::median(steps), *std::max_element(steps.begin(), steps.end()));
+    setPrompts(nullptr);
+
     std::printf("peak memory                   %8.1f MB (%.1f MB before the runs)\n", peakKb() / 1024.0,
                 startKb / 1024.0);
-    setPrompts(nullptr);
     return 0;
 }

@@ -174,7 +174,6 @@ struct TextEncoder::State
 {
     QTextCodec *codec;
     QTextCodec::ConverterState converter {QTextCodec::IgnoreHeader};
-    bool asciiChecked = false;
     bool asciiOk = true;
     QHash<uint, bool> known;
 };
@@ -183,6 +182,8 @@ TextEncoder::TextEncoder(const TextCodec &codec)
     : d(new State)
 {
     d->codec = codec.m_codec;
+    // Every coding offered keeps ASCII; tested once to be sure.
+    d->asciiOk = roundTrips(d->codec, QStringLiteral("Aa0 |<>{}-.\n"));
 }
 
 TextEncoder::~TextEncoder() = default;
@@ -192,22 +193,26 @@ TextEncoder::~TextEncoder() = default;
 void TextEncoder::add(const QString &text)
 {
     const int n = text.size();
+    const QChar *chars = text.constData();
     for (int i = 0; i < n; ++i) {
-        const QChar c = text.at(i);
-        if (c.unicode() < 0x80) {
-            if (!d->asciiChecked) {
-                // Every coding offered keeps ASCII; test it once to be sure.
-                d->asciiOk = roundTrips(d->codec, QStringLiteral("Aa0 |<>{}-.\n"));
-                d->asciiChecked = true;
+        if (d->asciiOk) {
+            // Most of a subtitle file is ASCII: skip it four characters at a time.
+            for (quint64 four = 0; i + 4 <= n; i += 4) {
+                std::memcpy(&four, chars + i, sizeof four);
+                if (four & 0xFF80FF80FF80FF80ULL)
+                    break;
             }
-            if (d->asciiOk)
-                continue;
+            while (i < n && chars[i].unicode() < 0x80)
+                ++i;
+            if (i == n)
+                break;
         }
+        const QChar c = chars[i];
         QString piece(c);
         uint key = c.unicode();
-        if (c.isHighSurrogate() && i + 1 < n && text.at(i + 1).isLowSurrogate()) {
-            piece.append(text.at(i + 1));
-            key = QChar::surrogateToUcs4(c, text.at(i + 1));
+        if (c.isHighSurrogate() && i + 1 < n && chars[i + 1].isLowSurrogate()) {
+            piece.append(chars[i + 1]);
+            key = QChar::surrogateToUcs4(c, chars[i + 1]);
             ++i;
         }
         auto it = d->known.constFind(key);

@@ -201,10 +201,12 @@ void Stacker::step()
         for (int i = lowerLines; i < bottomLines; ++i)
             text += filler;
         text += QLatin1Char('|');
-        frame.text = text;
+        text += lowerText;
+        frame.text = std::move(text);
         frame.visibleLength = m_upper.subtitle().visibleLength;
+    } else {
+        frame.text = lowerText;
     }
-    frame.text += lowerText;
     if (lowerActive)
         frame.visibleLength = clampToInt32(qint64(frame.visibleLength) + m_lower.subtitle().visibleLength);
 }
@@ -317,9 +319,11 @@ int prepareLines(QString &text, bool angleTags, bool srtOutput, bool joinLines)
     }
     if (angleTags != srtOutput)
         convertTags(text, srtOutput);
-    text.replace(QLatin1String("| "), QLatin1String("|"));
-    text.replace(QLatin1String(" |"), QLatin1String("|"));
-    text = text.simplified();
+    if (!isCleanText(text)) {
+        text.replace(QLatin1String("| "), QLatin1String("|"));
+        text.replace(QLatin1String(" |"), QLatin1String("|"));
+        text = text.simplified();
+    }
     return text.count(QLatin1Char('|')) + 1;
 }
 

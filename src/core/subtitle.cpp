@@ -11,14 +11,37 @@ void Subtitle::reset()
 
 void Subtitle::normalize()
 {
-    text = text.simplified();
-    text.replace(QLatin1String(" |"), QLatin1String("|"));
-    text.replace(QLatin1String("| "), QLatin1String("|"));
-    while (text.startsWith(QLatin1Char('|'))) {
-        text.remove(0, 1);
+    if (!isCleanText(text) || text.startsWith(QLatin1Char('|'))) {
         text = text.simplified();
+        text.replace(QLatin1String(" |"), QLatin1String("|"));
+        text.replace(QLatin1String("| "), QLatin1String("|"));
+        while (text.startsWith(QLatin1Char('|'))) {
+            text.remove(0, 1);
+            text = text.simplified();
+        }
     }
     visibleLength = visibleLengthOf(text, angleTags);
+}
+
+bool isCleanText(const QString &text)
+{
+    const int n = text.size();
+    if (n > 0 && (text.at(0).isSpace() || text.at(n - 1).isSpace()))
+        return false;
+    const QChar *chars = text.constData();
+    for (int i = 1; i < n - 1; ++i) {
+        const QChar c = chars[i];
+        if ((c.unicode() > ' ' && c.unicode() < 0x7f) || !c.isSpace())
+            continue;
+        if (c != QLatin1Char(' '))
+            return false;
+        const QChar before = chars[i - 1];
+        const QChar after = chars[i + 1];
+        if (before == QLatin1Char(' ') || after == QLatin1Char(' ') || before == QLatin1Char('|')
+            || after == QLatin1Char('|'))
+            return false;
+    }
+    return true;
 }
 
 void Subtitle::shift(qint32 delta)

@@ -39,5 +39,10 @@ struct Subtitle
     void shift(qint32 delta);
 };
 
+// Whether the text is already as cleaning leaves it: white space only as
+// single spaces between words, none at either end or beside a line break "|".
+// Most texts are, and then cleaning them is a copy for nothing.
+bool isCleanText(const QString &text);
+
 // Number of characters of `text` once the tags of the given style are left out.
 int visibleLengthOf(const QString &text, bool angleTags);

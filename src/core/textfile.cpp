@@ -81,9 +81,13 @@ bool LineReader::next(QString *line)
         return false;
     const QChar *data = m_text.constData();
     const int limit = qMin(size, m_pos + m_maxLength);
-    int j = m_pos;
-    while (j < limit && data[j] != QLatin1Char('\n') && data[j] != QLatin1Char('\r'))
-        ++j;
+    // The toolkit's character search is vectorised; a lone "\r" ends a line too.
+    const QStringView rest(data + m_pos, limit - m_pos);
+    qsizetype end = rest.indexOf(QLatin1Char('\n'));
+    const qsizetype returnAt = rest.left(end < 0 ? rest.size() : end).indexOf(QLatin1Char('\r'));
+    if (returnAt >= 0)
+        end = returnAt;
+    const int j = m_pos + int(end < 0 ? rest.size() : end);
     if (j == limit && j < size && data[j] != QLatin1Char('\n') && data[j] != QLatin1Char('\r')) {
         // Too long: this piece ends here and the rest is the next line.
         *line = m_text.mid(m_pos, limit - m_pos);

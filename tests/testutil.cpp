@@ -2,11 +2,18 @@
 
 #include "core/subtitleset.h"
 
-#include <QAbstractItemModel>
 #include <QDir>
 #include <QFile>
 
 namespace testutil {
+
+QStringList CollectingLog::withLevels() const
+{
+    QStringList out;
+    for (int i = 0; i < lines.size(); ++i)
+        out << QString::number(levels[i]) + QLatin1Char(' ') + lines[i];
+    return out;
+}
 
 QString writeFile(const QString &dir, const QString &name, const QByteArray &bytes)
 {
@@ -52,6 +59,14 @@ QVector<int> startsOf(const SubtitleSet &set)
     return v;
 }
 
+QVector<int> durationsOf(const SubtitleSet &set)
+{
+    QVector<int> v;
+    for (int i = 0; i < set.count; ++i)
+        v << set.at(i).end - set.at(i).start;
+    return v;
+}
+
 QStringList describe(const SubtitleSet &set)
 {
     QStringList out;
@@ -68,14 +83,6 @@ QString mergeTimes(const SubtitleSet &set)
     for (int i = 0; i < set.count; ++i)
         out << QStringLiteral("%1-%2").arg(set.at(i).mergeStart).arg(set.at(i).mergeEnd);
     return out.join(QLatin1Char(' '));
-}
-
-QStringList rowTexts(const QAbstractItemModel &model)
-{
-    QStringList texts;
-    for (int i = 0; i < model.rowCount(); ++i)
-        texts << model.index(i, 0).data().toString();
-    return texts;
 }
 
 QByteArray srtBytes(const QVector<int> &startsMs)

@@ -6,33 +6,15 @@
 #include "core/codings.h"
 #include "core/session.h"
 
-#include <QTemporaryDir>
 #include <QTextCodec>
 #include <QtTest>
 
-using testutil::CollectingLog;
+using testutil::fallbackEntries;
+using testutil::row;
 
-namespace {
-
-template<typename... T> void row(const char *name, const T &...values)
-{
-    (QTest::newRow(name) << ... << values);
-}
-
-// The entries this platform's toolkit (Qt 5.15 with ICU, Debian) has no codec
-// for. A change here means files in these codings are read differently.
-const QStringList fallbackEntries = {"JIS X 0201 (Japanese)", "JIS X 0208 (Japanese)", "MuleLao-1", "WINSAMI2"};
-
-} // namespace
-
-class TestCodings : public QObject
+class TestCodings : public QObject, testutil::SessionFixture
 {
     Q_OBJECT
-
-    QTemporaryDir tmp;
-    CollectingLog log;
-    Session session {log};
-    SubtitleSet &up = session.upper;
 
 private slots:
     void init() { log.clear(); }
@@ -72,7 +54,7 @@ private slots:
     {
         QTest::addColumn<QString>("entry");
         for (const QString &e : QStringList {Codings::autoLocal(), "UTF-8"} + Codings::fixedList())
-            QTest::newRow(qPrintable(e)) << e;
+            row(qPrintable(e), e);
     }
     void everyEntryOnThisPlatform()
     {
@@ -122,7 +104,7 @@ private slots:
         QVERIFY(session.loadFile(up, testutil::fixture("utf8_bom_crlf.srt"), Codings::autoLocal(), 25000, false));
         QCOMPARE(up.at(1).text, QStringLiteral("Naïve café"));
         log.clear();
-        const QString out = tmp.filePath(QStringLiteral("out.srt"));
+        const QString out = path(QStringLiteral("out.srt"));
         QVERIFY(session.saveFile(up, out, name, 25000));
         QCOMPARE(log.lines.last(), QStringLiteral("Up: 2 subs saved to out.srt"));
         QCOMPARE(log.lines.count(unknown), fallback);

@@ -8,7 +8,7 @@
 
 #include <QtTest>
 
-#include <limits>
+using namespace testutil;
 
 class TestCorrection : public QObject
 {
@@ -22,27 +22,24 @@ private slots:
         QTest::addColumn<int>("gap");
         QTest::addColumn<QString>("ends");
         QTest::addColumn<int>("stretched");
-        const int max = std::numeric_limits<qint32>::max();
-        const int min = std::numeric_limits<qint32>::min();
-        QTest::newRow("stretched, no next") << "1000/2000:40" << 25 << 0 << "2600" << 1;
-        QTest::newRow("37 chars truncate") << "1000/2000:37" << 25 << 0 << "2480" << 1;
-        QTest::newRow("cut back by next, still counted") << "1000/2000:40 2300/4000:1" << 25 << 0 << "2300 4000" << 1;
-        QTest::newRow("cut back with gap 50") << "1000/2000:40 2300/4000:1" << 25 << 50 << "2250 4000" << 1;
-        QTest::newRow("overlap removed, not stretched") << "1000/5000:1 4000/6000:1" << 25 << 0 << "4000 6000" << 0;
-        QTest::newRow("long enough") << "1000/3000:40 5000/6000:1" << 25 << 0 << "3000 6000" << 0;
-        QTest::newRow("cps 10") << "0/1000:40" << 10 << 0 << "4000" << 1;
-        QTest::newRow("gap kept exactly") << "0/950:1 1000/2000:1" << 25 << 50 << "950 2000" << 0;
-        QTest::newRow("gap enforced") << "0/960:1 1000/2000:1" << 25 << 50 << "950 2000" << 0;
-        QTest::newRow("zero chars never stretched") << "1000/1000:0" << 25 << 0 << "1000" << 0;
-        QTest::newRow("end before start") << "1000/500:0" << 25 << 0 << "1000" << 1;
-        QTest::newRow("next starts earlier: negative duration stays")
-            << "1000/2000:1 900/3000:1" << 25 << 0 << "900 3000" << 0;
-        QTest::newRow("equal starts, gap 0") << "1000/2000:1 1000/3000:1" << 25 << 0 << "1000 3000" << 0;
-        QTest::newRow("empty set") << "" << 25 << 0 << "" << 0;
+        row("stretched, no next", "1000/2000:40", 25, 0, "2600", 1);
+        row("37 chars truncate", "1000/2000:37", 25, 0, "2480", 1);
+        row("cut back by next, still counted", "1000/2000:40 2300/4000:1", 25, 0, "2300 4000", 1);
+        row("cut back with gap 50", "1000/2000:40 2300/4000:1", 25, 50, "2250 4000", 1);
+        row("overlap removed, not stretched", "1000/5000:1 4000/6000:1", 25, 0, "4000 6000", 0);
+        row("long enough", "1000/3000:40 5000/6000:1", 25, 0, "3000 6000", 0);
+        row("cps 10", "0/1000:40", 10, 0, "4000", 1);
+        row("gap kept exactly", "0/950:1 1000/2000:1", 25, 50, "950 2000", 0);
+        row("gap enforced", "0/960:1 1000/2000:1", 25, 50, "950 2000", 0);
+        row("zero chars never stretched", "1000/1000:0", 25, 0, "1000", 0);
+        row("end before start", "1000/500:0", 25, 0, "1000", 1);
+        row("next starts earlier: negative duration stays", "1000/2000:1 900/3000:1", 25, 0, "900 3000", 0);
+        row("equal starts, gap 0", "1000/2000:1 1000/3000:1", 25, 0, "1000 3000", 0);
+        row("empty set", "", 25, 0, "", 0);
         // The first ends the gap before the second; nothing goes past the range.
-        QTest::newRow("extreme times")
-            << QStringLiteral("%1/%2:0 %3/%4:500").arg(min).arg(max).arg(max - 10).arg(max - 5) << 10 << 50
-            << QStringLiteral("%1 %2").arg(max - 60).arg(max) << 1;
+        row("extreme times",
+            QStringLiteral("%1/%2:0 %3/%4:500").arg(intMin).arg(intMax).arg(intMax - 10).arg(intMax - 5), 10, 50,
+            QStringLiteral("%1 %2").arg(intMax - 60).arg(intMax), 1);
     }
     void correct()
     {
@@ -64,7 +61,7 @@ private slots:
         leftover.mergeEnd = 6;
         leftover.text = QStringLiteral("leftover");
 
-        testutil::CollectingLog log;
+        CollectingLog log;
         correctDurations(set, cps, gap, log);
 
         QStringList ends;
@@ -73,7 +70,7 @@ private slots:
         QTEST(ends.join(QLatin1Char(' ')), "ends");
         QCOMPARE(log.lines, QStringList {QStringLiteral("Up: %1 subs stretched").arg(stretched)});
         QCOMPARE(log.levels, QList<int> {LogDebug});
-        QCOMPARE(testutil::startsOf(set), starts);
+        QCOMPARE(startsOf(set), starts);
         for (int i = 0; i < set.count; ++i) {
             QCOMPARE(set.at(i).mergeStart, set.at(i).start);
             QCOMPARE(set.at(i).mergeEnd, set.at(i).end);

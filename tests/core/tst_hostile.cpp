@@ -7,7 +7,6 @@
 #include "core/session.h"
 
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QTextCodec>
 #include <QtTest>
 
@@ -23,6 +22,8 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+
+using namespace testutil;
 
 namespace {
 
@@ -91,25 +92,22 @@ QStringList texts(const SubtitleSet &set)
 
 } // namespace
 
-class TestHostile : public QObject
+class TestHostile : public QObject, TempDir
 {
     Q_OBJECT
 
 private:
-    QTemporaryDir tmp;
-    testutil::CollectingLog logged;
+    CollectingLog logged;
     std::unique_ptr<Session> s;
     bool privateMounts = false;
     QString mountProblem;
     // Whatever a test changed outside its files, put back even when it fails.
     std::vector<std::function<void()>> undo;
 
-    QString path(const QString &name) const { return tmp.filePath(name); }
-
     // The upper set holds the three good subtitles; the log starts empty.
     void loadGoodUpper()
     {
-        QVERIFY(s->loadFile(s->upper, testutil::writeFile(tmp.path(), "good.srt", goodSrt), utf8, pal, false));
+        QVERIFY(s->loadFile(s->upper, write("good.srt", goodSrt), utf8, pal, false));
         QCOMPARE(texts(s->upper), goodTexts);
         logged.clear();
     }
@@ -166,53 +164,45 @@ private slots:
         QTest::addColumn<QStringList>("log");
         QTest::addColumn<QStringList>("kept");
 
-        QTest::newRow("0 bytes, SubRip") << "empty.srt" << QByteArray()
-                                         << QStringList {"Up: 0 subs loaded from empty.srt"} << QStringList();
-        QTest::newRow("0 bytes, MicroDVD")
-            << "empty.sub" << QByteArray() << QStringList {"Up: 0 subs loaded from empty.sub"} << QStringList();
+        row("0 bytes, SubRip", "empty.srt", QByteArray(), QStringList {"Up: 0 subs loaded from empty.srt"},
+            QStringList());
+        row("0 bytes, MicroDVD", "empty.sub", QByteArray(), QStringList {"Up: 0 subs loaded from empty.sub"},
+            QStringList());
         // A reader that stopped at the first NUL would lose the rest of the file.
-        QTest::newRow("NUL bytes, SubRip")
-            << "nul.srt"
-            << raw("1\n00:00:01,000 --> 00:00:02,000\nHel\0lo\n\n\0\0\0\n"
-                   "2\n00:00:03,000 --> 00:00:04,000\nSecond\0\n\n"
-                   "3\n00:00:05,000 --> 00:00:06,000\nThird\n")
-            << QStringList {"Up: 3 subs loaded from nul.srt"}
-            << QStringList {QString::fromLatin1("Hel\0lo", 6), QString::fromLatin1("Second\0", 7), "Third"};
-        QTest::newRow("NUL in a SubRip time line")
-            << "nultime.srt"
-            << raw("00:00:01,000 --> 00:00:02,000\nA\n\n00:00:0\0,000 --> 00:00:04,000\nB\n\n"
-                   "00:00:05,000 --> 00:00:06,000\nC\n")
-            << QStringList {"Up: 2 subs loaded from nultime.srt"} << QStringList {"A", "C"};
-        QTest::newRow("NUL bytes, MicroDVD")
-            << "nul.sub" << raw("{25}{50}A\0B\n{2\0005}{60}x\n{75}{100}C\n")
-            << QStringList {"Up: sub too short#2", "Up: 2 subs loaded from nul.sub", "Up: 1 subs skipped"}
-            << QStringList {QString::fromLatin1("A\0B", 3), "C"};
-        QTest::newRow("spaces in the path") << "with some spaces/the input file.srt" << goodSrt
-                                            << QStringList {"Up: 3 subs loaded from the input file.srt"} << goodTexts;
-        QTest::newRow("non-ASCII letters in the path")
-            << "Übersetzung/字幕 Díl 2/Žluťoučký kůň.sub" << goodSub
-            << QStringList {"Up: 3 subs loaded from Žluťoučký kůň.sub"} << goodTexts;
+        row("NUL bytes, SubRip", "nul.srt",
+            raw("1\n00:00:01,000 --> 00:00:02,000\nHel\0lo\n\n\0\0\0\n"
+                "2\n00:00:03,000 --> 00:00:04,000\nSecond\0\n\n"
+                "3\n00:00:05,000 --> 00:00:06,000\nThird\n"),
+            QStringList {"Up: 3 subs loaded from nul.srt"},
+            QStringList {QString::fromLatin1("Hel\0lo", 6), QString::fromLatin1("Second\0", 7), "Third"});
+        row("NUL in a SubRip time line", "nultime.srt",
+            raw("00:00:01,000 --> 00:00:02,000\nA\n\n00:00:0\0,000 --> 00:00:04,000\nB\n\n"
+                "00:00:05,000 --> 00:00:06,000\nC\n"),
+            QStringList {"Up: 2 subs loaded from nultime.srt"}, QStringList {"A", "C"});
+        row("NUL bytes, MicroDVD", "nul.sub", raw("{25}{50}A\0B\n{2\0005}{60}x\n{75}{100}C\n"),
+            QStringList {"Up: sub too short#2", "Up: 2 subs loaded from nul.sub", "Up: 1 subs skipped"},
+            QStringList {QString::fromLatin1("A\0B", 3), "C"});
+        row("spaces in the path", "with some spaces/the input file.srt", goodSrt,
+            QStringList {"Up: 3 subs loaded from the input file.srt"}, goodTexts);
+        row("non-ASCII letters in the path", "Übersetzung/字幕 Díl 2/Žluťoučký kůň.sub", goodSub,
+            QStringList {"Up: 3 subs loaded from Žluťoučký kůň.sub"}, goodTexts);
         // 50 MB without a line end is read in pieces of 1024 characters.
         const QByteArray huge(50 * 1024 * 1024, 'x');
         QStringList pieces;
         for (int k = 1; k <= huge.size() / 1024; ++k)
             pieces << QStringLiteral("Up: sub too short#%1").arg(k);
-        QTest::newRow("50 MB in one line, SubRip")
-            << "huge.srt" << huge << QStringList {"Up: 0 subs loaded from huge.srt"} << QStringList();
-        QTest::newRow("50 MB in one line, MicroDVD")
-            << "huge.sub" << huge << pieces + QStringList {"Up: 0 subs loaded from huge.sub", "Up: 51200 subs skipped"}
-            << QStringList();
+        row("50 MB in one line, SubRip", "huge.srt", huge, QStringList {"Up: 0 subs loaded from huge.srt"},
+            QStringList());
+        row("50 MB in one line, MicroDVD", "huge.sub", huge,
+            pieces + QStringList {"Up: 0 subs loaded from huge.sub", "Up: 51200 subs skipped"}, QStringList());
         // No file to read: an endless device (the size limit ends it), a pipe
         // (opening it must not wait for a writer for ever), a folder, and a
         // file removed after it was chosen.
-        QTest::newRow("endless device") << "zero.srt" << QByteArray() << QStringList {"Up: error: cannot read file"}
-                                        << goodTexts;
-        QTest::newRow("pipe nobody writes to")
-            << "pipe.srt" << QByteArray() << QStringList {"Up: 0 subs loaded from pipe.srt"} << QStringList();
-        QTest::newRow("folder") << "folder.srt" << QByteArray() << QStringList {"Up: error: cannot open file"}
-                                << goodTexts;
-        QTest::newRow("removed after choosing")
-            << "gone.srt" << goodSrt << QStringList {"Up: error: cannot open file"} << goodTexts;
+        row("endless device", "zero.srt", QByteArray(), QStringList {"Up: error: cannot read file"}, goodTexts);
+        row("pipe nobody writes to", "pipe.srt", QByteArray(), QStringList {"Up: 0 subs loaded from pipe.srt"},
+            QStringList());
+        row("folder", "folder.srt", QByteArray(), QStringList {"Up: error: cannot open file"}, goodTexts);
+        row("removed after choosing", "gone.srt", goodSrt, QStringList {"Up: error: cannot open file"}, goodTexts);
     }
     void hostileInput()
     {
@@ -231,7 +221,7 @@ private slots:
         } else if (name == QLatin1String("folder.srt")) {
             QVERIFY(QDir().mkpath(file.filePath()));
         } else {
-            testutil::writeFile(tmp.path(), name, bytes);
+            write(name, bytes);
         }
         if (name.startsWith(QLatin1String("gone")))
             QVERIFY(QFile::remove(file.filePath()));
@@ -258,12 +248,12 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("mark");
-        QTest::newRow("SubRip") << "garbage.srt" << QByteArray();
-        QTest::newRow("MicroDVD") << "garbage.sub" << QByteArray();
-        QTest::newRow("SubRip behind a UTF-8 mark") << "garbage8.srt" << QByteArray("\xEF\xBB\xBF");
-        QTest::newRow("SubRip behind a UTF-16LE mark") << "garbage16.srt" << QByteArray("\xFF\xFE");
-        QTest::newRow("MicroDVD behind a UTF-16BE mark") << "garbage16.sub" << QByteArray("\xFE\xFF");
-        QTest::newRow("MicroDVD behind a UTF-32LE mark") << "garbage32.sub" << QByteArray("\xFF\xFE\x00\x00", 4);
+        row("SubRip", "garbage.srt", QByteArray());
+        row("MicroDVD", "garbage.sub", QByteArray());
+        row("SubRip behind a UTF-8 mark", "garbage8.srt", QByteArray("\xEF\xBB\xBF"));
+        row("SubRip behind a UTF-16LE mark", "garbage16.srt", QByteArray("\xFF\xFE"));
+        row("MicroDVD behind a UTF-16BE mark", "garbage16.sub", QByteArray("\xFE\xFF"));
+        row("MicroDVD behind a UTF-32LE mark", "garbage32.sub", QByteArray("\xFF\xFE\x00\x00", 4));
     }
     void garbage()
     {
@@ -280,7 +270,7 @@ private slots:
         bytes += QTextCodec::codecForUtfText(mark, QTextCodec::codecForName("UTF-8"))
                      ->fromUnicode(good.constData(), good.size(), &noMark);
 
-        QVERIFY(s->loadFile(s->upper, testutil::writeFile(tmp.path(), name, bytes), utf8, pal, false));
+        QVERIFY(s->loadFile(s->upper, write(name, bytes), utf8, pal, false));
         const SubtitleSet &set = s->upper;
         QVERIFY(logged.lines.contains(QStringLiteral("Up: %1 subs loaded from %2").arg(set.count).arg(name)));
         QVERIFY(!logged.levels.contains(LogError));
@@ -308,7 +298,7 @@ private slots:
         for (const char *kind : {"immutable file", "immutable folder", "parent is a file", "missing folder",
                                  "directory", "read-only mount", "permission bits", "full disk", "full disk, large set",
                                  "full device", "null device", "pipe nobody reads from"})
-            QTest::newRow(kind) << kind;
+            row(kind, kind);
     }
     void saveTarget()
     {
@@ -321,7 +311,7 @@ private slots:
             if (!mountTiny(dir, &why))
                 QSKIP(qPrintable(why));
         }
-        const QString existing = testutil::writeFile(dir, QStringLiteral("existing.srt"), known);
+        const QString existing = writeFile(dir, QStringLiteral("existing.srt"), known);
         QString target = existing;
 
         if (kind.startsWith(QLatin1String("immutable"))) {
@@ -382,7 +372,7 @@ private slots:
                  writes ? "Mx: 4 subs saved to " + name : QStringLiteral("Mx: error: cannot write file"));
         QCOMPARE(logged.levels.count(LogError), writes ? 0 : 2);
 
-        QCOMPARE(testutil::readFile(existing), known);
+        QCOMPARE(readFile(existing), known);
         QCOMPARE(entries(dir), before);
         QCOMPARE(::stat(QFile::encodeName(target).constData(), &now), existed);
         QCOMPARE(now.st_mode & S_IFMT, was.st_mode & S_IFMT);
@@ -391,7 +381,7 @@ private slots:
             QVERIFY(QFile::remove(dir + QStringLiteral("/filler")));
             QVERIFY(s->saveFile(s->upper, target, utf8, pal));
             QCOMPARE(logged.lines.last(), QStringLiteral("Up: 3 subs saved to existing.srt"));
-            QCOMPARE(testutil::readFile(target), goodSrt);
+            QCOMPARE(readFile(target), goodSrt);
         }
     }
 };

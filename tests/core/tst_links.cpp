@@ -7,6 +7,7 @@
 
 #include <QtTest>
 
+using namespace testutil;
 using V = QVector<int>;
 
 namespace {
@@ -41,25 +42,25 @@ private slots:
         QTest::addColumn<int>("lowerRow");
         QTest::addColumn<bool>("expected");
         const V two {1, 2, 5, 9};
-        QTest::newRow("between") << two << 3 << 7 << true;
-        QTest::newRow("between, lower at right neighbour") << two << 3 << 9 << false;
-        QTest::newRow("between, lower at left neighbour") << two << 3 << 2 << false;
-        QTest::newRow("between, lower before left") << two << 3 << 1 << false;
-        QTest::newRow("upper already linked") << two << 5 << 7 << false;
-        QTest::newRow("upper already linked, free lower") << two << 1 << 0 << false;
-        QTest::newRow("before the first") << two << 0 << 1 << true;
-        QTest::newRow("before the first, lower at it") << two << 0 << 2 << false;
-        QTest::newRow("after the last") << two << 6 << 10 << true;
-        QTest::newRow("after the last, lower at it") << two << 6 << 9 << false;
-        QTest::newRow("after the last, lower crossing") << two << 8 << 4 << false;
-        QTest::newRow("no links, first rows") << V {} << 0 << 0 << true;
-        QTest::newRow("no links, last rows") << V {} << 19 << 11 << true;
+        row("between", two, 3, 7, true);
+        row("between, lower at right neighbour", two, 3, 9, false);
+        row("between, lower at left neighbour", two, 3, 2, false);
+        row("between, lower before left", two, 3, 1, false);
+        row("upper already linked", two, 5, 7, false);
+        row("upper already linked, free lower", two, 1, 0, false);
+        row("before the first", two, 0, 1, true);
+        row("before the first, lower at it", two, 0, 2, false);
+        row("after the last", two, 6, 10, true);
+        row("after the last, lower at it", two, 6, 9, false);
+        row("after the last, lower crossing", two, 8, 4, false);
+        row("no links, first rows", V {}, 0, 0, true);
+        row("no links, last rows", V {}, 19, 11, true);
         // Only rows that are subtitles can be linked.
-        QTest::newRow("upper row past the set") << V {} << 20 << 0 << false;
-        QTest::newRow("lower row past the set") << V {} << 0 << 12 << false;
-        QTest::newRow("no upper row selected") << V {} << -1 << 0 << false;
-        QTest::newRow("no lower row selected") << V {} << 0 << -1 << false;
-        QTest::newRow("after the last, past the set") << two << 6 << 12 << false;
+        row("upper row past the set", V {}, 20, 0, false);
+        row("lower row past the set", V {}, 0, 12, false);
+        row("no upper row selected", V {}, -1, 0, false);
+        row("no lower row selected", V {}, 0, -1, false);
+        row("after the last, past the set", two, 6, 12, false);
     }
     void canAddLink()
     {
@@ -67,10 +68,10 @@ private slots:
         QFETCH(int, upperRow);
         QFETCH(int, lowerRow);
         QFETCH(bool, expected);
-        testutil::CollectingLog log;
+        CollectingLog log;
         Session session(log);
-        testutil::fillStarts(session.upper, V(20, 1000));
-        testutil::fillStarts(session.lower, V(12, 1000));
+        fillStarts(session.upper, V(20, 1000));
+        fillStarts(session.lower, V(12, 1000));
         addLinks(session.links, links);
         QCOMPARE(session.canAddLink(upperRow, lowerRow), expected);
         // The table alone knows nothing of the sets: between subtitles it decides alone.

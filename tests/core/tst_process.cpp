@@ -7,18 +7,15 @@
 #include "core/session.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 #include <QtTest>
 
-using testutil::CollectingLog;
+using namespace testutil;
 
-class TestProcess : public QObject
+class TestProcess : public QObject, TempDir
 {
     Q_OBJECT
 
 private:
-    QTemporaryDir tmp;
-
     // Process, then save the merged set as the window's Process & Save does,
     // answering 25 frames per second for MicroDVD.
     static void processAndSave(Session &session, const QString &path)
@@ -32,20 +29,18 @@ private slots:
     void golden_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::newRow("srt") << "pair.srt";
-        QTest::newRow("sub, colours") << "pair.sub";
+        row("srt", "pair.srt");
+        row("sub, colours", "pair.sub");
     }
     void golden()
     {
         QFETCH(QString, name);
-        const QByteArray golden = testutil::readFile(testutil::fixture(QStringLiteral("pair_merged") + name.mid(4)));
+        const QByteArray golden = readFile(fixture(QStringLiteral("pair_merged") + name.mid(4)));
         QVERIFY(!golden.isEmpty());
         CollectingLog log;
         Session session(log);
-        QVERIFY(session.loadFile(session.upper, testutil::fixture(QStringLiteral("pair_upper.srt")),
-                                 Codings::autoLocal(), 25000, false));
-        QVERIFY(session.loadFile(session.lower, testutil::fixture(QStringLiteral("pair_lower.srt")),
-                                 Codings::autoLocal(), 25000, false));
+        QVERIFY(session.loadFile(session.upper, fixture("pair_upper.srt"), Codings::autoLocal(), 25000, false));
+        QVERIFY(session.loadFile(session.lower, fixture("pair_lower.srt"), Codings::autoLocal(), 25000, false));
         QCOMPARE(session.upper.count + session.lower.count, 20);
         if (name.endsWith(QLatin1String(".sub"))) {
             session.options.colorTags = true;
@@ -54,13 +49,13 @@ private slots:
             session.options.lastLine = LastLineStyle::Dot;
         }
         log.clear();
-        const QString out = tmp.filePath(name);
+        const QString out = path(name);
         processAndSave(session, out);
         QCOMPARE(log.lines,
                  (QStringList {"Up: 0 subs stretched", "Lw: 0 subs stretched", "Mx: 10 subs stretched",
                                "Mx: 19 subs saved to " + name}));
         QCOMPARE(log.levels, (QList<int> {4, 4, 4, 2}));
-        QCOMPARE(testutil::readFile(out), golden);
+        QCOMPARE(readFile(out), golden);
     }
 
     void header_data()
@@ -69,12 +64,12 @@ private slots:
         QTest::addColumn<bool>("colours");
         QTest::addColumn<int>("cps");
         QTest::addColumn<QString>("text"); // empty: no header
-        QTest::newRow("plain") << true << false << 25 << "Subtitles processed with|Twinscript";
-        QTest::newRow("cps 10 does not stretch it") << true << false << 10 << "Subtitles processed with|Twinscript";
-        QTest::newRow("coloured") << true << true << 25
-                                  << "<font color=#12ab56>Subtitles processed with</font>|"
-                                     "<font color=#000000>Twinscript</font>";
-        QTest::newRow("switched off") << false << false << 25 << "";
+        row("plain", true, false, 25, "Subtitles processed with|Twinscript");
+        row("cps 10 does not stretch it", true, false, 10, "Subtitles processed with|Twinscript");
+        row("coloured", true, true, 25,
+            "<font color=#12ab56>Subtitles processed with</font>|"
+            "<font color=#000000>Twinscript</font>");
+        row("switched off", false, false, 25, "");
     }
     void header()
     {
@@ -90,8 +85,8 @@ private slots:
         session.options.lowerColor = 0x000000;
         session.options.cps = cps;
         session.options.gap = 50;
-        testutil::fillSet(session.upper, {QStringLiteral("1000/9000 Up")});
-        testutil::fillSet(session.lower, {QStringLiteral("1000/9000 Low")});
+        fillSet(session.upper, {QStringLiteral("1000/9000 Up")});
+        fillSet(session.lower, {QStringLiteral("1000/9000 Low")});
         session.process(SubtitleFormat::SubRip);
         const SubtitleSet &merged = session.merged;
         QCOMPARE(merged.count, text.isEmpty() ? 1 : 2);
@@ -110,15 +105,14 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text"); // of the first frame; empty: both sets empty
-        const auto row
-            = [](const char *name, const char *text) { QTest::newRow(name) << QString(name) << QString(text); };
-        row("out.srt", "Up|<b> </b>|<b> </b>");
-        row("OUT.SRT", "Up|<b> </b>|<b> </b>");
-        row("out.sub", "Up| | ");
-        row("out.txt", "Up| | ");
-        row("out", "Up| | ");
-        row("d.srt/out", "Up| | "); // ".srt" only in the folder's name
-        row("empty.srt", ""); // no subtitles: an empty file
+        const auto file = [](const char *name, const char *text) { row(name, name, text); };
+        file("out.srt", "Up|<b> </b>|<b> </b>");
+        file("OUT.SRT", "Up|<b> </b>|<b> </b>");
+        file("out.sub", "Up| | ");
+        file("out.txt", "Up| | ");
+        file("out", "Up| | ");
+        file("d.srt/out", "Up| | "); // ".srt" only in the folder's name
+        file("empty.srt", ""); // no subtitles: an empty file
     }
     void suffixPicksFrameStyle()
     {
@@ -129,12 +123,12 @@ private slots:
         Session session(log);
         if (!text.isEmpty())
             session.upper.append(1000, 3000, QStringLiteral("Up"));
-        processAndSave(session, tmp.filePath(name));
+        processAndSave(session, path(name));
         QCOMPARE(session.merged.at(0).text, text);
         QCOMPARE(log.lines.last(),
                  QStringLiteral("Mx: %1 subs saved to %2").arg(text.isEmpty() ? 0 : 2).arg(QFileInfo(name).fileName()));
-        QVERIFY(QFile::exists(tmp.filePath(name)));
-        QCOMPARE(testutil::readFile(tmp.filePath(name)).isEmpty(), text.isEmpty());
+        QVERIFY(QFile::exists(path(name)));
+        QCOMPARE(readFile(path(name)).isEmpty(), text.isEmpty());
     }
 };
 

@@ -6,28 +6,13 @@
 #include "core/codings.h"
 #include "core/session.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
-using testutil::CollectingLog;
+using namespace testutil;
 
-namespace {
-
-template<typename... T> void row(const char *name, const T &...values)
-{
-    (QTest::newRow(name) << ... << values);
-}
-
-} // namespace
-
-class TestReaders : public QObject
+class TestReaders : public QObject, SessionFixture
 {
     Q_OBJECT
-
-    QTemporaryDir tmp;
-    CollectingLog log;
-    Session session {log};
-    SubtitleSet &up = session.upper;
 
     void read(const QString &text, SubtitleFormat format, bool append = false, int gap = 0, int rate = 25000)
     {
@@ -37,13 +22,6 @@ class TestReaders : public QObject
     void readSrt(const QString &text, bool append = false, int gap = 0)
     {
         read(text, SubtitleFormat::SubRip, append, gap);
-    }
-    QStringList logged() const
-    {
-        QStringList out;
-        for (int i = 0; i < log.lines.size(); ++i)
-            out << QString::number(log.levels[i]) + ' ' + log.lines[i];
-        return out;
     }
 
 private slots:
@@ -126,8 +104,8 @@ private slots:
         QFETCH(QString, content);
         up.frameRate = 1;
         read(content, rate ? SubtitleFormat::MicroDvd : SubtitleFormat::SubRip, false, 0, rate);
-        QTEST(testutil::describe(up), "subs");
-        QTEST(logged(), "log");
+        QTEST(describe(up), "subs");
+        QTEST(log.withLevels(), "log");
         QCOMPARE(up.frameRate, rate ? rate : 1);
         for (int i = 0; i < up.count; ++i) {
             QCOMPARE(up.at(i).angleTags, rate == 0);
@@ -140,8 +118,8 @@ private slots:
         readSrt("00:00:10,000 --> 00:01:00,000\nfirst\n");
         log.clear();
         readSrt("00:00:00,000 --> 00:00:01,000\nsecond\n", true, 20);
-        QCOMPARE(testutil::describe(up), (QStringList {"10000-60000 first", "60020-61020 second"}));
-        QCOMPARE(logged(), QStringList {"2 Up: 1 subs appended from x.srt"});
+        QCOMPARE(describe(up), (QStringList {"10000-60000 first", "60020-61020 second"}));
+        QCOMPARE(log.withLevels(), QStringList {"2 Up: 1 subs appended from x.srt"});
 
         // The first appended subtitle is checked against the last one already there.
         readSrt("00:00:10,000 --> 00:00:20,000\nbase\n");
@@ -155,7 +133,7 @@ private slots:
         readSrt("99:00:00,000 --> 99:00:01,000\nfar\n", true);
         read("{25}{50}far\n", SubtitleFormat::MicroDvd, true);
         QCOMPARE(up.count, 1);
-        QCOMPARE(logged().first(), QStringLiteral("1 Up: time out of range #1"));
+        QCOMPARE(log.withLevels().first(), QStringLiteral("1 Up: time out of range #1"));
     }
 
     void limits_data()
@@ -213,8 +191,8 @@ private slots:
     {
         QFETCH(QString, file);
         QFETCH(QString, coding);
-        QVERIFY(session.loadFile(up, testutil::fixture(file), Codings::codecNameOf(coding), 29970, false));
-        QTEST(testutil::describe(up).value(0), "first");
+        QVERIFY(session.loadFile(up, fixture(file), Codings::codecNameOf(coding), 29970, false));
+        QTEST(describe(up).value(0), "first");
         QTEST(up.at(up.count - 1).text, "last");
         QTEST(log.lines.last(), "tail");
         QVERIFY2(!log.joined().contains("unknown"), qPrintable(log.joined()));
@@ -261,20 +239,19 @@ private slots:
         QFETCH(bool, ok);
         readSrt("00:00:01,000 --> 00:00:02,000\nkeep me\n");
         log.clear();
-        const QString path = name.isEmpty() ? name : tmp.filePath(name);
         if (!bytes.isNull())
-            testutil::writeFile(tmp.path(), name, bytes);
-        QCOMPARE(session.loadFile(up, path, "UTF-8", 25000, false), ok);
-        QTEST(testutil::describe(up), "subs");
-        QTEST(logged().last(), "last");
+            write(name, bytes);
+        QCOMPARE(session.loadFile(up, name.isEmpty() ? name : path(name), "UTF-8", 25000, false), ok);
+        QTEST(describe(up), "subs");
+        QTEST(log.withLevels().last(), "last");
         QVERIFY(ok || log.lines.size() == 1);
     }
 
     // Reloading the set's file or appending keeps the links; another file drops them.
     void anotherFileDropsLinks()
     {
-        const QString a = testutil::writeFile(tmp.path(), "a.srt", "00:00:01,000 --> 00:00:02,000\nx\n");
-        const QString b = testutil::writeFile(tmp.path(), "b.srt", "00:00:01,000 --> 00:00:02,000\ny\n");
+        const QString a = write("a.srt", "00:00:01,000 --> 00:00:02,000\nx\n");
+        const QString b = write("b.srt", "00:00:01,000 --> 00:00:02,000\ny\n");
         QVERIFY(session.loadFile(up, a, "UTF-8", 25000, false));
         QCOMPARE(up.filePath, QFileInfo(a).absoluteFilePath());
         session.links.add(0, 0);
@@ -282,7 +259,7 @@ private slots:
         QVERIFY(session.loadFile(up, b, "UTF-8", 25000, true));
         QCOMPARE(session.links.count(), 1);
         QCOMPARE(up.filePath, QFileInfo(a).absoluteFilePath());
-        QCOMPARE(testutil::describe(up), (QStringList {"1000-2000 x", "3000-4000 y"})); // behind the end of the first
+        QCOMPARE(describe(up), (QStringList {"1000-2000 x", "3000-4000 y"})); // behind the end of the first
         QVERIFY(session.loadFile(up, b, "UTF-8", 25000, false));
         QCOMPARE(session.links.count(), 0);
     }

@@ -7,21 +7,16 @@
 #include "core/merge.h"
 #include "core/session.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
-#include <limits>
-
-using testutil::describe;
-using testutil::fillSet;
-using testutil::mergeTimes;
+using namespace testutil;
 
 namespace {
 
 // The pipeline up to the stacking pass, without header and final correction.
 void stack(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options, bool srt)
 {
-    testutil::CollectingLog log;
+    CollectingLog log;
     correctDurations(upper, options.cps, options.gap, log);
     correctDurations(lower, options.cps, options.gap, log);
     snapNeighbours(upper, options.snap);
@@ -56,27 +51,25 @@ private slots:
         const auto u = [](int start) { return QStringList {QStringLiteral("%1/5000 Up").arg(start)}; };
         const auto l = [](int start) { return QStringList {QStringLiteral("%1/9000 Low").arg(start)}; };
         const QStringList none;
-        QTest::newRow("within: 300 apart, tolerance 500")
-            << two(2300) << l(1000) << 500 << "1000-2150 2150-3000 / 1000-9000";
-        QTest::newRow("within: exactly the tolerance") << two(2500) << none << 500 << "1000-2000 2500-3000 / ";
-        QTest::newRow("within: just inside the tolerance") << two(2499) << none << 500 << "1000-2249 2249-3000 / ";
-        QTest::newRow("within: touching") << two(2000) << none << 50 << "1000-2000 2000-3000 / ";
-        QTest::newRow("within: odd difference truncates") << two(2001) << none << 50 << "1000-2000 2000-3000 / ";
-        QTest::newRow("across: 400 apart, tolerance 500") << u(1000) << l(1400) << 500 << "1200-5000 / 1200-9000";
-        QTest::newRow("across: 400 apart, tolerance 350") << u(1000) << l(1400) << 350 << "1000-5000 / 1400-9000";
-        QTest::newRow("across: exactly the tolerance") << u(1000) << l(1400) << 400 << "1200-5000 / 1200-9000";
-        QTest::newRow("across: lower first") << u(1400) << l(1000) << 500 << "1200-5000 / 1200-9000";
-        QTest::newRow("across: odd sum truncates") << u(1000) << l(1001) << 50 << "1000-5000 / 1000-9000";
-        QTest::newRow("across: negative, toward zero") << u(-1001) << l(-1000) << 50 << "-1000-5000 / -1000-9000";
-        QTest::newRow("across: coincident neighbour moves too")
-            << two(2000) << QStringList {"1800/9000 L"} << 500 << "1000-1900 1900-3000 / 1900-9000";
-        QTest::newRow("across: separate neighbour stays")
-            << two(2300) << QStringList {"1900/9000 L"} << 150 << "1000-1950 2300-3000 / 1950-9000";
+        row("within: 300 apart, tolerance 500", two(2300), l(1000), 500, "1000-2150 2150-3000 / 1000-9000");
+        row("within: exactly the tolerance", two(2500), none, 500, "1000-2000 2500-3000 / ");
+        row("within: just inside the tolerance", two(2499), none, 500, "1000-2249 2249-3000 / ");
+        row("within: touching", two(2000), none, 50, "1000-2000 2000-3000 / ");
+        row("within: odd difference truncates", two(2001), none, 50, "1000-2000 2000-3000 / ");
+        row("across: 400 apart, tolerance 500", u(1000), l(1400), 500, "1200-5000 / 1200-9000");
+        row("across: 400 apart, tolerance 350", u(1000), l(1400), 350, "1000-5000 / 1400-9000");
+        row("across: exactly the tolerance", u(1000), l(1400), 400, "1200-5000 / 1200-9000");
+        row("across: lower first", u(1400), l(1000), 500, "1200-5000 / 1200-9000");
+        row("across: odd sum truncates", u(1000), l(1001), 50, "1000-5000 / 1000-9000");
+        row("across: negative, toward zero", u(-1001), l(-1000), 50, "-1000-5000 / -1000-9000");
+        row("across: coincident neighbour moves too", two(2000), QStringList {"1800/9000 L"}, 500,
+            "1000-1900 1900-3000 / 1900-9000");
+        row("across: separate neighbour stays", two(2300), QStringList {"1900/9000 L"}, 150,
+            "1000-1950 2300-3000 / 1950-9000");
         // The start of B, moved with the end of A, is moved again and takes A's end along.
-        QTest::newRow("across: a start moves its coincident end")
-            << two(2000) << QStringList {"1500/1800 L1", "2200/9000 L2"} << 300
-            << "1000-2050 2050-3000 / 1500-1900 2050-9000";
-        QTest::newRow("across: upper empty") << none << l(1000) << 500 << " / 1000-9000";
+        row("across: a start moves its coincident end", two(2000), QStringList {"1500/1800 L1", "2200/9000 L2"}, 300,
+            "1000-2050 2050-3000 / 1500-1900 2050-9000");
+        row("across: upper empty", none, l(1000), 500, " / 1000-9000");
     }
     void snapping()
     {
@@ -85,7 +78,7 @@ private slots:
         QFETCH(int, tolerance);
         fillSet(upper, up);
         fillSet(lower, low);
-        testutil::CollectingLog log;
+        CollectingLog log;
         correctDurations(upper, 25, 0, log);
         correctDurations(lower, 25, 0, log);
         const QStringList before = describe(upper) + describe(lower);
@@ -191,14 +184,14 @@ private slots:
     {
         QTest::addColumn<bool>("srt");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("srt") << true
-                             << QStringList {"1000-2000 <font color=#12ab56><i>Hi|Two</i></font>|<b> </b>|"
-                                             "<font color=#000000><b>Lo</b></font>",
-                                             "2000-3000 <font color=#12ab56><i>Hi|Two</i></font>|<b> </b>|"
-                                             "<font color=#505050>.</font>"};
-        QTest::newRow("sub") << false
-                             << QStringList {"1000-2000 {c:$56AB12}{y:i}Hi|{c:$56AB12}Two| |{c:$000000}{y:b}Lo",
-                                             "2000-3000 {c:$56AB12}{y:i}Hi|{c:$56AB12}Two| |{c:$505050}."};
+        row("srt", true,
+            QStringList {"1000-2000 <font color=#12ab56><i>Hi|Two</i></font>|<b> </b>|"
+                         "<font color=#000000><b>Lo</b></font>",
+                         "2000-3000 <font color=#12ab56><i>Hi|Two</i></font>|<b> </b>|"
+                         "<font color=#505050>.</font>"});
+        row("sub", false,
+            QStringList {"1000-2000 {c:$56AB12}{y:i}Hi|{c:$56AB12}Two| |{c:$000000}{y:b}Lo",
+                         "2000-3000 {c:$56AB12}{y:i}Hi|{c:$56AB12}Two| |{c:$505050}."});
     }
     void tagsAndColours()
     {
@@ -224,14 +217,13 @@ private slots:
         QTest::addColumn<bool>("joinLines");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<int>("lineCount");
-        QTest::newRow("empty") << "" << true << true << "" << 0;
-        QTest::newRow("two lines") << "One|Two" << true << false << "One|Two" << 2;
-        QTest::newRow("trailing separator") << "Hi|" << true << false << "Hi|" << 2;
-        QTest::newRow("one space lost per pass") << "  One |  Two  " << true << false << "One| Two" << 2;
-        QTest::newRow("join: hyphen glued, break becomes space")
-            << "Hyph-|enated|word" << true << true << "Hyphenated word" << 1;
-        QTest::newRow("join: spaces simplified") << "A |B" << true << true << "A B" << 1;
-        QTest::newRow("join before converting") << "{y:i}One-|two" << false << true << "<i>Onetwo</i>" << 1;
+        row("empty", "", true, true, "", 0);
+        row("two lines", "One|Two", true, false, "One|Two", 2);
+        row("trailing separator", "Hi|", true, false, "Hi|", 2);
+        row("one space lost per pass", "  One |  Two  ", true, false, "One| Two", 2);
+        row("join: hyphen glued, break becomes space", "Hyph-|enated|word", true, true, "Hyphenated word", 1);
+        row("join: spaces simplified", "A |B", true, true, "A B", 1);
+        row("join before converting", "{y:i}One-|two", false, true, "<i>Onetwo</i>", 1);
     }
     void prepareLines()
     {
@@ -250,11 +242,10 @@ private slots:
         QTest::addColumn<int>("color");
         QTest::addColumn<bool>("srt");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("empty srt") << "" << 0x12ab56 << true << "";
-        QTest::newRow("empty sub") << "" << 0x12ab56 << false << "";
-        QTest::newRow("bits above the colour ignored, sub") << "Hi" << -1 << false << "{c:$FFFFFF}Hi";
-        QTest::newRow("bits above the colour ignored, srt")
-            << "Hi" << 0x7f0000ff << true << "<font color=#0000ff>Hi</font>";
+        row("empty srt", "", 0x12ab56, true, "");
+        row("empty sub", "", 0x12ab56, false, "");
+        row("bits above the colour ignored, sub", "Hi", -1, false, "{c:$FFFFFF}Hi");
+        row("bits above the colour ignored, srt", "Hi", 0x7f0000ff, true, "<font color=#0000ff>Hi</font>");
     }
     void applyColorTag()
     {
@@ -269,7 +260,7 @@ private slots:
     // every frame is kept, the last at the end of the film, and the file holds them all.
     void mergedSetGrowsPastCapacity()
     {
-        testutil::CollectingLog log;
+        CollectingLog log;
         Session session(log);
         session.options.snap = 50;
         session.upper.clear();
@@ -300,23 +291,21 @@ private slots:
 
     void extremeTimesDoNotOverflow()
     {
-        const int max = std::numeric_limits<qint32>::max();
-        const int min = std::numeric_limits<qint32>::min();
-        upper.clear();
-        lower.clear();
-        upper.append(min, min + 500, QStringLiteral("A"));
-        upper.append(max - 3000, max - 100, QStringLiteral("B"));
-        lower.append(min + 100, min + 900, QStringLiteral("C"));
-        lower.append(max - 2000, max, QStringLiteral("D"));
+        fillSet(upper,
+                {QStringLiteral("%1/%2 A").arg(intMin).arg(intMin + 500),
+                 QStringLiteral("%1/%2 B").arg(intMax - 3000).arg(intMax - 100)});
+        fillSet(lower,
+                {QStringLiteral("%1/%2 C").arg(intMin + 100).arg(intMin + 900),
+                 QStringLiteral("%1/%2 D").arg(intMax - 2000).arg(intMax)});
         ProcessingOptions options;
         options.snap = 1000;
-        testutil::CollectingLog log;
+        CollectingLog log;
         mergeSets(upper, lower, merged, options, SubtitleFormat::MicroDvd, log);
         // Starts and ends meet within the tolerance; the header cannot go past the range.
         QCOMPARE(describe(merged),
-                 (QStringList {QStringLiteral("%1-%2 A| |C").arg(min + 50).arg(min + 700),
-                               QStringLiteral("%1-%2 B| |D").arg(max - 2500).arg(max - 50),
-                               QStringLiteral("%1-%1 Subtitles processed with|Twinscript").arg(max)}));
+                 (QStringList {QStringLiteral("%1-%2 A| |C").arg(intMin + 50).arg(intMin + 700),
+                               QStringLiteral("%1-%2 B| |D").arg(intMax - 2500).arg(intMax - 50),
+                               QStringLiteral("%1-%1 Subtitles processed with|Twinscript").arg(intMax)}));
     }
 };
 

@@ -7,7 +7,7 @@
 
 #include <QtTest>
 
-Q_DECLARE_METATYPE(Bracket)
+using namespace testutil;
 using Kinds = QVector<Bracket>;
 
 class TestStrip : public QObject
@@ -22,9 +22,6 @@ private slots:
         QTest::addColumn<QString>("expected");
         const Kinds round {Bracket::Round};
         const Kinds square {Bracket::Square};
-        const auto row = [](const char *name, const Kinds &kinds, const char *text, const char *expected) {
-            QTest::newRow(name) << kinds << QString(text) << QString(expected);
-        };
         row("round, first line", round, "(sighs)|Hello", "Hello");
         row("round, after a dash", round, "- (laughs)", "-");
         row("round, end of line", round, "Hello (x)|World", "Hello|World");
@@ -74,19 +71,18 @@ private slots:
     {
         QTest::addColumn<Kinds>("kinds");
         QTest::addColumn<QString>("line");
-        QTest::newRow("round and square")
-            << Kinds {Bracket::Round, Bracket::Square} << "Lw: 3 subs stripped, 1 left empty";
-        QTest::newRow("angle") << Kinds {Bracket::Angle} << "Lw: 1 subs stripped, 0 left empty";
-        QTest::newRow("nothing to strip") << Kinds {Bracket::Curly} << "Lw: 0 subs stripped, 0 left empty";
+        row("round and square", Kinds {Bracket::Round, Bracket::Square}, "Lw: 3 subs stripped, 1 left empty");
+        row("angle", Kinds {Bracket::Angle}, "Lw: 1 subs stripped, 0 left empty");
+        row("nothing to strip", Kinds {Bracket::Curly}, "Lw: 0 subs stripped, 0 left empty");
     }
     void logLine()
     {
         QFETCH(Kinds, kinds);
         QFETCH(QString, line);
-        testutil::CollectingLog log;
+        CollectingLog log;
         Session session(log);
-        testutil::fillSet(session.lower,
-                          {"0/500 (sighs)|Hello", "1000/1500 [MUSIC]", "2000/2500 <i>Bye</i> (x)", "3000/3500 Plain"});
+        fillSet(session.lower,
+                {"0/500 (sighs)|Hello", "1000/1500 [MUSIC]", "2000/2500 <i>Bye</i> (x)", "3000/3500 Plain"});
         session.strip(session.lower, kinds);
         QCOMPARE(log.lines, QStringList {line});
         QCOMPARE(log.levels, QList<int> {LogInfo});

@@ -7,14 +7,7 @@
 
 #include <QtTest>
 
-namespace {
-
-template<typename... T> void row(const char *name, const T &...values)
-{
-    (QTest::newRow(name) << ... << values);
-}
-
-} // namespace
+using namespace testutil;
 
 class TestSubtitleSet : public QObject
 {
@@ -58,47 +51,46 @@ private slots:
     void shiftClampsInsteadOfWrapping()
     {
         Subtitle s;
-        s.start = std::numeric_limits<qint32>::max() - 10;
-        s.end = std::numeric_limits<qint32>::min() + 10;
+        s.start = intMax - 10;
+        s.end = intMin + 10;
         s.shift(100);
-        QCOMPARE(s.start, std::numeric_limits<qint32>::max());
-        QCOMPARE(s.end, std::numeric_limits<qint32>::min() + 110);
+        QCOMPARE(s.start, intMax);
+        QCOMPARE(s.end, intMin + 110);
         s.shift(-200);
-        QCOMPARE(s.start, std::numeric_limits<qint32>::max() - 200);
-        QCOMPARE(s.end, std::numeric_limits<qint32>::min());
+        QCOMPARE(s.start, intMax - 200);
+        QCOMPARE(s.end, intMin);
     }
 
     // The nearest start wins, the first of equals; an empty set gives row 0.
     void nearestRow_data()
     {
-        const int min = std::numeric_limits<qint32>::min(), max = std::numeric_limits<qint32>::max();
         QTest::addColumn<QVector<int>>("starts");
         QTest::addColumn<int>("time");
         QTest::addColumn<int>("row");
         row("empty", QVector<int>(), 5000, 0);
         row("before the first", QVector<int> {1000, 2000}, -7000, 0);
-        row("after the last", QVector<int> {1000, 2000}, max, 1);
+        row("after the last", QVector<int> {1000, 2000}, intMax, 1);
         row("exact", QVector<int> {1000, 2000, 3000}, 2000, 1);
         row("nearer the later", QVector<int> {1000, 2000, 3000}, 2501, 2);
         row("halfway takes the first", QVector<int> {1000, 2000}, 1500, 0);
         row("equal starts take the first", QVector<int> {1000, 3000, 3000}, 2900, 1);
         row("not in order", QVector<int> {5000, 1000, 3000}, 1200, 1);
-        row("extremes without overflow", QVector<int> {min, max}, 0, 1);
-        row("extremes, lowest", QVector<int> {min, max}, min, 0);
+        row("extremes without overflow", QVector<int> {intMin, intMax}, 0, 1);
+        row("extremes, lowest", QVector<int> {intMin, intMax}, intMin, 0);
     }
     void nearestRow()
     {
         QFETCH(QVector<int>, starts);
         QFETCH(int, time);
         SubtitleSet set(QStringLiteral("Up: "));
-        testutil::fillStarts(set, starts);
+        fillStarts(set, starts);
         QTEST(set.nearestRow(time), "row");
     }
 
     void startOfRowsThatAreNoSubtitle()
     {
         SubtitleSet set(QStringLiteral("Up: "));
-        testutil::fillStarts(set, {1000, 2000});
+        fillStarts(set, {1000, 2000});
         QCOMPARE(set.startOf(1), 2000);
         QCOMPARE(set.startOf(2), 0); // the sentinel
         QCOMPARE(set.startOf(-1), 0);

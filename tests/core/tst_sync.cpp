@@ -6,24 +6,10 @@
 
 #include <QtTest>
 
-#include <limits>
-
-using testutil::fillStarts;
-using testutil::startsOf;
+using namespace testutil;
+using V = QVector<int>;
 
 namespace {
-
-using V = QVector<int>;
-constexpr int intMax = std::numeric_limits<int>::max();
-constexpr int intMin = std::numeric_limits<int>::min();
-
-V durationsOf(const SubtitleSet &set)
-{
-    V v;
-    for (int i = 0; i < set.count; ++i)
-        v << set.at(i).end - set.at(i).start;
-    return v;
-}
 
 // Links given as upper, lower, upper, lower... rows.
 void link(Session &session, const V &rows)
@@ -50,27 +36,26 @@ private slots:
         QTest::addColumn<int>("oldSpan");
         QTest::addColumn<int>("newSpan");
         QTest::addColumn<V>("expected");
-        QTest::newRow("shift whole set") << V {0, 1000, 2000} << 0 << -1 << 0 << 1500 << V {1500, 2500, 3500};
-        QTest::newRow("shift from the middle") << V {0, 1000, 2000} << 1 << -1 << 0 << -300 << V {0, 700, 1700};
-        QTest::newRow("shift from count") << V {0, 1000} << 2 << -1 << 0 << 500 << V {0, 1000};
-        QTest::newRow("shift clamped at the top") << V {intMax - 10} << 0 << -1 << 0 << 1000 << V {intMax};
-        QTest::newRow("shift clamped at the bottom") << V {intMin + 10} << 0 << -1 << 0 << -1000 << V {intMin};
+        row("shift whole set", V {0, 1000, 2000}, 0, -1, 0, 1500, V {1500, 2500, 3500});
+        row("shift from the middle", V {0, 1000, 2000}, 1, -1, 0, -300, V {0, 700, 1700});
+        row("shift from count", V {0, 1000}, 2, -1, 0, 500, V {0, 1000});
+        row("shift clamped at the top", V {intMax - 10}, 0, -1, 0, 1000, V {intMax});
+        row("shift clamped at the bottom", V {intMin + 10}, 0, -1, 0, -1000, V {intMin});
         const V four {0, 1000, 2000, 3000};
-        QTest::newRow("spread, truncated") << four << 0 << 3 << 3000 << 3500 << V {0, 1166, 2333, 3500};
-        QTest::newRow("drawn together") << four << 0 << 3 << 3000 << 2000 << V {0, 666, 1333, 2000};
-        QTest::newRow("equal spans") << four << 0 << 3 << 3000 << 3000 << four;
-        QTest::newRow("segment inside, tail carried")
-            << V {0, 1000, 2000, 3000, 4000} << 1 << 3 << 2000 << 4000 << V {0, 1000, 3000, 5000, 6000};
+        row("spread, truncated", four, 0, 3, 3000, 3500, V {0, 1166, 2333, 3500});
+        row("drawn together", four, 0, 3, 3000, 2000, V {0, 666, 1333, 2000});
+        row("equal spans", four, 0, 3, 3000, 3000, four);
+        row("segment inside, tail carried", V {0, 1000, 2000, 3000, 4000}, 1, 3, 2000, 4000,
+            V {0, 1000, 3000, 5000, 6000});
         // d = -1000, e = -1000 * 2000 / 3000 = -666 (toward zero), so the record moves by +334.
-        QTest::newRow("negative product toward zero")
-            << V {1000, 0, 4000} << 0 << 2 << 3000 << 2000 << V {1000, 334, 3000};
+        row("negative product toward zero", V {1000, 0, 4000}, 0, 2, 3000, 2000, V {1000, 334, 3000});
         // No span to scale: the segment stays with its anchor, last and after move.
-        QTest::newRow("zero old span") << V {500, 500, 500, 900} << 0 << 2 << 0 << 400 << V {500, 500, 900, 1300};
-        QTest::newRow("zero old span, single record") << V {700} << 0 << 0 << 0 << 250 << V {950};
-        QTest::newRow("last beyond count") << V {0, 1000} << 0 << 5 << 1000 << 3000 << V {0, 3000};
+        row("zero old span", V {500, 500, 500, 900}, 0, 2, 0, 400, V {500, 500, 900, 1300});
+        row("zero old span, single record", V {700}, 0, 0, 0, 250, V {950});
+        row("last beyond count", V {0, 1000}, 0, 5, 1000, 3000, V {0, 3000});
         // The products need 64 bits and the moves 33; the results stop at the range's ends.
-        QTest::newRow("extreme spread") << V {intMin, 0, intMax} << 0 << 2 << 1 << intMax << V {intMin, intMax, intMax};
-        QTest::newRow("extreme negative spans") << V {0, 1, 2} << 0 << 2 << -1 << intMin << V {0, intMax, intMin + 3};
+        row("extreme spread", V {intMin, 0, intMax}, 0, 2, 1, intMax, V {intMin, intMax, intMax});
+        row("extreme negative spans", V {0, 1, 2}, 0, 2, -1, intMin, V {0, intMax, intMin + 3});
     }
     void moveTimes()
     {
@@ -98,22 +83,20 @@ private slots:
         QTest::addColumn<V>("links"); // upper, lower, upper, lower... rows
         QTest::addColumn<V>("expected");
         QTest::addColumn<int>("points"); // -1: no "synced" line
-        QTest::newRow("two links") << true << V {1000, 2000, 3000, 4000, 5000} << V {2500, 6500} << 100
-                                   << V {1, 0, 3, 1} << V {1500, 2500, 4500, 6500, 7500} << 2;
+        row("two links", true, V {1000, 2000, 3000, 4000, 5000}, V {2500, 6500}, 100, V {1, 0, 3, 1},
+            V {1500, 2500, 4500, 6500, 7500}, 2);
         // Each linked lower subtitle starts at its partner; the ones between spread.
-        QTest::newRow("three links, lower target")
-            << false << V {10000, 20000, 30000, 40000} << V {0, 1000, 2000, 3000, 4000, 5000, 6000, 7000} << 100
-            << V {0, 1, 2, 3, 3, 7} << V {9000, 10000, 20000, 30000, 32500, 35000, 37500, 40000} << 3;
-        QTest::newRow("one link shifts only")
-            << true << V {1000, 2000, 3000} << V {500, 4200} << 100 << V {2, 1} << V {2200, 3200, 4200} << 1;
-        QTest::newRow("no links: correction only")
-            << true << V {1000, 1050, 3000} << V {} << 0 << V {} << V {1000, 1050, 3000} << -1;
+        row("three links, lower target", false, V {10000, 20000, 30000, 40000},
+            V {0, 1000, 2000, 3000, 4000, 5000, 6000, 7000}, 100, V {0, 1, 2, 3, 3, 7},
+            V {9000, 10000, 20000, 30000, 32500, 35000, 37500, 40000}, 3);
+        row("one link shifts only", true, V {1000, 2000, 3000}, V {500, 4200}, 100, V {2, 1}, V {2200, 3200, 4200}, 1);
+        row("no links: correction only", true, V {1000, 1050, 3000}, V {}, 0, V {}, V {1000, 1050, 3000}, -1);
         // Two target subtitles with the same start linked to partners 1000 ms apart.
-        QTest::newRow("linked starts equal") << true << V {1000, 1000, 1000, 2000} << V {3000, 4000} << 0
-                                             << V {0, 0, 2, 1} << V {3000, 3000, 4000, 5000} << 2;
+        row("linked starts equal", true, V {1000, 1000, 1000, 2000}, V {3000, 4000}, 0, V {0, 0, 2, 1},
+            V {3000, 3000, 4000, 5000}, 2);
         // The distance needs 33 bits: the set moves as far as it can, nothing wraps.
-        QTest::newRow("partners far apart")
-            << true << V {intMin + 1000, 0} << V {intMax - 1000} << 0 << V {0, 0} << V {intMax - 1000, intMax} << 1;
+        row("partners far apart", true, V {intMin + 1000, 0}, V {intMax - 1000}, 0, V {0, 0}, V {intMax - 1000, intMax},
+            1);
     }
     void sync()
     {
@@ -122,7 +105,7 @@ private slots:
         QFETCH(V, upper);
         QFETCH(V, lower);
         QFETCH(V, links);
-        testutil::CollectingLog log;
+        CollectingLog log;
         Session session(log);
         fillStarts(session.upper, upper, duration);
         fillStarts(session.lower, lower, duration);
@@ -162,18 +145,18 @@ private slots:
         QTest::addColumn<QStringList>("expected");
         const QString up = QStringLiteral("Up: error: sync point beyond end");
         const QString lw = QStringLiteral("Lw: error: sync point beyond end");
-        QTest::newRow("reference stale") << true << 4 << 2 << QStringList {lw};
-        QTest::newRow("target stale") << true << 2 << 4 << QStringList {up};
-        QTest::newRow("both, upper target") << true << 2 << 2 << QStringList {lw, up};
-        QTest::newRow("both, lower target") << false << 2 << 2 << QStringList {up, lw};
-        QTest::newRow("lower target, reference stale") << false << 2 << 4 << QStringList {up};
+        row("reference stale", true, 4, 2, QStringList {lw});
+        row("target stale", true, 2, 4, QStringList {up});
+        row("both, upper target", true, 2, 2, QStringList {lw, up});
+        row("both, lower target", false, 2, 2, QStringList {up, lw});
+        row("lower target, reference stale", false, 2, 4, QStringList {up});
     }
     void staleLinks()
     {
         QFETCH(bool, upperTarget);
         QFETCH(int, upperCount);
         QFETCH(int, lowerCount);
-        testutil::CollectingLog log;
+        CollectingLog log;
         Session session(log);
         const V upper {1000, 1010, 5000, 6000};
         const V lower {300, 400, 700, 900};

@@ -8,14 +8,11 @@
 
 #include <QtTest>
 
-#include <limits>
-
+using namespace testutil;
 using V = QVector<int>;
 
 namespace {
 
-constexpr int intMax = std::numeric_limits<int>::max();
-constexpr int intMin = std::numeric_limits<int>::min();
 const QString none = QStringLiteral("- None -");
 
 } // namespace
@@ -93,28 +90,26 @@ private slots:
         correction.selectedAndFollowing = selected;
         ::parseConversion(conversion, &correction.fromRate, &correction.toRate);
         SubtitleSet set(QStringLiteral("Up: "));
-        testutil::fillStarts(set, starts, duration);
-        testutil::CollectingLog log;
+        fillStarts(set, starts, duration);
+        CollectingLog log;
         ::correctTiming(set, correction, selectedRow, log);
         QTEST(log.lines, "lines");
         for (int i = 0; i < log.lines.size(); ++i)
             QCOMPARE(log.levels[i], log.lines[i].contains(QStringLiteral("cannot")) ? LogError : LogInfo);
-        QTEST(testutil::startsOf(set), "expected");
-        for (int i = 0; i < set.count; ++i)
-            QCOMPARE(set.at(i).end - set.at(i).start, duration);
+        QTEST(startsOf(set), "expected");
+        QCOMPARE(durationsOf(set), V(set.count, duration));
     }
 
+    // Entries that give two rates show in correctTiming's "converted" lines; the others give 1 => 1.
     void parseConversion_data()
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("to");
-        QTest::newRow("23.976 => 25") << "23.976 => 25.000" << 23976 << 25000;
-        QTest::newRow("25 => 29.97") << "25.000 => 29.970" << 25000 << 29970;
-        QTest::newRow("none") << none << 1 << 1;
-        QTest::newRow("empty") << "" << 1 << 1;
-        QTest::newRow("one rate only") << "25.000" << 1 << 1;
-        QTest::newRow("zero rate") << "00.000 => 25.000" << 1 << 1;
+        row("none", none, 1, 1);
+        row("empty", "", 1, 1);
+        row("one rate only", "25.000", 1, 1);
+        row("zero rate", "00.000 => 25.000", 1, 1);
     }
     void parseConversion()
     {

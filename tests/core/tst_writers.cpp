@@ -7,28 +7,13 @@
 #include "core/session.h"
 #include "core/textfile.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
-using testutil::CollectingLog;
+using namespace testutil;
 
-namespace {
-
-template<typename... T> void row(const char *name, const T &...values)
-{
-    (QTest::newRow(name) << ... << values);
-}
-
-} // namespace
-
-class TestWriters : public QObject
+class TestWriters : public QObject, SessionFixture
 {
     Q_OBJECT
-
-    QTemporaryDir tmp;
-    CollectingLog log;
-    Session session {log};
-    SubtitleSet &up = session.upper;
 
     void fillUpper()
     {
@@ -39,9 +24,8 @@ class TestWriters : public QObject
     }
     QString save(const QString &name, const QString &codec = "UTF-8", int rate = 23976)
     {
-        const QString path = tmp.filePath(name);
-        session.saveFile(up, path, codec, rate);
-        return path;
+        session.saveFile(up, path(name), codec, rate);
+        return path(name);
     }
 
 private slots:
@@ -60,8 +44,7 @@ private slots:
         row("hours", 3723004, 3725500, "01:02:03,004 --> 01:02:05,500");
         row("hundred hours", 360000000, 0, "100:00:00,000 --> 00:00:00,000");
         row("negative", -1500, 0, "00:00:-1,-500 --> 00:00:00,000");
-        row("extremes", std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max(),
-            "-596:-31:-23,-648 --> 596:31:23,647");
+        row("extremes", intMin, intMax, "-596:-31:-23,-648 --> 596:31:23,647");
     }
     void timeLine()
     {
@@ -86,7 +69,7 @@ private slots:
     {
         QFETCH(QString, name);
         fillUpper();
-        QTEST(testutil::readFile(save(name)), "bytes");
+        QTEST(readFile(save(name)), "bytes");
         QCOMPARE(log.lines, QStringList {"Up: 2 subs saved to " + name});
         QTEST(up.frameRate, "rate");
     }
@@ -127,16 +110,16 @@ private slots:
         QFETCH(int, rate);
         QFETCH(int, cut);
         QFETCH(int, written);
-        testutil::fillSet(up, subs);
-        const QString path = save(name, "UTF-8", rate);
-        QVERIFY(QFileInfo::exists(path));
-        QTEST(testutil::readFile(path), "bytes");
+        fillSet(up, subs);
+        const QString saved = save(name, "UTF-8", rate);
+        QVERIFY(QFileInfo::exists(saved));
+        QTEST(readFile(saved), "bytes");
         QStringList expected {QStringLiteral("Up: %1 subs saved to %2").arg(written).arg(name)};
         if (cut > 0)
             expected.prepend(QStringLiteral("Up: %1 subs before 0:00 cut or left out").arg(cut));
         QCOMPARE(log.lines, expected);
         QCOMPARE(log.levels, (cut > 0 ? QList<int> {1, 2} : QList<int> {2}));
-        QCOMPARE(testutil::describe(up), subs.replaceInStrings("/", "-"));
+        QCOMPARE(describe(up), subs.replaceInStrings("/", "-"));
         const FormattedSet formatted = formatSubtitles(up, formatOfFileName(name), rate);
         QCOMPARE(formatted.written, written);
         QCOMPARE(formatted.cutAtZero, cut);
@@ -161,12 +144,12 @@ private slots:
             QSKIP("no such device here");
         fillUpper();
         QDir(tmp.path()).mkpath("adir");
-        const QString keep = testutil::writeFile(tmp.path(), "adir/keep.srt", "precious");
-        QVERIFY(!session.saveFile(up, target.isEmpty() || target.startsWith('/') ? target : tmp.filePath(target),
-                                  "UTF-8", 25000));
+        const QString keep = write("adir/keep.srt", "precious");
+        QVERIFY(
+            !session.saveFile(up, target.isEmpty() || target.startsWith('/') ? target : path(target), "UTF-8", 25000));
         QCOMPARE(log.lines, QStringList {line});
         QTEST(log.levels.value(0), "level");
-        QCOMPARE(testutil::readFile(keep), QByteArray("precious"));
+        QCOMPARE(readFile(keep), QByteArray("precious"));
     }
 
     // Between opening the target and writing (the frame-rate prompt), and
@@ -175,20 +158,20 @@ private slots:
     {
         fillUpper();
         QDir(tmp.path()).mkpath("again");
-        const QString path = testutil::writeFile(tmp.path(), "again/x.srt", QByteArray(5000, 'z'));
-        const QDir dir(tmp.filePath("again"));
+        const QString file = write("again/x.srt", QByteArray(5000, 'z'));
+        const QDir dir(path("again"));
         {
-            std::unique_ptr<SafeWriter> target = session.openTarget(up, path);
+            std::unique_ptr<SafeWriter> target = session.openTarget(up, file);
             QVERIFY(target);
         }
-        QCOMPARE(testutil::readFile(path), QByteArray(5000, 'z'));
+        QCOMPARE(readFile(file), QByteArray(5000, 'z'));
         QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden), QStringList {"x.srt"});
-        std::unique_ptr<SafeWriter> target = session.openTarget(up, path);
+        std::unique_ptr<SafeWriter> target = session.openTarget(up, file);
         QVERIFY(target);
-        QCOMPARE(testutil::readFile(path), QByteArray(5000, 'z'));
-        QVERIFY(session.write(up, *target, path, "UTF-8", 25000));
-        QVERIFY(testutil::readFile(path).startsWith("1\n00:00:01,000"));
-        QVERIFY(!testutil::readFile(path).contains('z'));
+        QCOMPARE(readFile(file), QByteArray(5000, 'z'));
+        QVERIFY(session.write(up, *target, file, "UTF-8", 25000));
+        QVERIFY(readFile(file).startsWith("1\n00:00:01,000"));
+        QVERIFY(!readFile(file).contains('z'));
         QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden), QStringList {"x.srt"});
         QCOMPARE(log.lines, QStringList {"Up: 2 subs saved to x.srt"});
     }
@@ -216,7 +199,7 @@ private slots:
         QFETCH(QString, entry);
         QFETCH(QString, text);
         up.append(1000, 2000, text, false);
-        QTEST(testutil::readFile(save("c.sub", Codings::codecNameOf(entry), 25000)), "bytes");
+        QTEST(readFile(save("c.sub", Codings::codecNameOf(entry), 25000)), "bytes");
         QTEST(log.lines, "log");
     }
 };

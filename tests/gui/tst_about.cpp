@@ -1,6 +1,7 @@
 // "About" and "Donate": the dialog with its text, and the donation address
 // handed to the browser.
 
+#include "guiutil.h"
 #include "testutil.h"
 
 #include "gui/aboutdlg.h"
@@ -20,7 +21,7 @@ class TestAbout : public QObject
 
     ScriptedPrompts prompts;
 
-    static QStringList log(MainWindow &w) { return rowTexts(*w.ui->listWidget_log->model()); }
+    static QStringList log(MainWindow &w) { return rowsOf(w.ui->listWidget_log); }
 
 private slots:
     void init()
@@ -54,8 +55,7 @@ private slots:
             QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
             QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
             copied = QGuiApplication::clipboard()->text();
-            d.findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Ok)->click();
-            return d.result();
+            return closeDialog(d);
         });
         prompts.dialogs.push_back([&](QDialog &d) {
             d.show();

@@ -68,48 +68,33 @@ void compareValues(const QVariantMap &actual, const QVariantMap &expected)
                  qPrintable(QStringLiteral("%1: %2, expected %3").arg(k, text(actual[k]), text(expected[k]))));
 }
 
-QStringList itemsOf(const QComboBox *box)
-{
-    return rowTexts(*box->model());
-}
-
 QList<int> currentIndexes(const MainWindow &w)
 {
     return {w.ui->comboBox_loadupr->currentIndex(), w.ui->comboBox_loadlwr->currentIndex(),
             w.ui->comboBox_save->currentIndex()};
 }
 
-void choose(QComboBox *box, const QString &entry)
+// Double-clicks the row that shows `text`.
+void doubleClickRow(QListWidget *list, const QString &text)
 {
-    QVERIFY2(box->findText(entry) >= 0, qPrintable(entry));
-    box->setCurrentIndex(box->findText(entry));
-}
-
-// Double-clicks a row as a user would, through the list's viewport.
-void doubleClickRow(QListWidget *list, const QString &row)
-{
-    QListWidgetItem *item = list->findItems(row, Qt::MatchExactly).value(0);
-    QVERIFY2(item, qPrintable(row));
-    list->scrollToItem(item);
-    const QPoint at = list->visualItemRect(item).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QListWidgetItem *item = list->findItems(text, Qt::MatchExactly).value(0);
+    QVERIFY2(item, qPrintable(text));
+    doubleClick(list, list->row(item));
 }
 
 } // namespace
 
-class TestSettings : public QObject
+class TestSettings : public QObject, TempDir
 {
     Q_OBJECT
 
-    QTemporaryDir tmp;
-    QString path;
+    QString file; // the settings file
     ScriptedPrompts prompts; // no dialog may wait for a user: any that opens unanswered is cancelled
 
     // The file as the next start sees it.
     QVariantMap written()
     {
-        QSettings s(path, QSettings::IniFormat);
+        QSettings s(file, QSettings::IniFormat);
         QVariantMap values;
         for (const QString &k : s.allKeys())
             values.insert(k, s.value(k));
@@ -117,7 +102,7 @@ class TestSettings : public QObject
     }
     void store(const QVariantMap &values)
     {
-        QSettings s(path, QSettings::IniFormat);
+        QSettings s(file, QSettings::IniFormat);
         for (auto it = values.cbegin(); it != values.cend(); ++it)
             s.setValue(it.key(), it.value());
     }
@@ -126,8 +111,8 @@ private slots:
     void init()
     {
         QVERIFY(tmp.isValid());
-        path = tmp.filePath(QStringLiteral("Twinscript.conf"));
-        QFile::remove(path);
+        file = path(QStringLiteral("Twinscript.conf"));
+        QFile::remove(file);
         prompts = ScriptedPrompts();
         setPrompts(&prompts);
     }
@@ -156,19 +141,19 @@ private slots:
                                    {"color/upper", 0x12ab34},
                                    {"color/lower", 0xff8000},
                                    {"color/usetag", true}};
-        QTest::newRow("first run") << QVariantMap() << QVariantMap();
-        QTest::newRow("every key") << every << every;
-        QTest::newRow("cps 99") << QVariantMap {{"proc/charps", 99}} << QVariantMap {{"proc/charps", 50}};
-        QTest::newRow("cps 1") << QVariantMap {{"proc/charps", 1}} << QVariantMap {{"proc/charps", 10}};
-        QTest::newRow("cps no number") << QVariantMap {{"proc/charps", "x"}} << QVariantMap {{"proc/charps", 10}};
-        QTest::newRow("gap 51") << QVariantMap {{"proc/mingap", 51}} << QVariantMap {{"proc/mingap", 50}};
-        QTest::newRow("snap 5000") << QVariantMap {{"proc/snap", 5000}} << QVariantMap {{"proc/snap", 1000}};
-        QTest::newRow("snap 0") << QVariantMap {{"proc/snap", 0}} << QVariantMap {{"proc/snap", 50}};
-        QTest::newRow("bottom -3") << QVariantMap {{"proc/botlin", -3}} << QVariantMap {{"proc/botlin", 0}};
-        QTest::newRow("bottom 31") << QVariantMap {{"proc/botlin", 31}} << QVariantMap {{"proc/botlin", 30}};
-        QTest::newRow("odd style and colours")
-            << QVariantMap {{"proc/lastline", 7}, {"color/upper", -1}, {"color/lower", 0x1abcdef}}
-            << QVariantMap {{"color/lower", 0xabcdef}};
+        row("first run", QVariantMap(), QVariantMap());
+        row("every key", every, every);
+        row("cps 99", QVariantMap {{"proc/charps", 99}}, QVariantMap {{"proc/charps", 50}});
+        row("cps 1", QVariantMap {{"proc/charps", 1}}, QVariantMap {{"proc/charps", 10}});
+        row("cps no number", QVariantMap {{"proc/charps", "x"}}, QVariantMap {{"proc/charps", 10}});
+        row("gap 51", QVariantMap {{"proc/mingap", 51}}, QVariantMap {{"proc/mingap", 50}});
+        row("snap 5000", QVariantMap {{"proc/snap", 5000}}, QVariantMap {{"proc/snap", 1000}});
+        row("snap 0", QVariantMap {{"proc/snap", 0}}, QVariantMap {{"proc/snap", 50}});
+        row("bottom -3", QVariantMap {{"proc/botlin", -3}}, QVariantMap {{"proc/botlin", 0}});
+        row("bottom 31", QVariantMap {{"proc/botlin", 31}}, QVariantMap {{"proc/botlin", 30}});
+        row("odd style and colours",
+            QVariantMap {{"proc/lastline", 7}, {"color/upper", -1}, {"color/lower", 0x1abcdef}},
+            QVariantMap {{"color/lower", 0xabcdef}});
     }
     void storedValuesComeBack()
     {
@@ -179,7 +164,7 @@ private slots:
             expected.insert(it.key(), it.value());
         store(stored);
         {
-            QSettings s(path, QSettings::IniFormat);
+            QSettings s(file, QSettings::IniFormat);
             MainWindow w(&s);
             compareValues(held(w), expected);
             QCOMPARE(written().keys(), stored.keys());
@@ -196,27 +181,27 @@ private slots:
         QTest::addColumn<QStringList>("kept");
         QTest::addColumn<int>("current");
         const QStringList two = {QStringLiteral("UTF-16"), QStringLiteral("KOI8-R (Cyrillic)")};
-        QTest::newRow("empty, nothing stored") << QStringList() << QVariant() << QStringList() << 0;
-        QTest::newRow("empty, UTF-8") << QStringList() << QVariant(1) << QStringList() << 1;
-        QTest::newRow("empty, at Add / Remove") << QStringList() << QVariant(2) << QStringList() << 0;
-        QTest::newRow("duplicates dropped, first order kept")
-            << QStringList {"UTF-16", "KOI8-R (Cyrillic)", "UTF-16", "WINSAMI2", "KOI8-R (Cyrillic)"} << QVariant(4)
-            << QStringList {"UTF-16", "KOI8-R (Cyrillic)", "WINSAMI2"} << 4;
-        QTest::newRow("fixed entries dropped") << QStringList {"Add / Remove", "UTF-8", "", "Auto Local", "UTF-32"}
-                                               << QVariant(2) << QStringList {"UTF-32"} << 2;
-        QTest::newRow("last chosen") << two << QVariant(3) << two << 3;
-        QTest::newRow("at Add / Remove") << two << QVariant(4) << two << 0;
-        QTest::newRow("past Add / Remove") << two << QVariant(5) << two << 0;
-        QTest::newRow("largest int") << two << QVariant(INT_MAX) << two << 0;
-        QTest::newRow("negative") << two << QVariant(-1) << two << 0;
-        QTest::newRow("no number") << two << QVariant(QStringLiteral("abc")) << two << 0;
+        row("empty, nothing stored", QStringList(), QVariant(), QStringList(), 0);
+        row("empty, UTF-8", QStringList(), QVariant(1), QStringList(), 1);
+        row("empty, at Add / Remove", QStringList(), QVariant(2), QStringList(), 0);
+        row("duplicates dropped, first order kept",
+            QStringList {"UTF-16", "KOI8-R (Cyrillic)", "UTF-16", "WINSAMI2", "KOI8-R (Cyrillic)"}, QVariant(4),
+            QStringList {"UTF-16", "KOI8-R (Cyrillic)", "WINSAMI2"}, 4);
+        row("fixed entries dropped", QStringList {"Add / Remove", "UTF-8", "", "Auto Local", "UTF-32"}, QVariant(2),
+            QStringList {"UTF-32"}, 2);
+        row("last chosen", two, QVariant(3), two, 3);
+        row("at Add / Remove", two, QVariant(4), two, 0);
+        row("past Add / Remove", two, QVariant(5), two, 0);
+        row("largest int", two, QVariant(INT_MAX), two, 0);
+        row("negative", two, QVariant(-1), two, 0);
+        row("no number", two, QVariant(QStringLiteral("abc")), two, 0);
     }
     void codingSelectors()
     {
         QFETCH(QStringList, chosen);
         QFETCH(QVariant, stored);
         QFETCH(QStringList, kept);
-        QSettings s(path, QSettings::IniFormat);
+        QSettings s(file, QSettings::IniFormat);
         s.setValue(QStringLiteral("codecs"), chosen);
         if (stored.isValid()) {
             s.setValue(QStringLiteral("select/codldlw"), stored);
@@ -226,7 +211,7 @@ private slots:
         QCOMPARE(w.settings().chosenCodings, kept);
         const QStringList items = QStringList {"Auto Local", "UTF-8"} + kept + QStringList {"Add / Remove"};
         for (const QComboBox *box : {w.ui->comboBox_loadupr, w.ui->comboBox_loadlwr, w.ui->comboBox_save})
-            QCOMPARE(itemsOf(box), items);
+            QCOMPARE(rowsOf(box), items);
         QFETCH(int, current);
         QCOMPARE(currentIndexes(w), (QList<int> {stored.isValid() ? 1 : 0, current, 0}));
     }
@@ -237,7 +222,7 @@ private slots:
     // to its stored index, whether the list changed or not.
     void addRemoveOpensDialogAndRebuildsSelectors()
     {
-        QSettings s(path, QSettings::IniFormat);
+        QSettings s(file, QSettings::IniFormat);
         s.setValue(QStringLiteral("codecs"), QStringList {QStringLiteral("UTF-16")});
         s.setValue(QStringLiteral("select/codldup"), 2);
         s.setValue(QStringLiteral("select/codldlw"), 1);
@@ -262,8 +247,8 @@ private slots:
             click(ui.listWidget_all, QStringLiteral("UTF-16"));
             emit ui.listWidget_all->doubleClicked(QModelIndex());
             emit ui.listWidget_sel->doubleClicked(QModelIndex());
-            steps << rowTexts(*ui.listWidget_sel->model());
-            fixed = rowTexts(*ui.listWidget_all->model());
+            steps << rowsOf(ui.listWidget_sel);
+            fixed = rowsOf(ui.listWidget_all);
             return closeDialog(d);
         });
         choose(w.ui->comboBox_save, QStringLiteral("Add / Remove"));
@@ -279,7 +264,7 @@ private slots:
         QCOMPARE(fixed, Codings::fixedList());
         const QStringList expected = QStringList {"Auto Local", "UTF-8"} + both + QStringList {"Add / Remove"};
         for (const QComboBox *box : {w.ui->comboBox_loadupr, w.ui->comboBox_loadlwr, w.ui->comboBox_save})
-            QCOMPARE(itemsOf(box), expected);
+            QCOMPARE(rowsOf(box), expected);
         // The stored indexes come back, not the choices made since the start.
         QCOMPARE(currentIndexes(w), (QList<int> {2, 1, 0}));
 
@@ -287,7 +272,7 @@ private slots:
         w.ui->comboBox_loadupr->setCurrentIndex(3);
         choose(w.ui->comboBox_loadlwr, QStringLiteral("Add / Remove"));
         QCOMPARE(prompts.dialogsRun, 2);
-        QCOMPARE(itemsOf(w.ui->comboBox_loadlwr), expected);
+        QCOMPARE(rowsOf(w.ui->comboBox_loadlwr), expected);
         QCOMPARE(currentIndexes(w), (QList<int> {2, 1, 0}));
         // A plain choice does nothing at once.
         choose(w.ui->comboBox_loadupr, QStringLiteral("UTF-16"));
@@ -298,9 +283,9 @@ private slots:
     {
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<bool>("header");
-        QTest::newRow("false") << QVariant(false) << false;
-        QTest::newRow("true") << QVariant(true) << true;
-        QTest::newRow("missing") << QVariant() << true;
+        row("false", QVariant(false), false);
+        row("true", QVariant(true), true);
+        row("missing", QVariant(), true);
     }
     void ver11IsReadAndNeverWritten()
     {
@@ -309,7 +294,7 @@ private slots:
         if (stored.isValid())
             store({{QStringLiteral("ver11"), stored}});
         for (int run = 0; run < 2; ++run) {
-            QSettings s(path, QSettings::IniFormat);
+            QSettings s(file, QSettings::IniFormat);
             MainWindow w(&s);
             QCOMPARE(w.settings().header, header);
         }
@@ -336,10 +321,10 @@ private slots:
     // Changes made during the run are in the file once "Quit" ends the run.
     void quitStoresTheSettings()
     {
-        const QString film = writeFile(tmp.path(), QStringLiteral("film.srt"), srtBytes({1000}));
+        const QString film = write(QStringLiteral("film.srt"), srtBytes({1000}));
         int code = -1;
         {
-            QSettings s(path, QSettings::IniFormat);
+            QSettings s(file, QSettings::IniFormat);
             MainWindow w(&s);
             w.show();
             prompts.openNames = {film};
@@ -348,11 +333,8 @@ private slots:
             w.ui->verticalSlider_RUp->setValue(0);
             w.ui->verticalSlider_BUp->setValue(0);
             w.ui->spinBox_cps->setValue(33);
-            prompts.saveNames = {tmp.filePath(QStringLiteral("out.sub"))};
-            prompts.dialogs = {[](QDialog &d) {
-                d.findChild<QComboBox *>(QStringLiteral("comboBox"))->setCurrentIndex(1);
-                return closeDialog(d);
-            }};
+            prompts.saveNames = {path(QStringLiteral("out.sub"))};
+            prompts.dialogs = {frameRate(1)};
             w.processAndSave();
             prompts.dialogs = {[](QDialog &d) {
                 d.show();

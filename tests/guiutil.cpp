@@ -52,4 +52,17 @@ ScriptedPrompts::DialogHandler frameRate(int index)
     };
 }
 
+ScriptedPrompts::DialogHandler frameRate(int index, QStringList *opened)
+{
+    return [index, opened](QDialog &d) {
+        if (d.windowTitle() != QLatin1String("Frame Rate required"))
+            return int(QDialog::Rejected);
+        auto *box = d.findChild<QComboBox *>(QStringLiteral("comboBox"));
+        *opened << box->currentText();
+        if (index >= 0)
+            box->setCurrentIndex(index);
+        return closeDialog(d);
+    };
+}
+
 } // namespace testutil

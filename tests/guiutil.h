@@ -32,5 +32,8 @@ int closeDialog(QDialog &dialog, bool ok = true);
 // The "Frame Rate required" prompt answered with its entry at `index`; any
 // other dialog is cancelled.
 ScriptedPrompts::DialogHandler frameRate(int index);
+// The same, first adding the entry it opened on to `opened`; at index -1 it
+// is answered on that entry.
+ScriptedPrompts::DialogHandler frameRate(int index, QStringList *opened);
 
 } // namespace testutil

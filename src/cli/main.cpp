@@ -27,9 +27,10 @@ const char usageText[]
       "\n"
       "Codings and frame rates:\n"
       "  --upper-coding NAME, --lower-coding NAME, --out-coding NAME (--coding for convert)\n"
-      "        a coding as the selectors list it, or its codec name; default \"Auto Local\"\n"
+      "        a coding as the selectors list it, or its codec name, or \"Auto Detect\", \"Auto Local\";\n"
+      "        default \"Auto Detect\" (a byte-order mark, else UTF-8, else the likely coding; UTF-8 for output)\n"
       "  --upper-fps R, --lower-fps R, --out-fps R (--fps for convert)\n"
-      "        MicroDVD frame rate: 23.976, 24, 25 or 29.97; default 23.976\n"
+      "        MicroDVD frame rate: 23.976, 24, 25 or 29.97; default the rate the file declares, else 23.976\n"
       "  --append-upper FILE, --append-lower FILE (--append for convert)\n"
       "        append FILE behind the set; repeatable\n"
       "Processing (merge):\n"
@@ -59,8 +60,8 @@ struct UsageError
 
 struct SetOptions
 {
-    QString coding = Codings::autoLocal();
-    int fpsIndex = 0;
+    QString coding = Codings::autoDetect();
+    std::optional<int> fpsIndex; // none: the rate the file declares
     QStringList appends;
     QVector<Bracket> strip; // in the order the dialog removes them
     std::optional<double> shift;
@@ -74,7 +75,7 @@ struct Options
     QStringList files;
     SetOptions upper;
     SetOptions lower;
-    QString outCoding = Codings::autoLocal();
+    QString outCoding = Codings::autoDetect();
     int outFpsIndex = 0;
     std::optional<int> cps, gap, snap, bottomLines;
     bool joinLines = false;
@@ -117,7 +118,7 @@ int parseFps(const QString &option, const QString &value)
 
 QString parseCoding(const QString &option, const QString &value)
 {
-    if (value == Codings::autoLocal() || value == QLatin1String("UTF-8"))
+    if (value == Codings::autoDetect() || value == Codings::autoLocal() || value == QLatin1String("UTF-8"))
         return value;
     const QStringList all = Codings::fixedList();
     for (const QString &entry : all)
@@ -312,7 +313,8 @@ private:
 
 void Runner::load(SubtitleSet &set, const QString &file, const SetOptions &options, bool append)
 {
-    s.loadFile(set, file, Codings::codecNameOf(options.coding), microDvdFrameRates[options.fpsIndex], append);
+    const int rate = options.fpsIndex ? microDvdFrameRates[*options.fpsIndex] : 0;
+    s.loadFile(set, file, Codings::codecNameOf(options.coding), rate, append);
 }
 
 void Runner::strip(SubtitleSet &set, const SetOptions &options)

@@ -1,33 +1,48 @@
 #pragma once
-// SubRip and MicroDVD: text in, subtitles and log lines out (reading); a set
-// in, the file's text out (writing). No files, no codings, no dialogs here.
+// Subtitle formats: text in, subtitles and log lines out (reading SubRip,
+// MicroDVD, MPL2 and SubViewer 2.0); a set in, the file's text out (writing
+// SubRip and MicroDVD). No files, no codings, no dialogs here.
 
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class LogSink;
 class SubtitleSet;
 struct Subtitle;
 
-enum class SubtitleFormat { SubRip, MicroDvd };
+enum class SubtitleFormat { SubRip, MicroDvd, Mpl2, SubViewer };
+
+// "SubRip", "MicroDVD", "MPL2", "SubViewer 2.0": as the log names them.
+QString formatName(SubtitleFormat format);
 
 // ".srt" in any case is SubRip, any other name MicroDVD.
 SubtitleFormat formatOfFileName(const QString &fileName);
+
+// The format of the first lines that carry a time (the majority of the first
+// five); none when no line of the text carries a time in any of the four
+// formats, so no reader would find a subtitle in it.
+std::optional<SubtitleFormat> sniffFormat(const QString &text);
 
 // The frame rates the MicroDVD prompt offers, in frames per 1000 s, in its order.
 constexpr int microDvdFrameRates[] = {23976, 24000, 25000, 29970};
 // The rate of a prompt entry ("23.976 NTSC" gives 23976), 0 if it has none.
 int frameRateOfEntry(const QString &entry);
+// The rate a MicroDVD text declares in its first subtitle ({1}{1}29.970 or
+// {0}{0}25.0: one of the prompt's rates, any number of decimals), in frames
+// per 1000 s; 0 when it declares none.
+int declaredFrameRate(const QString &text);
 
-// "00:00:00,000 --> 00:00:00,000" with a "." also taken for the ",".
+// "00:00:00,000 --> 00:00:00,000" with a "." also taken for the "," (the
+// strict form; the SubRip reader repairs the near misses real files have).
 bool isTimeLine(const QString &line);
 QString formatTime(int ms);
 QString formatTimeLine(int start, int end);
 
 // Reads the text of a file into the set, or behind its subtitles with
 // `append` (then starting `gap` ms after the last one ends), and logs what it
-// read and rejected. `frameRate` is the MicroDVD rate the user gave.
+// read, rejected and repaired. `frameRate` is the MicroDVD rate the user gave.
 void readSubtitles(SubtitleSet &set, const QString &text, SubtitleFormat format, int frameRate, bool append, int gap,
                    const QString &fileName, LogSink &log);
 

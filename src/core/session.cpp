@@ -43,26 +43,66 @@ bool Session::readFile(SubtitleSet &set, const QString &path, QByteArray *bytes)
     return false;
 }
 
-void Session::loadBytes(SubtitleSet &set, const QByteArray &bytes, const QString &path, const QString &codecName,
-                        int frameRate, bool append)
+std::optional<Session::PreparedLoad> Session::prepareLoad(const SubtitleSet &set, const QByteArray &bytes,
+                                                          const QString &path, const QString &codecName)
 {
-    const QFileInfo info(path);
+    const QString &prefix = set.logPrefix;
+    const QString fileName = QFileInfo(path).fileName();
+    bool unknown = false;
+    codecFor(set, codecName, m_log, &unknown);
+    const DecodedText decoded = decodeFile(bytes, codecName);
+    if (decoded.source == DecodedText::Source::Detected)
+        m_log.log(LogWarning, prefix, QStringLiteral("coding detected: %1").arg(decoded.coding));
+    else if (decoded.source == DecodedText::Source::Fallback)
+        m_log.log(LogWarning, prefix, QStringLiteral("coding not detected, %1 used").arg(decoded.coding));
+    if (decoded.undecodable > 0) {
+        QString line = QStringLiteral("%1 characters not decodable as %2").arg(decoded.undecodable).arg(decoded.coding);
+        if (!decoded.likely.isEmpty())
+            line += QStringLiteral("; try ") + decoded.likely;
+        m_log.log(LogWarning, prefix, line);
+    }
+
+    const std::optional<SubtitleFormat> format = sniffFormat(decoded.text);
+    if (!format) {
+        m_log.log(LogError, prefix, QStringLiteral("error: no subtitles found in %1").arg(fileName));
+        return std::nullopt;
+    }
+    if (*format != formatOfFileName(path))
+        m_log.log(LogWarning, prefix, QStringLiteral("%1 read as %2").arg(fileName, formatName(*format)));
+    PreparedLoad load;
+    load.path = path;
+    load.text = decoded.text;
+    load.format = *format;
+    if (*format == SubtitleFormat::MicroDvd)
+        load.declaredFrameRate = declaredFrameRate(load.text);
+    return load;
+}
+
+void Session::loadPrepared(SubtitleSet &set, const PreparedLoad &load, int frameRate, bool append)
+{
+    const QFileInfo info(load.path);
     if (!append && info.absoluteFilePath() != set.filePath) {
         set.filePath = info.absoluteFilePath();
         links.clear();
     }
-    bool unknown = false;
-    const QString text = codecFor(set, codecName, m_log, &unknown).decode(bytes);
-    readSubtitles(set, text, formatOfFileName(path), frameRate, append, options.gap, info.fileName(), m_log);
+    if (frameRate <= 0)
+        frameRate = load.declaredFrameRate > 0 ? load.declaredFrameRate : microDvdFrameRates[0];
+    readSubtitles(set, load.text, load.format, frameRate, append, options.gap, info.fileName(), m_log);
+}
+
+bool Session::loadBytes(SubtitleSet &set, const QByteArray &bytes, const QString &path, const QString &codecName,
+                        int frameRate, bool append)
+{
+    const std::optional<PreparedLoad> load = prepareLoad(set, bytes, path, codecName);
+    if (load)
+        loadPrepared(set, *load, frameRate, append);
+    return load.has_value();
 }
 
 bool Session::loadFile(SubtitleSet &set, const QString &path, const QString &codecName, int frameRate, bool append)
 {
     QByteArray bytes;
-    if (!readFile(set, path, &bytes))
-        return false;
-    loadBytes(set, bytes, path, codecName, frameRate, append);
-    return true;
+    return readFile(set, path, &bytes) && loadBytes(set, bytes, path, codecName, frameRate, append);
 }
 
 StripResult Session::strip(SubtitleSet &set, const QVector<Bracket> &kinds)

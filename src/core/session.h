@@ -15,6 +15,7 @@
 #include <QByteArray>
 
 #include <memory>
+#include <optional>
 
 class LogSink;
 class SafeWriter;
@@ -35,12 +36,29 @@ public:
     LogSink &log() { return m_log; }
     SubtitleSet &otherSet(const SubtitleSet &set) { return &set == &upper ? lower : upper; }
 
-    // Loading takes two steps, so that a MicroDVD file's frame rate is asked
-    // only once the file could be read. An empty path is a cancelled dialog.
+    // A file decoded and recognised, ready to be read into a set.
+    struct PreparedLoad
+    {
+        QString path;
+        QString text;
+        SubtitleFormat format = SubtitleFormat::SubRip;
+        int declaredFrameRate = 0; // a MicroDVD file's own rate, 0 when it declares none
+    };
+
+    // Loading takes three steps, so that a MicroDVD file's frame rate is asked
+    // only once the file could be read and recognised, with the rate it
+    // declares offered first. An empty path is a cancelled dialog.
     bool readFile(SubtitleSet &set, const QString &path, QByteArray *bytes);
-    // Decodes (a byte-order mark decides over the coding) and reads the file
-    // into the set or behind it. Another file than the set's last one drops the links.
-    void loadBytes(SubtitleSet &set, const QByteArray &bytes, const QString &path, const QString &codecName,
+    // Decodes the bytes (a byte-order mark decides; "Auto Detect" finds the
+    // coding) and finds the format by the content. Nothing when the file holds
+    // no subtitles: the set stays as it was.
+    std::optional<PreparedLoad> prepareLoad(const SubtitleSet &set, const QByteArray &bytes, const QString &path,
+                                            const QString &codecName);
+    // Reads the file into the set or behind it; a MicroDVD file at
+    // `frameRate` (0: the rate it declares, or else 23.976). Another file than
+    // the set's last one drops the links.
+    void loadPrepared(SubtitleSet &set, const PreparedLoad &load, int frameRate, bool append);
+    bool loadBytes(SubtitleSet &set, const QByteArray &bytes, const QString &path, const QString &codecName,
                    int frameRate, bool append);
     bool loadFile(SubtitleSet &set, const QString &path, const QString &codecName, int frameRate, bool append);
 

@@ -17,9 +17,14 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 const QString fileFilter = QStringLiteral("Subtitles (*.srt *.sub)");
+// Files are read by their content, and MPL2 and SubViewer files often end in ".txt".
+const QString openFilter = QStringLiteral("Subtitles (*.srt *.sub *.txt);;All files (*)");
 
 QString addRemoveEntry()
 {
@@ -219,19 +224,29 @@ void MainWindow::loadLower()
 void MainWindow::load(SubtitleSet &set, const QString &caption)
 {
     const bool append = ui->checkBox_app->isChecked();
-    const QString name = prompts().openFileName(this, caption, m_settings.loadDir, fileFilter);
+    const QString name = prompts().openFileName(this, caption, m_settings.loadDir, openFilter);
     m_showMergeTimes[0] = m_showMergeTimes[1] = false;
     readProcessingOptions();
     QByteArray bytes;
+    std::optional<Session::PreparedLoad> prepared;
     if (m_session.readFile(set, name, &bytes)) {
         const QString dir = QFileInfo(name).absolutePath();
         if (dir != m_settings.loadDir)
             m_settings.loadDir = m_settings.saveDir = dir;
+        prepared = m_session.prepareLoad(set, bytes, name, codecNameIn(codingBoxOf(set)));
+    }
+    if (prepared) {
         int rate = set.frameRate;
-        if (formatOfFileName(name) == SubtitleFormat::MicroDvd)
+        if (prepared->format == SubtitleFormat::MicroDvd) {
+            // The rate the file declares is offered first.
+            const int *const rates = std::begin(microDvdFrameRates);
+            const int *const declared = std::find(rates, std::end(microDvdFrameRates), prepared->declaredFrameRate);
+            if (declared != std::end(microDvdFrameRates))
+                m_settings.loadFrameRateIndex = int(declared - rates);
             rate = askFrameRate(this, &m_settings.loadFrameRateIndex);
+        }
         const int first = append ? set.count : 0;
-        m_session.loadBytes(set, bytes, name, codecNameIn(codingBoxOf(set)), rate, append);
+        m_session.loadPrepared(set, *prepared, rate, append);
         (sideOf(set) == 0 ? m_upperModel : m_lowerModel).reload();
         m_linkModel.reload();
         selectRow(set, first);
@@ -456,11 +471,12 @@ void MainWindow::fillCodingSelectors()
     // chosen codings could be restored as current and reopen the dialog
     // without end.
     chosen.removeAll(QString());
+    chosen.removeAll(Codings::autoDetect());
     chosen.removeAll(Codings::autoLocal());
     chosen.removeAll(QStringLiteral("UTF-8"));
     chosen.removeAll(addRemoveEntry());
     QStringList items;
-    items << Codings::autoLocal() << QStringLiteral("UTF-8") << chosen << addRemoveEntry();
+    items << Codings::autoDetect() << Codings::autoLocal() << QStringLiteral("UTF-8") << chosen << addRemoveEntry();
 
     struct Selector
     {
@@ -474,10 +490,14 @@ void MainWindow::fillCodingSelectors()
         sel.box->clear();
         sel.box->addItems(items);
     }
+    // Settings stored before "Auto Detect" was offered count from "Auto Local".
+    const int shift = m_store && !m_store->contains(QStringLiteral("select/autodetect")) ? 1 : 0;
     for (const Selector &sel : selectors) {
-        const int stored = m_store ? m_store->value(QLatin1String(sel.key), 0).toInt() : 0;
+        qint64 stored = 0;
+        if (m_store && m_store->contains(QLatin1String(sel.key)))
+            stored = qint64(m_store->value(QLatin1String(sel.key)).toInt()) + shift;
         // Never "Add / Remove" (the last item) nor anything past it or before the first.
-        sel.box->setCurrentIndex(stored >= 0 && stored < sel.box->count() - 1 ? stored : 0);
+        sel.box->setCurrentIndex(stored >= 0 && stored < sel.box->count() - 1 ? int(stored) : 0);
     }
 }
 
@@ -527,6 +547,7 @@ void MainWindow::storeSettings()
     s->setValue(QStringLiteral("select/codldup"), ui->comboBox_loadupr->currentIndex());
     s->setValue(QStringLiteral("select/codldlw"), ui->comboBox_loadlwr->currentIndex());
     s->setValue(QStringLiteral("select/codsave"), ui->comboBox_save->currentIndex());
+    s->setValue(QStringLiteral("select/autodetect"), true);
     s->setValue(QStringLiteral("select/fpssave"), m_settings.saveFrameRateIndex);
     s->setValue(QStringLiteral("select/fpsload"), m_settings.loadFrameRateIndex);
     s->setValue(QStringLiteral("proc/charps"), ui->spinBox_cps->value());

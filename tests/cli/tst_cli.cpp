@@ -1,6 +1,7 @@
 // twinscript-cli run as a process, as a user runs it: the bytes it writes,
 // every line it logs, its exit codes and usage errors, and the option values
-// it corrects the way the window's boxes do.
+// it corrects the way the window's boxes do. Without coding options it finds
+// the coding, without frame rates it takes the rate a MicroDVD file declares.
 
 #include "testutil.h"
 
@@ -32,6 +33,14 @@ Run cli(const QStringList &args, const QProcessEnvironment &env = QProcessEnviro
     return r;
 }
 
+// A fixture's subtitles as the tool writes them in UTF-8: the same text,
+// every line ending in LF, a blank line after the last subtitle.
+QByteArray utf8Of(const QString &name, const char *coding)
+{
+    const QString text = QTextCodec::codecForName(coding)->toUnicode(readFile(fixture(name)));
+    return text.trimmed().remove(QLatin1Char('\r')).append(QStringLiteral("\n\n")).toUtf8();
+}
+
 const QStringList pairLog {"Up: 10 subs loaded from pair_upper.srt", "Lw: 10 subs loaded from pair_lower.srt",
                            "Up: 0 subs stretched", "Lw: 0 subs stretched", "Mx: 10 subs stretched"};
 
@@ -55,6 +64,9 @@ private slots:
               "2\r\n00:00:04,000 --> 00:00:05,000\r\nEnd\r\n");
         write("more.srt", "00:00:00,000 --> 00:00:01,000\nMore\n");
         write("in.sub", "{30}{60}{y:i}Hola|amigo\n{90}{120}Adi\xc3\xb3s\n");
+        write("declared.sub", "{1}{1}29.970\n{30}{60}{y:i}Hola|amigo\n{90}{120}Adi\xc3\xb3s\n");
+        write("declared25.sub", "{0}{0}25.0\n{600}{660}Adios\n");
+        write("plain.sub", "{600}{660}Adios\n");
         write("two.srt", "1\n00:00:01,000 --> 00:00:01,800\nOne\n\n2\n00:00:02,000 --> 00:00:02,800\nTwo\n");
         write("brackets.srt", "1\n00:00:01,000 --> 00:00:02,000\n(sighs)\nHello [x]\n");
     }
@@ -96,11 +108,49 @@ private slots:
             QByteArray("{23}{47}{y:b}Caf\xc3\xa9|line two\n{95}{119}End\n{119}{143}More\n"),
             QStringList {"Up: 2 subs loaded from in.srt", "Up: 1 subs appended from more.srt",
                          "Up: 3 subs saved to c.sub"});
+        const QByteArray at2997("1\n00:00:01,001 --> 00:00:02,002\n<i>Hola\namigo</i>\n\n"
+                                "2\n00:00:03,003 --> 00:00:04,004\nAdi\xc3\xb3s\n\n");
         row("MicroDVD at 29.97 to SubRip", convert(path("in.sub")), "d.srt",
-            QStringList {"--coding", "UTF-8", "--out-coding", "UTF-8", "--fps", "29.97"},
-            QByteArray("1\n00:00:01,001 --> 00:00:02,002\n<i>Hola\namigo</i>\n\n"
-                       "2\n00:00:03,003 --> 00:00:04,004\nAdi\xc3\xb3s\n\n"),
+            QStringList {"--coding", "UTF-8", "--out-coding", "UTF-8", "--fps", "29.97"}, at2997,
             QStringList {"Up: 2 subs loaded from in.sub", "Up: 2 subs saved to d.srt"});
+        row("MicroDVD without --fps: 23.976", convert(path("in.sub")), "d0.srt", QStringList(),
+            QByteArray("1\n00:00:01,251 --> 00:00:02,502\n<i>Hola\namigo</i>\n\n"
+                       "2\n00:00:03,753 --> 00:00:05,005\nAdi\xc3\xb3s\n\n"),
+            QStringList {"Up: 2 subs loaded from in.sub", "Up: 2 subs saved to d0.srt"});
+        row("MicroDVD declaring 29.970, no --fps", convert(path("declared.sub")), "d1.srt", QStringList(), at2997,
+            QStringList {"Up: frame rate 29.970 declared by the file", "Up: 2 subs loaded from declared.sub",
+                         "Up: 2 subs saved to d1.srt"});
+        row("MicroDVD declaring 29.970, --fps 25", convert(path("declared.sub")), "d2.srt", QStringList {"--fps", "25"},
+            QByteArray("1\n00:00:01,200 --> 00:00:02,400\n<i>Hola\namigo</i>\n\n"
+                       "2\n00:00:03,600 --> 00:00:04,800\nAdi\xc3\xb3s\n\n"),
+            QStringList {"Up: frame rate 29.970 declared by the file", "Up: 2 subs loaded from declared.sub",
+                         "Up: 2 subs saved to d2.srt"});
+        row("MicroDVD declaring 29.970, to MicroDVD at the default 23.976", convert(path("declared.sub")), "d3.sub",
+            QStringList(), QByteArray("{23}{47}{y:i}Hola|amigo\n{71}{95}Adi\xc3\xb3s\n"),
+            QStringList {"Up: frame rate 29.970 declared by the file", "Up: 2 subs loaded from declared.sub",
+                         "Up: 2 subs saved to d3.sub"});
+
+        // No coding given: found from the bytes, written as UTF-8.
+        const QStringList detect {"--coding", "Auto Detect", "--out-coding", "Auto Detect"};
+        row("Windows-1252 found", convert(fixture("detect_cp1252_spanish.srt")), "w1.srt", QStringList(),
+            utf8Of("detect_cp1252_spanish.srt", "Windows-1252"),
+            QStringList {"Up: coding detected: WINDOWS-1252", "Up: 10 subs loaded from detect_cp1252_spanish.srt",
+                         "Up: 10 subs saved to w1.srt"});
+        row("Windows-1250 found, Auto Detect given", convert(fixture("detect_cp1250_polish.srt")), "w2.srt", detect,
+            utf8Of("detect_cp1250_polish.srt", "Windows-1250"),
+            QStringList {"Up: coding detected: WINDOWS-1250", "Up: 10 subs loaded from detect_cp1250_polish.srt",
+                         "Up: 10 subs saved to w2.srt"});
+        row("UTF-16LE with a mark", convert(fixture("detect_utf16le_bom_spanish.srt")), "w3.srt", detect,
+            utf8Of("detect_cp1252_spanish.srt", "Windows-1252"),
+            QStringList {"Up: 10 subs loaded from detect_utf16le_bom_spanish.srt", "Up: 10 subs saved to w3.srt"});
+        // "Auto Local" (UTF-8 here) as before, but saying what it could not read.
+        row("Windows-1252 as Auto Local", convert(fixture("detect_cp1252_spanish.srt")), "w4.srt",
+            QStringList {"--coding", "Auto Local"},
+            QString::fromUtf8(utf8Of("detect_cp1252_spanish.srt", "Windows-1252"))
+                .replace(QRegularExpression(QStringLiteral("[^\\x{0}-\\x{7f}]")), QChar(QChar::ReplacementCharacter))
+                .toUtf8(),
+            QStringList {"Up: 22 characters not decodable as UTF-8; try Windows-1252",
+                         "Up: 10 subs loaded from detect_cp1252_spanish.srt", "Up: 10 subs saved to w4.srt"});
         const QByteArray cyrillic = QTextCodec::codecForName("Windows-1251")
                                         ->toUnicode(readFile(fixture("cp1251_cyrillic.srt")))
                                         .remove(QLatin1Char('\r'))
@@ -211,12 +261,51 @@ private slots:
             QVERIFY2(merged.contains(line), qPrintable(line));
     }
 
+    // Each set takes the rate its own MicroDVD file declares, unless its own
+    // option gives one; a file declaring none is read at 23.976.
+    void mergeDeclaredRates_data()
+    {
+        QTest::addColumn<QString>("lower");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QStringList>("times"); // the upper, then the lower subtitle
+        QTest::addColumn<QStringList>("declaredBy");
+        row("upper declares 29.970", "plain.sub", QStringList(),
+            QStringList {"00:00:10,010 --> 00:00:12,012", "00:00:25,025 --> 00:00:27,527"}, QStringList {"Up"});
+        row("--upper-fps over it", "plain.sub", QStringList {"--upper-fps", "25"},
+            QStringList {"00:00:12,000 --> 00:00:14,400", "00:00:25,025 --> 00:00:27,527"}, QStringList {"Up"});
+        row("--lower-fps for the other", "plain.sub", QStringList {"--lower-fps", "25"},
+            QStringList {"00:00:10,010 --> 00:00:12,012", "00:00:24,000 --> 00:00:26,400"}, QStringList {"Up"});
+        row("both declare", "declared25.sub", QStringList(),
+            QStringList {"00:00:10,010 --> 00:00:12,012", "00:00:24,000 --> 00:00:26,400"}, QStringList {"Up", "Lw"});
+        row("--lower-fps over the lower's", "declared25.sub", QStringList {"--lower-fps", "29.97"},
+            QStringList {"00:00:10,010 --> 00:00:12,012", "00:00:20,020 --> 00:00:22,022"}, QStringList {"Up", "Lw"});
+    }
+    void mergeDeclaredRates()
+    {
+        QFETCH(QString, lower);
+        QFETCH(QStringList, options);
+        QFETCH(QStringList, times);
+        QFETCH(QStringList, declaredBy);
+        const QString upper = write("upper.sub", "{1}{1}29.970\n{300}{360}Hola\n");
+        const Run r = cli(QStringList {"merge", upper, path(lower), path("rates.srt"), "--snap", "50"} + options);
+        QCOMPARE(r.code, 0);
+        const QStringList lines = QString::fromUtf8(readFile(path("rates.srt"))).split(QLatin1Char('\n'));
+        QCOMPARE(lines.filter(" --> ").mid(0, 2), times);
+        QStringList declaring;
+        for (const QString &line : r.log.filter(" declared by the file"))
+            declaring << line.left(2);
+        QCOMPARE(declaring, declaredBy);
+        QVERIFY2(r.log.filter("too short").isEmpty(), qPrintable(r.log.join('\n')));
+    }
+
     // Every coding option takes an entry as listed or its codec name; an
     // unknown one is a usage error naming it; a fallback says so once.
     void codings_data()
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<int>("code");
+        row("Auto Detect", "Auto Detect", 0);
+        row("Auto Local", "Auto Local", 0);
         row("display name", "Windows-1251 (Cyrillic)", 0);
         row("codec name", "KOI8-R", 0);
         row("fallback", "WINSAMI2", 0);
@@ -332,6 +421,7 @@ private slots:
         Run r = cli({"--help"});
         QCOMPARE(r.code, 0);
         QVERIFY(r.out.contains("twinscript-cli merge UPPER LOWER OUT"));
+        QVERIFY(r.out.contains("default \"Auto Detect\""));
         r = cli({"--version"});
         QCOMPARE(r.code, 0);
         QCOMPARE(r.out, QStringLiteral("twinscript-cli 1.1\n"));

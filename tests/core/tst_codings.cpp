@@ -76,23 +76,28 @@ private slots:
         QCOMPARE(codec.decode(bytes), ascii);
     }
 
-    // Written in the chosen coding without a byte-order mark, and read back
+    // Written in the chosen coding, with a byte-order mark in the coding's
+    // byte order only for UTF-16 (players tell it by the mark), and read back
     // whole under the same choice; an unknown coding falls back to the local
     // one and says so once for each load and save.
     void savesInChosenCoding_data()
     {
         QTest::addColumn<QString>("coding");
         QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("mark");
         const QString text = QStringLiteral("Naïve café");
-        row("Windows-1252", "Windows-1252 (Western)", QByteArray("Na\xefve caf\xe9"));
-        row("UTF-8", "UTF-8", text.toUtf8());
+        const QByteArray none;
+        row("Windows-1252", "Windows-1252 (Western)", QByteArray("Na\xefve caf\xe9"), none);
+        row("UTF-8", "UTF-8", text.toUtf8(), none);
         // The tests run under a UTF-8 locale.
-        row("Auto Local", "Auto Local", QTextCodec::codecForLocale()->fromUnicode(text));
+        row("Auto Local", "Auto Local", QTextCodec::codecForLocale()->fromUnicode(text), none);
         const QByteArray bigEndian("\0N\0a\0\xef\0v\0e\0 \0c\0a\0f\0\xe9", 20);
-        row("UTF-16BE", "UTF-16BE", bigEndian);
+        row("UTF-16BE", "UTF-16BE", bigEndian, QByteArray("\xfe\xff"));
         // Plain UTF-16 is written in the machine's byte order.
-        row("UTF-16", "UTF-16", QSysInfo::ByteOrder == QSysInfo::BigEndian ? bigEndian : bigEndian.mid(1) + '\0');
-        row("unknown, local", "WINSAMI2", text.toUtf8());
+        const bool bigEndianHost = QSysInfo::ByteOrder == QSysInfo::BigEndian;
+        row("UTF-16", "UTF-16", bigEndianHost ? bigEndian : bigEndian.mid(1) + '\0',
+            QByteArray(bigEndianHost ? "\xfe\xff" : "\xff\xfe"));
+        row("unknown, local", "WINSAMI2", text.toUtf8(), none);
     }
     void savesInChosenCoding()
     {
@@ -112,8 +117,10 @@ private slots:
             QCOMPARE(log.levels.at(log.lines.indexOf(unknown)), 1);
         const QByteArray written = testutil::readFile(out);
         QVERIFY2(written.contains(bytes), written.toHex().constData());
-        for (const char *mark : {"\xef\xbb\xbf", "\xff\xfe", "\xfe\xff"})
-            QVERIFY(!written.startsWith(mark));
+        QFETCH(QByteArray, mark);
+        QCOMPARE(written.left(mark.size()), mark);
+        for (const char *other : {"\xef\xbb\xbf", "\xff\xfe", "\xfe\xff"}) // and only one
+            QVERIFY(!written.mid(mark.size()).startsWith(other));
 
         QVERIFY(session.loadFile(up, out, name, 25000, false));
         QCOMPARE(up.count, 2);

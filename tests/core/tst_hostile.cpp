@@ -156,7 +156,9 @@ private slots:
     }
 
     // Each input gives its log lines and leaves the upper set either with the
-    // new content or as it was; whatever was read is written back whole.
+    // new content or as it was (a file without subtitles too: one error line,
+    // and the set keeps its subtitles and its file); whatever was read is
+    // written back whole.
     void hostileInput_data()
     {
         QTest::addColumn<QString>("name");
@@ -164,10 +166,10 @@ private slots:
         QTest::addColumn<QStringList>("log");
         QTest::addColumn<QStringList>("kept");
 
-        row("0 bytes, SubRip", "empty.srt", QByteArray(), QStringList {"Up: 0 subs loaded from empty.srt"},
-            QStringList());
-        row("0 bytes, MicroDVD", "empty.sub", QByteArray(), QStringList {"Up: 0 subs loaded from empty.sub"},
-            QStringList());
+        row("0 bytes, SubRip", "empty.srt", QByteArray(), QStringList {"Up: error: no subtitles found in empty.srt"},
+            goodTexts);
+        row("0 bytes, MicroDVD", "empty.sub", QByteArray(), QStringList {"Up: error: no subtitles found in empty.sub"},
+            goodTexts);
         // A reader that stopped at the first NUL would lose the rest of the file.
         row("NUL bytes, SubRip", "nul.srt",
             raw("1\n00:00:01,000 --> 00:00:02,000\nHel\0lo\n\n\0\0\0\n"
@@ -186,21 +188,27 @@ private slots:
             QStringList {"Up: 3 subs loaded from the input file.srt"}, goodTexts);
         row("non-ASCII letters in the path", "Übersetzung/字幕 Díl 2/Žluťoučký kůň.sub", goodSub,
             QStringList {"Up: 3 subs loaded from Žluťoučký kůň.sub"}, goodTexts);
-        // 50 MB without a line end is read in pieces of 1024 characters.
+        // 50 MB without a line end or a time: no subtitle file, and no line
+        // for each of its 51200 pieces of 1024 characters.
         const QByteArray huge(50 * 1024 * 1024, 'x');
+        row("50 MB in one line, SubRip", "huge.srt", huge, QStringList {"Up: error: no subtitles found in huge.srt"},
+            goodTexts);
+        row("50 MB in one line, MicroDVD", "huge.sub", huge, QStringList {"Up: error: no subtitles found in huge.sub"},
+            goodTexts);
+        // Behind subtitles the readers get it: pieces of 1024 characters.
         QStringList pieces;
-        for (int k = 1; k <= huge.size() / 1024; ++k)
+        for (int k = 4; k < 4 + huge.size() / 1024; ++k)
             pieces << QStringLiteral("Up: sub too short#%1").arg(k);
-        row("50 MB in one line, SubRip", "huge.srt", huge, QStringList {"Up: 0 subs loaded from huge.srt"},
-            QStringList());
-        row("50 MB in one line, MicroDVD", "huge.sub", huge,
-            pieces + QStringList {"Up: 0 subs loaded from huge.sub", "Up: 51200 subs skipped"}, QStringList());
+        row("50 MB in one line behind subtitles, SubRip", "huge2.srt", goodSrt + huge,
+            QStringList {"Up: 3 subs loaded from huge2.srt"}, goodTexts);
+        row("50 MB in one line behind subtitles, MicroDVD", "huge2.sub", goodSub + huge,
+            pieces + QStringList {"Up: 3 subs loaded from huge2.sub", "Up: 51200 subs skipped"}, goodTexts);
         // No file to read: an endless device (the size limit ends it), a pipe
         // (opening it must not wait for a writer for ever), a folder, and a
         // file removed after it was chosen.
         row("endless device", "zero.srt", QByteArray(), QStringList {"Up: error: cannot read file"}, goodTexts);
-        row("pipe nobody writes to", "pipe.srt", QByteArray(), QStringList {"Up: 0 subs loaded from pipe.srt"},
-            QStringList());
+        row("pipe nobody writes to", "pipe.srt", QByteArray(),
+            QStringList {"Up: error: no subtitles found in pipe.srt"}, goodTexts);
         row("folder", "folder.srt", QByteArray(), QStringList {"Up: error: cannot open file"}, goodTexts);
         row("removed after choosing", "gone.srt", goodSrt, QStringList {"Up: error: cannot open file"}, goodTexts);
     }
@@ -233,7 +241,10 @@ private slots:
             s->loadBytes(s->upper, read, file.filePath(), utf8, pal, false);
         QCOMPARE(logged.lines, log);
         QTEST(texts(s->upper), "kept");
-        QCOMPARE(logged.levels.count(LogError), readable ? 0 : 1);
+        const bool failed = log.last().startsWith(QLatin1String("Up: error: "));
+        QCOMPARE(logged.levels.count(LogError), failed ? 1 : 0);
+        QCOMPARE(logged.levels.last(), failed ? int(LogError) : int(LogInfo));
+        QCOMPARE(QFileInfo(s->upper.filePath).fileName(), failed ? QStringLiteral("good.srt") : file.fileName());
 
         const QString back = file.dir().filePath(QStringLiteral("Ausgabe ßøñ 名前.srt"));
         QVERIFY(s->saveFile(s->upper, back, utf8, pal));

@@ -1,5 +1,7 @@
 // Reading SubRip and MicroDVD text into a set: the checks, the limits, the
-// codings and line ends real files come in.
+// codings and line ends real files come in; loading files through the session:
+// the format by the content, the coding found or warned about, the frame rate
+// a MicroDVD file declares.
 
 #include "testutil.h"
 
@@ -77,8 +79,8 @@ private slots:
         row("text after a rejection is ignored until a blank line", 0,
             "00:00:05,000 --> 00:00:01,000\nlost\nlost too\n\nstray\n00:00:06,000 --> 00:00:07,000\nkept\n",
             QStringList {"6000-7000 kept"}, QStringList {"1 Up: sub too short #1", srt.arg(1), "2 Up: 1 subs skipped"});
-        row("stray text and index lines", 0, "junk\n0:00:01,000 --> 0:00:02,000\nnot collected\n", QStringList(),
-            QStringList {srt.arg(0)});
+        row("stray text and a repaired time line", 0, "junk\n0:00:01,000 --> 0:00:02,000\ncollected\n",
+            QStringList {"1000-2000 collected"}, QStringList {srt.arg(1), "1 Up: 1 time lines repaired (short field)"});
         row("line of spaces becomes a trailing separator", 0, "00:00:01,000 --> 00:00:02,000\nHi\n   \n\n",
             QStringList {"1000-2000 Hi|"}, QStringList {srt.arg(1)});
         row("long line continues as the next line", 0, "00:00:01,000 --> 00:00:02,000\n" + x,
@@ -207,30 +209,38 @@ private slots:
         QCOMPARE(frameRateOfEntry("PAL"), 0);
     }
 
-    // Only the suffix ".srt", in any case, reads SubRip; a load that cannot
-    // read leaves the set as it was. Last log lines as "level line".
+    // The content decides the format, whatever the name says, and a name that
+    // says otherwise is logged; a load that cannot read, or finds no
+    // subtitles, leaves the set and its file as they were. Log lines as
+    // "level line".
     void files_data()
     {
         QTest::addColumn<QString>("name"); // created in the folder when bytes is not null
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("ok");
         QTest::addColumn<QStringList>("subs");
-        QTest::addColumn<QString>("last");
+        QTest::addColumn<QStringList>("log");
         const QByteArray srt = "00:00:01,000 --> 00:00:02,000\nx\n";
+        // 26796 sequences UTF-8 cannot decode (Python's decoder counts as many).
         QByteArray garbage;
         for (int i = 0; i < 70000; ++i)
             garbage.append(char((i * 7919 + 13) % 256));
-        const QStringList x {"1000-2000 x"}, none, kept {"1000-2000 keep me"};
-        row("srt", "a.srt", srt, true, x, "2 Up: 1 subs loaded from a.srt");
-        row("SRT", "b.SRT", srt, true, x, "2 Up: 1 subs loaded from b.SRT");
-        row("txt", "c.txt", srt, true, none, "2 Up: 2 subs skipped");
-        row("srt inside", "d.srt.sub", srt, true, none, "2 Up: 2 subs skipped");
-        row("no suffix", "e", srt, true, none, "2 Up: 2 subs skipped");
-        row("empty", "empty.srt", QByteArray(""), true, none, "2 Up: 0 subs loaded from empty.srt");
-        row("garbage", "garbage.srt", garbage, true, none, "2 Up: 0 subs loaded from garbage.srt");
-        row("missing", "missing.srt", QByteArray(), false, kept, "0 Up: error: cannot open file");
-        row("directory", ".", QByteArray(), false, kept, "0 Up: error: cannot open file");
-        row("cancelled", "", QByteArray(), false, kept, "2 Up: load cancelled");
+        const QStringList x {"1000-2000 x"}, kept {"1000-2000 keep me"};
+        const QString loaded = QStringLiteral("2 Up: 1 subs loaded from %1");
+        const QString readAs = QStringLiteral("1 Up: %1 read as SubRip");
+        row("srt", "a.srt", srt, true, x, QStringList {loaded.arg("a.srt")});
+        row("SRT", "b.SRT", srt, true, x, QStringList {loaded.arg("b.SRT")});
+        row("txt", "c.txt", srt, true, x, QStringList {readAs.arg("c.txt"), loaded.arg("c.txt")});
+        row("srt inside", "d.srt.sub", srt, true, x, QStringList {readAs.arg("d.srt.sub"), loaded.arg("d.srt.sub")});
+        row("no suffix", "e", srt, true, x, QStringList {readAs.arg("e"), loaded.arg("e")});
+        row("empty", "empty.srt", QByteArray(""), false, kept,
+            QStringList {"0 Up: error: no subtitles found in empty.srt"});
+        row("garbage", "garbage.srt", garbage, false, kept,
+            QStringList {"1 Up: 26796 characters not decodable as UTF-8; try Windows-1252",
+                         "0 Up: error: no subtitles found in garbage.srt"});
+        row("missing", "missing.srt", QByteArray(), false, kept, QStringList {"0 Up: error: cannot open file"});
+        row("directory", ".", QByteArray(), false, kept, QStringList {"0 Up: error: cannot open file"});
+        row("cancelled", "", QByteArray(), false, kept, QStringList {"2 Up: load cancelled"});
     }
     void files()
     {
@@ -243,8 +253,81 @@ private slots:
             write(name, bytes);
         QCOMPARE(session.loadFile(up, name.isEmpty() ? name : path(name), "UTF-8", 25000, false), ok);
         QTEST(describe(up), "subs");
-        QTEST(log.withLevels().last(), "last");
-        QVERIFY(ok || log.lines.size() == 1);
+        QTEST(log.withLevels(), "log");
+        QCOMPARE(up.filePath, ok ? QFileInfo(path(name)).absoluteFilePath() : QString());
+    }
+
+    // A file through the session: the format by its content, its coding
+    // found or warned about, a MicroDVD file's own rate unless one is given.
+    // A file without subtitles leaves the set, its file and its links as they
+    // were. Log lines as "level line".
+    void loading_data()
+    {
+        QTest::addColumn<QString>("name"); // the file as the user named it
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("coding");
+        QTest::addColumn<int>("rate"); // 0: the file's own, else 23.976
+        QTest::addColumn<QStringList>("subs"); // none: the load fails
+        QTest::addColumn<QStringList>("log");
+        const QByteArray arrows = readFile(fixture("realfile_broken_arrow_cp1252.srt"));
+        const QByteArray declaring = readFile(fixture("realfile_declared_rate_cp1252.sub"));
+        const QString detect = Codings::autoDetect(), loaded = QStringLiteral("2 Up: %1 subs loaded from %2");
+        const QString brokenArrows = QStringLiteral("1 Up: 3 time lines repaired (broken arrow)");
+        const QStringList spanish {QString::fromUtf8("49000-51240 ¿Dónde está la estación?"),
+                                   QString::fromUtf8("51500-53000 No lo sé, señor."),
+                                   QString::fromUtf8("53200-55000 Adiós.")};
+        // uchardet's ISO-8859-1 is read as Windows-1252.
+        row("SubRip named .sub, Windows-1252 detected", "film.sub", arrows, detect, 25000, spanish,
+            QStringList {"1 Up: coding detected: WINDOWS-1252", "1 Up: film.sub read as SubRip",
+                         loaded.arg(3).arg("film.sub"), brokenArrows});
+        row("MPL2 named .srt", "film.srt", readFile(fixture("realfile_mpl2_cp1250.srt")), "Windows-1250", 25000,
+            QStringList {QString::fromUtf8("1000-2500 Cześć, jak się masz?"), "3000-5200 <i>Dobrze.</i>|A ty?",
+                         QString::fromUtf8("6000-7500 Żółw.")},
+            QStringList {"1 Up: film.srt read as MPL2", loaded.arg(3).arg("film.srt")});
+        row("SubViewer named .sub", "film.sub", readFile(fixture("realfile_subviewer.sub")), detect, 25000,
+            QStringList {"20190-22590 Hello there.|How are you?", "23000-25500 Fine."},
+            QStringList {"1 Up: film.sub read as SubViewer 2.0", loaded.arg(2).arg("film.sub")});
+        // Every letter beyond ASCII is one byte that UTF-8 cannot take.
+        const QString lost(QChar::ReplacementCharacter);
+        row("Windows-1252 read as UTF-8", "film.srt", arrows, "UTF-8", 25000,
+            QStringList {QStringLiteral("49000-51240 %1D%1nde est%1 la estaci%1n?").arg(lost),
+                         QStringLiteral("51500-53000 No lo s%1, se%1or.").arg(lost),
+                         QStringLiteral("53200-55000 Adi%1s.").arg(lost)},
+            QStringList {"1 Up: 7 characters not decodable as UTF-8; try Windows-1252", loaded.arg(3).arg("film.srt"),
+                         brokenArrows});
+        row("no coding detected", "film.srt", QByteArray("1\r\n00:00:01,000 --> 00:00:02,000\r\n\x8F\x90\x9D\r\n"),
+            detect, 25000, QStringList {QString::fromUtf8("1000-2000 \u008F\u0090\u009D")},
+            QStringList {"1 Up: coding not detected, Windows-1252 used", loaded.arg(1).arg("film.srt")});
+        // 29.970 fps: frames 180, 300 and 420 end at 6006, 10010 and 14014 ms.
+        row("declared rate", "film.sub", declaring, "Windows-1252", 0,
+            QStringList {"0-6006 PIRATES|English subtitles", QString::fromUtf8("10010-14014 Wait…|{y:i}listen.")},
+            QStringList {"2 Up: frame rate 29.970 declared by the file", loaded.arg(2).arg("film.sub")});
+        row("given rate over the declared one", "film.sub", declaring, "Windows-1252", 25000,
+            QStringList {"0-7200 PIRATES|English subtitles", QString::fromUtf8("12000-16800 Wait…|{y:i}listen.")},
+            QStringList {"2 Up: frame rate 29.970 declared by the file", loaded.arg(2).arg("film.sub")});
+        row("MicroDVD named .srt, no rate at all", "film.srt", QByteArray("{24}{48}a\n"), detect, 0,
+            QStringList {"1001-2002 a"},
+            QStringList {"1 Up: film.srt read as MicroDVD", loaded.arg(1).arg("film.srt")});
+        row("an error page named .srt", "film.srt", readFile(fixture("realfile_not_subtitles.srt")), detect, 25000,
+            QStringList(), QStringList {"0 Up: error: no subtitles found in film.srt"});
+    }
+    void loading()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, coding);
+        QFETCH(int, rate);
+        QFETCH(QStringList, subs);
+        const QString before = write("before.srt", "00:00:01,000 --> 00:00:02,000\nkeep me\n");
+        QVERIFY(session.loadFile(up, before, "UTF-8", 25000, false));
+        session.links.add(0, 0);
+        log.clear();
+        const bool ok = !subs.isEmpty();
+        QCOMPARE(session.loadFile(up, write(name, bytes), coding, rate, false), ok);
+        QCOMPARE(describe(up), ok ? subs : QStringList {"1000-2000 keep me"});
+        QTEST(log.withLevels(), "log");
+        QCOMPARE(up.filePath, QFileInfo(ok ? path(name) : before).absoluteFilePath());
+        QCOMPARE(session.links.count(), ok ? 0 : 1);
     }
 
     // Reloading the set's file or appending keeps the links; another file drops them.

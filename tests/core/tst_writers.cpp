@@ -188,7 +188,8 @@ private slots:
             QStringList {"Up: 3 characters not representable in ISO 8859-1", saved});
         row("windows-1250", "Windows-1250 (Central Europe)", QString::fromUtf8("Žluť"),
             QByteArray("{25}{50}\x8Elu\x9D\n"), QStringList {saved});
-        row("utf-16 without mark", "UTF-16LE", "Hi", QByteArray("{\0002\0005\0}\0{\0005\0000\0}\0H\0i\0\n\0", 22),
+        // Players tell UTF-16 only by its byte-order mark.
+        row("utf-16 with mark", "UTF-16LE", "Hi", QByteArray("\xFF\xFE{\0002\0005\0}\0{\0005\0000\0}\0H\0i\0\n\0", 24),
             QStringList {saved});
         row("outside the basic plane", "Windows-1252 (Western)", QString::fromUtf8("a😀b"), QByteArray("{25}{50}a?b\n"),
             QStringList {"Up: 1 characters not representable in Windows-1252", saved});

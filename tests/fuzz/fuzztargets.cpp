@@ -1,6 +1,7 @@
 #include "fuzztargets.h"
 
 #include "core/codings.h"
+#include "core/formats.h"
 #include "core/logsink.h"
 #include "core/merge.h"
 #include "core/session.h"
@@ -80,9 +81,11 @@ QString codingFor(uint8_t selector)
     static const char *const names[]
         = {"UTF-8", "Windows-1250", "UTF-16LE", "ISO-8859-1", "GB18030", "Shift_JIS", "UTF-32", "KOI8-R"};
     const size_t n = sizeof(names) / sizeof(names[0]);
-    if (selector % (n + 1) == n)
+    if (selector % (n + 2) == n)
         return Codings::autoLocal();
-    return QLatin1String(names[selector % (n + 1)]);
+    if (selector % (n + 2) == n + 1)
+        return Codings::autoDetect();
+    return QLatin1String(names[selector % (n + 2)]);
 }
 
 void checkCount(const SubtitleSet &set, int maxCount)
@@ -119,24 +122,181 @@ void writeBoth(const SubtitleSet &set, const QString &coding)
     }
 }
 
+// What decodeFile promises for any bytes under any choice: a byte-order mark
+// decides, a choice is taken, valid UTF-8 is UTF-8 to "Auto Detect", and each
+// character counted as undecodable left a U+FFFD.
+DecodedText checkDecoded(const QByteArray &bytes, const QString &coding)
+{
+    using Source = DecodedText::Source;
+    const DecodedText decoded = decodeFile(bytes, coding);
+    const QString utf8 = QString::fromUtf8(bytes.constData(), bytes.size()); // past NUL bytes too
+    const bool marked = bytes.startsWith("\xEF\xBB\xBF") || bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")
+        || bytes.startsWith(QByteArray("\0\0\xFE\xFF", 4));
+    const bool detecting = coding == Codings::autoDetect();
+    if ((decoded.source == Source::ByteOrderMark) != marked)
+        broken("a byte-order mark did not decide");
+    if (!marked && (decoded.source == Source::Chosen) == detecting)
+        broken("a chosen coding not taken, or \"Auto Detect\" taken as one");
+    if (decoded.source == Source::Utf8 && (decoded.undecodable != 0 || decoded.text != utf8))
+        broken("UTF-8 not read as UTF-8");
+    // Zero bytes may tell UTF-16 or UTF-32 instead.
+    if (detecting && !marked && decoded.source != Source::Utf8 && !bytes.contains('\0') && utf8.toUtf8() == bytes)
+        broken("valid UTF-8 not taken as UTF-8");
+    if (decoded.source == Source::Fallback && decoded.coding != QLatin1String("Windows-1252"))
+        broken("a fallback other than Windows-1252");
+    if (decoded.coding.isEmpty())
+        broken("no coding named");
+    if (decoded.undecodable < 0 || decoded.undecodable > decoded.text.count(QChar(QChar::ReplacementCharacter)))
+        broken("more characters undecodable than replaced");
+    if (decoded.undecodable == 0 && !decoded.likely.isEmpty())
+        broken("a likelier coding for a clean text");
+    return decoded;
+}
+
+// A load's log: the format it read the file in (its name's, unless the log
+// says "fuzz.srt read as MPL2"), and its lines about the coding, which must be
+// what decodeFile found.
+class LoadLog : public CheckingLog
+{
+public:
+    QString readAs;
+    QStringList codingLines;
+    void write(int level, const QString &line) override
+    {
+        CheckingLog::write(level, line);
+        const int at = line.indexOf(QLatin1String(" read as "));
+        if (at >= 0)
+            readAs = line.mid(at + 9);
+        if (line.startsWith(QLatin1String("Up: coding ")) || line.contains(QLatin1String(" not decodable as "))) {
+            if (level != LogWarning)
+                broken("a coding line not at level 1");
+            codingLines << line;
+        }
+    }
+    bool readAsSubRip(bool srtName)
+    {
+        const bool srt = readAs.isEmpty() ? srtName : readAs == formatName(SubtitleFormat::SubRip);
+        readAs.clear();
+        return srt;
+    }
+    void checkCodingLines(const DecodedText &decoded)
+    {
+        QStringList expected;
+        if (decoded.source == DecodedText::Source::Detected)
+            expected << QStringLiteral("Up: coding detected: ") + decoded.coding;
+        else if (decoded.source == DecodedText::Source::Fallback)
+            expected << QStringLiteral("Up: coding not detected, Windows-1252 used");
+        if (decoded.undecodable > 0)
+            expected << QStringLiteral("Up: %1 characters not decodable as %2%3")
+                            .arg(decoded.undecodable)
+                            .arg(decoded.coding, decoded.likely.isEmpty() ? QString() : "; try " + decoded.likely);
+        if (codingLines != expected)
+            broken("the coding lines of a load are not what decodeFile found");
+        codingLines.clear();
+    }
+};
+
+// A load reads the text decodeFile gives, in the format sniffFormat names, at
+// the rate given or else the declared one or 23.976; a text without subtitles
+// is no load.
+void checkSessionRead(const SubtitleSet &read, bool loaded, const QString &text, int rate, const QString &name)
+{
+    const std::optional<SubtitleFormat> format = sniffFormat(text);
+    if (loaded != format.has_value())
+        broken("a load and the sniffer disagree");
+    SubtitleSet expected(QStringLiteral("Up: "));
+    if (format) {
+        const int declared = declaredFrameRate(text);
+        const int used = rate > 0 ? rate : declared > 0 ? declared : microDvdFrameRates[0];
+        CheckingLog quiet;
+        readSubtitles(expected, text, *format, used, false, 0, name, quiet);
+    }
+    bool same = read.count == expected.count && read.frameRate == expected.frameRate;
+    for (int i = 0; same && i < read.count; ++i) {
+        const Subtitle &a = read.at(i), &b = expected.at(i);
+        same = a.start == b.start && a.end == b.end && a.text == b.text && a.angleTags == b.angleTags;
+    }
+    if (!same)
+        broken("a load read other subtitles than its reader");
+}
+
+// Each kind of log line at most once a load, and no declared rate but from a
+// MicroDVD text.
+class ReadingLog : public CheckingLog
+{
+public:
+    QStringList once;
+    void write(int level, const QString &line) override
+    {
+        CheckingLog::write(level, line);
+        if (line.contains(QLatin1String(" time lines repaired ("))
+            || line.contains(QLatin1String(" declared by the file"))) {
+            const QString kind = line.section(QLatin1Char(' '), 2);
+            if (once.contains(kind))
+                broken("a repair or declaration logged twice");
+            once << kind;
+        }
+    }
+};
+
+// All four readers on the decoded text, whatever the name says: what they
+// keep, and that a text the sniffer calls no subtitles gives none.
+void readEveryFormat(const QString &text, int rate, bool append, int gap)
+{
+    const std::optional<SubtitleFormat> sniffed = sniffFormat(text);
+    const int declared = declaredFrameRate(text);
+    if (declared != 0
+        && std::find(std::begin(microDvdFrameRates), std::end(microDvdFrameRates), declared)
+            == std::end(microDvdFrameRates))
+        broken("declared a rate the prompt does not offer");
+    for (SubtitleFormat format :
+         {SubtitleFormat::SubRip, SubtitleFormat::MicroDvd, SubtitleFormat::Mpl2, SubtitleFormat::SubViewer}) {
+        const bool blocks = format == SubtitleFormat::SubRip || format == SubtitleFormat::SubViewer;
+        SubtitleSet set(QStringLiteral("Up: "));
+        for (bool again : {false, true}) {
+            if (again && !append)
+                break;
+            ReadingLog log;
+            const bool full = again && set.count >= SubtitleSet::Capacity; // then no line is read
+            readSubtitles(set, text, format, rate, again, gap, QStringLiteral("fuzz"), log);
+            checkRead(set, blocks);
+            if (!sniffed && set.count > 0)
+                broken("read subtitles from a text sniffed as none");
+            const bool declaredLine = log.once.filter(QLatin1String("declared by the file")).size() == 1;
+            if (!full && declaredLine != (format == SubtitleFormat::MicroDvd && declared > 0))
+                broken("declared rate and its log line disagree");
+        }
+    }
+}
+
+// The first byte picks the coding, and with its top bit no frame rate (a
+// MicroDVD file then reads at its own rate, else at 23.976).
 void reader(const uint8_t *data, size_t size, bool srt)
 {
     Input in(data, size);
-    const QString coding = codingFor(in.byte());
+    const uint8_t selector = in.byte();
+    const QString coding = codingFor(selector & 0x7f);
     const uint8_t flags = in.byte();
-    const int rate = microDvdFrameRates[flags & 3];
+    const int rate = (selector & 0x80) ? 0 : microDvdFrameRates[flags & 3];
     const QByteArray bytes = in.rest();
     const QString name = srt ? QStringLiteral("fuzz.srt") : QStringLiteral("fuzz.sub");
-    CheckingLog log;
+    const DecodedText decoded = checkDecoded(bytes, coding);
+    if (coding != Codings::autoDetect())
+        checkDecoded(bytes, Codings::autoDetect());
+    LoadLog log;
     Session session(log);
-    session.loadBytes(session.upper, bytes, name, coding, rate, false);
-    checkRead(session.upper, srt);
+    const bool loaded = session.loadBytes(session.upper, bytes, name, coding, rate, false);
+    log.checkCodingLines(decoded);
+    checkRead(session.upper, log.readAsSubRip(srt));
+    checkSessionRead(session.upper, loaded, decoded.text, rate, name);
     if (flags & 4) {
         session.options.gap = flags >> 3;
         session.loadBytes(session.upper, bytes, name, coding, rate, true);
-        checkRead(session.upper, srt);
+        log.checkCodingLines(decoded);
+        checkRead(session.upper, log.readAsSubRip(srt));
     }
     writeBoth(session.upper, coding);
+    readEveryFormat(decoded.text, rate > 0 ? rate : microDvdFrameRates[0], flags & 4, flags >> 3);
 }
 
 // A set from the input, in no particular order; texts as the readers leave

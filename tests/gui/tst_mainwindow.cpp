@@ -1,7 +1,8 @@
 // The real main window, offscreen, driven as a user clicks it with the prompt
-// seam answering its dialogs: the controls at the start, the log, loading and
-// saving, the sync links, the set buttons, the colour controls, and flows with
-// the small real pair through links, synchronizing and Process & Save.
+// seam answering its dialogs: the controls at the start, the log, loading
+// (format by content, coding found, a MicroDVD file's own frame rate offered)
+// and saving, the sync links, the set buttons, the colour controls, and flows
+// with the small real pair through links, synchronizing and Process & Save.
 
 #include "guiutil.h"
 #include "testutil.h"
@@ -41,13 +42,29 @@ ScriptedPrompts::DialogHandler strip(const QStringList &kinds, bool ok = true)
     };
 }
 
+// The seam's answers, and the filter every file dialog was given.
+struct FilterPrompts : ScriptedPrompts
+{
+    QStringList openFilters, saveFilters;
+    QString openFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override
+    {
+        openFilters << filter;
+        return ScriptedPrompts::openFileName(parent, caption, dir, filter);
+    }
+    QString saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override
+    {
+        saveFilters << filter;
+        return ScriptedPrompts::saveFileName(parent, caption, dir, filter);
+    }
+};
+
 } // namespace
 
 class TestMainWindow : public QObject, TempDir
 {
     Q_OBJECT
 
-    ScriptedPrompts prompts;
+    FilterPrompts prompts;
     std::unique_ptr<MainWindow> w;
 
     Ui::MainWindow &ui() { return *w->ui; }
@@ -82,7 +99,7 @@ class TestMainWindow : public QObject, TempDir
 private slots:
     void init()
     {
-        prompts = ScriptedPrompts();
+        prompts = FilterPrompts();
         setPrompts(&prompts);
         w = std::make_unique<MainWindow>(nullptr);
         w->resize(1000, 700);
@@ -122,8 +139,10 @@ private slots:
         }
         QCOMPARE(ui().comboBox_last->count(), 3);
         QCOMPARE(ui().comboBox_last->itemText(2), QStringLiteral("Last is Doubled"));
-        QCOMPARE(ui().comboBox_loadupr->itemText(0), QStringLiteral("Auto Local"));
-        QCOMPARE(ui().comboBox_loadupr->itemText(1), QStringLiteral("UTF-8"));
+        for (const QComboBox *box : {ui().comboBox_loadupr, ui().comboBox_loadlwr, ui().comboBox_save}) {
+            QCOMPARE(rowsOf(box), (QStringList {"Auto Detect", "Auto Local", "UTF-8", "Add / Remove"}));
+            QCOMPARE(box->currentText(), QStringLiteral("Auto Detect"));
+        }
         const QList<QSlider *> sliders = w->findChildren<QSlider *>(QRegularExpression("^verticalSlider_"));
         QCOMPARE(sliders.size(), 6);
         for (QSlider *slider : sliders)
@@ -152,6 +171,8 @@ private slots:
                      "1\n00:00:01,000 --> 00:00:02,500\nHello\nWorld\n\n2\n00:01:00,000 --> 00:01:02,000\nBye\n")};
         ui().pushButton_ldupr->click();
         QCOMPARE(prompts.captions, QStringList {QStringLiteral("Load upper subtitles")});
+        // Files are read by their content: any name can be chosen.
+        QCOMPARE(prompts.openFilters, QStringList {QStringLiteral("Subtitles (*.srt *.sub *.txt);;All files (*)")});
         QCOMPARE(rowsOf(ui().listWidget_upr), (QStringList {"0001 Hello|World", "0002 Bye"}));
         QCOMPARE(timeBox(ui().listWidget_tupr), QStringLiteral("00:00:01,000 --> 00:00:02,500"));
         QCOMPARE(ui().label_USpl->text(), QStringLiteral("Hello|World"));
@@ -179,6 +200,7 @@ private slots:
         prompts.dialogs = {frameRate(2)};
         ui().pushButton_savlw->click();
         QCOMPARE(prompts.captions.last(), QStringLiteral("Save lower subtitles"));
+        QCOMPARE(prompts.saveFilters, QStringList {QStringLiteral("Subtitles (*.srt *.sub)")});
         QCOMPARE(prompts.dirs.last(), tmp.path()); // where the last file came from
         QCOMPARE(readFile(out), QByteArray("{25}{50}{y:i}Hi\n"));
         QCOMPARE(log().last(), QStringLiteral("Lw: 1 subs saved to out.sub"));
@@ -195,6 +217,155 @@ private slots:
         QCOMPARE(log(),
                  (QStringList {"Up: sub too short#3", "Up: sub too short#4", "Up: 3 subs loaded from basic_25fps.sub",
                                "Up: 2 subs skipped"}));
+    }
+
+    // The content decides the format, not the name: only a MicroDVD file asks
+    // for its frame rate; a name that says otherwise is logged once; a file
+    // without subtitles leaves the set as it was, with no prompt.
+    void loadReadsByContent_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("prompted");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<V>("starts");
+        QTest::addColumn<QStringList>("lines"); // logged by the load
+        row("SubRip named .srt", "film.srt", QByteArray("1\n00:00:01,000 --> 00:00:02,000\nHi\n"), 0,
+            QStringList {"0001 Hi"}, V {1000}, QStringList {"Up: 1 subs loaded from film.srt"});
+        row("SubRip named .sub", "film.sub", QByteArray("1\n00:00:01,000 --> 00:00:02,000\nHi\nthere\n"), 0,
+            QStringList {"0001 Hi|there"}, V {1000},
+            QStringList {"Up: film.sub read as SubRip", "Up: 1 subs loaded from film.sub"});
+        row("MPL2 named .txt", "film.txt", QByteArray("[10][25]Hola|amigo\n[30][42]Adios\n"), 0,
+            QStringList {"0001 Hola|amigo", "0002 Adios"}, V {1000, 3000},
+            QStringList {"Up: film.txt read as MPL2", "Up: 2 subs loaded from film.txt"});
+        row("SubViewer named .sub", "film.sub",
+            QByteArray("[INFORMATION]\n[TITLE]Film\n[END INFORMATION]\n\n00:00:01.50,00:00:02.50\nHi[br]there\n"), 0,
+            QStringList {"0001 Hi|there"}, V {1500},
+            QStringList {"Up: film.sub read as SubViewer 2.0", "Up: 1 subs loaded from film.sub"});
+        // Answered with 25 frames a second.
+        row("MicroDVD named .srt", "film.srt", QByteArray("{25}{50}Hi\n{75}{100}Bye\n"), 1,
+            QStringList {"0001 Hi", "0002 Bye"}, V {1000, 3000},
+            QStringList {"Up: film.srt read as MicroDVD", "Up: 2 subs loaded from film.srt"});
+        row("MicroDVD named .txt", "film.txt", QByteArray("{25}{50}Hi\n"), 1, QStringList {"0001 Hi"}, V {1000},
+            QStringList {"Up: 1 subs loaded from film.txt"});
+        row("no subtitles", "page.srt", QByteArray("<html><body>Not found</body></html>\n"), 0,
+            QStringList {"0001 Before"}, V {500}, QStringList {"Up: error: no subtitles found in page.srt"});
+    }
+    void loadReadsByContent()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        prompts.openNames
+            = {write(QStringLiteral("before.srt"), "1\n00:00:00,500 --> 00:00:00,900\nBefore\n"), write(name, bytes)};
+        ui().pushButton_ldupr->click();
+        const int before = log().size();
+        prompts.dialogs = {frameRate(2)};
+        ui().pushButton_ldupr->click();
+        QTEST(prompts.dialogsRun, "prompted");
+        QTEST(rowsOf(ui().listWidget_upr), "rows");
+        QTEST(startsOf(w->session().upper), "starts");
+        QTEST(QStringList(log().mid(before)), "lines");
+    }
+
+    // The coding selector's entry decides how the bytes are read: "Auto
+    // Detect" names the coding it found, another coding that cannot decode
+    // them counts what it replaced and names a likelier one.
+    void loadFindsCoding_data()
+    {
+        QTest::addColumn<bool>("upper");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("first"); // the list's first row
+        QTest::addColumn<QStringList>("lines");
+        const QString spanish = QStringLiteral("0001 ¿Dónde está la estación de autobuses?");
+        row("Auto Detect, Windows-1252", true, "Auto Detect", "detect_cp1252_spanish.srt", spanish,
+            QStringList {"Up: coding detected: WINDOWS-1252", "Up: 10 subs loaded from detect_cp1252_spanish.srt"});
+        row("Auto Detect, Windows-1251, lower", false, "Auto Detect", "detect_cp1251_russian.srt",
+            "0001 Добрый вечер. Вы не подскажете, где вокзал?",
+            QStringList {"Lw: coding detected: WINDOWS-1251", "Lw: 10 subs loaded from detect_cp1251_russian.srt"});
+        row("Auto Detect, UTF-16LE with mark", true, "Auto Detect", "detect_utf16le_bom_spanish.srt", spanish,
+            QStringList {"Up: 10 subs loaded from detect_utf16le_bom_spanish.srt"});
+        // Each letter beyond ASCII is one byte no UTF-8 reader takes.
+        const auto replaced = [](QString text) {
+            for (QChar &c : text)
+                if (c.unicode() > 0x7f)
+                    c = QChar::ReplacementCharacter;
+            return text;
+        };
+        row("Auto Local, Windows-1252", true, "Auto Local", "detect_cp1252_spanish.srt", replaced(spanish),
+            QStringList {"Up: 22 characters not decodable as UTF-8; try Windows-1252",
+                         "Up: 10 subs loaded from detect_cp1252_spanish.srt"});
+        row("UTF-8, Windows-1251, lower", false, "UTF-8", "detect_cp1251_russian.srt",
+            replaced("0001 Добрый вечер. Вы не подскажете, где вокзал?"),
+            QStringList {"Lw: 313 characters not decodable as UTF-8; try Windows-1251",
+                         "Lw: 10 subs loaded from detect_cp1251_russian.srt"});
+    }
+    void loadFindsCoding()
+    {
+        QFETCH(bool, upper);
+        QFETCH(QString, entry);
+        QFETCH(QString, file);
+        choose(upper ? ui().comboBox_loadupr : ui().comboBox_loadlwr, entry);
+        prompts.openNames = {fixture(file)};
+        (upper ? ui().pushButton_ldupr : ui().pushButton_ldlwr)->click();
+        QTEST(rowsOf(upper ? ui().listWidget_upr : ui().listWidget_lwr).value(0), "first");
+        QTEST(log(), "lines");
+    }
+
+    // A MicroDVD file declaring its frame rate opens the prompt on that rate
+    // and is read at the rate the user leaves or picks; a file declaring none
+    // opens it on the rate chosen last. Each load is answered with the entry
+    // in `answers` (-1: OK on the entry shown).
+    void frameRatePromptOffersDeclaredRate_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<V>("answers");
+        QTest::addColumn<QStringList>("opened"); // the entry each prompt opened on
+        QTest::addColumn<V>("starts"); // of the last file
+        QTest::addColumn<QString>("first"); // its first row: the declaring line is no subtitle
+        const QString declared = QStringLiteral("realfile_declared_rate_cp1252.sub"); // {1}{1}29.970
+        const QString plain = QStringLiteral("basic_25fps.sub"); // declares nothing
+        const QString pirates = QStringLiteral("0001 PIRATES|English subtitles");
+        const QString hello = QStringLiteral("0001 Hello|{y:i}world");
+        row("declared 29.970", QStringList {declared}, V {-1}, QStringList {"29.970 NTSC"}, V {0, 10010}, pirates);
+        row("declared 29.970, 25 picked", QStringList {declared}, V {2}, QStringList {"29.970 NTSC"}, V {0, 12000},
+            pirates);
+        row("declared after another rate", QStringList {plain, declared}, V {1, -1},
+            QStringList {"23.976 NTSC", "29.970 NTSC"}, V {0, 10010}, pirates);
+        row("none declared: the last rate", QStringList {plain, plain}, V {2, -1},
+            QStringList {"23.976 NTSC", "25.000 PAL"}, V {1000, 3000, 5000}, hello);
+        row("none declared after a declared one", QStringList {declared, plain}, V {-1, -1},
+            QStringList {"29.970 NTSC", "29.970 NTSC"}, V {834, 2502, 4170}, hello);
+        row("none declared after the declared one changed", QStringList {declared, plain}, V {1, -1},
+            QStringList {"29.970 NTSC", "24.000"}, V {1041, 3125, 5208}, hello);
+        row("{0}{0}25.0 declared", QStringList {"declared25.sub"}, V {-1}, QStringList {"25.000 PAL"}, V {2000},
+            "0001 Hi");
+    }
+    void frameRatePromptOffersDeclaredRate()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(V, answers);
+        write(QStringLiteral("declared25.sub"), "{0}{0}25.0\n{50}{75}Hi\n");
+        QStringList opened;
+        for (int i = 0; i < files.size(); ++i) {
+            prompts.openNames = {QFile::exists(fixture(files[i])) ? fixture(files[i]) : path(files[i])};
+            prompts.dialogs = {frameRate(answers[i], &opened)};
+            ui().pushButton_ldupr->click();
+            QVERIFY(prompts.dialogs.empty());
+        }
+        QTEST(opened, "opened");
+        QTEST(startsOf(w->session().upper), "starts");
+        QTEST(rowsOf(ui().listWidget_upr).value(0), "first");
+        // One line for each file that declares its rate, never a skipped subtitle for it.
+        const QStringList lines = log();
+        int declaring = 0;
+        for (const QString &file : files)
+            declaring += file == QLatin1String("basic_25fps.sub") ? 0 : 1;
+        QCOMPARE(
+            lines.filter(QRegularExpression(QStringLiteral("^Up: frame rate (29.970|25.000) declared by the file$")))
+                .size(),
+            declaring);
+        QVERIFY2(lines.filter(QStringLiteral("too short#1")).isEmpty(), qPrintable(lines.join('\n')));
     }
 
     // "Add Link" follows the selected rows; links are followed, deleted and

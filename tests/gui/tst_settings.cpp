@@ -1,6 +1,7 @@
 // Settings surviving a restart: every key of the store read while the window
 // is built and written when it is destroyed ("ver11" read only), the coding
-// selectors rebuilt from the chosen codings, and "Quit" storing them.
+// selectors rebuilt from the chosen codings, a coding choice stored before
+// "Auto Detect" was offered kept as it was, and "Quit" storing them.
 
 #include "guiutil.h"
 #include "testutil.h"
@@ -24,11 +25,23 @@ namespace {
 
 // Every key the window writes, with its first-run value.
 const QVariantMap defaults
-    = {{"workdir/load", "."},    {"workdir/save", "."}, {"codecs", QStringList()}, {"select/codldup", 0},
-       {"select/codldlw", 0},    {"select/codsave", 0}, {"select/fpssave", 0},     {"select/fpsload", 0},
-       {"proc/charps", 25},      {"proc/mingap", 0},    {"proc/snap", 500},        {"proc/botlin", 2},
-       {"proc/joinline", false}, {"proc/lastline", 0},  {"color/upper", 0xffffff}, {"color/lower", 0xffffff},
-       {"color/usetag", false}};
+    = {{"workdir/load", "."},    {"workdir/save", "."},      {"codecs", QStringList()}, {"select/codldup", 0},
+       {"select/codldlw", 0},    {"select/codsave", 0},      {"select/fpssave", 0},     {"select/fpsload", 0},
+       {"proc/charps", 25},      {"proc/mingap", 0},         {"proc/snap", 500},        {"proc/botlin", 2},
+       {"proc/joinline", false}, {"proc/lastline", 0},       {"color/upper", 0xffffff}, {"color/lower", 0xffffff},
+       {"color/usetag", false},  {"select/autodetect", true}};
+
+// Written with the selector indexes to say that they count from "Auto
+// Detect"; in a store without it they count from "Auto Local", the first
+// entry before.
+const QString autoDetectKey = QStringLiteral("select/autodetect");
+
+// What the window shows of the values: every key but the marker.
+QVariantMap shown(QVariantMap values)
+{
+    values.remove(autoDetectKey);
+    return values;
+}
 
 // What the running window holds, by the key it is stored under.
 QVariantMap held(const MainWindow &w)
@@ -72,6 +85,12 @@ QList<int> currentIndexes(const MainWindow &w)
 {
     return {w.ui->comboBox_loadupr->currentIndex(), w.ui->comboBox_loadlwr->currentIndex(),
             w.ui->comboBox_save->currentIndex()};
+}
+
+QStringList currentEntries(const MainWindow &w)
+{
+    return {w.ui->comboBox_loadupr->currentText(), w.ui->comboBox_loadlwr->currentText(),
+            w.ui->comboBox_save->currentText()};
 }
 
 // Double-clicks the row that shows `text`.
@@ -119,7 +138,8 @@ private slots:
     void cleanup() { setPrompts(nullptr); }
 
     // What is stored is shown, kept within its control's range, and written
-    // back when the window goes; nothing is written before.
+    // back when the window goes; nothing is written before. The next start
+    // shows the same again.
     void storedValuesComeBack_data()
     {
         QTest::addColumn<QVariantMap>("stored");
@@ -140,9 +160,14 @@ private slots:
                                    {"proc/lastline", 2},
                                    {"color/upper", 0x12ab34},
                                    {"color/lower", 0xff8000},
-                                   {"color/usetag", true}};
+                                   {"color/usetag", true},
+                                   {"select/autodetect", true}};
         row("first run", QVariantMap(), QVariantMap());
         row("every key", every, every);
+        // The same entries as the indexes meant before "Auto Detect" came first.
+        QVariantMap shifted = every;
+        shifted.insert({{"select/codldup", 3}, {"select/codldlw", 4}, {"select/codsave", 2}});
+        row("every key, stored before Auto Detect", shown(every), shifted);
         row("cps 99", QVariantMap {{"proc/charps", 99}}, QVariantMap {{"proc/charps", 50}});
         row("cps 1", QVariantMap {{"proc/charps", 1}}, QVariantMap {{"proc/charps", 10}});
         row("cps no number", QVariantMap {{"proc/charps", "x"}}, QVariantMap {{"proc/charps", 10}});
@@ -166,60 +191,103 @@ private slots:
         {
             QSettings s(file, QSettings::IniFormat);
             MainWindow w(&s);
-            compareValues(held(w), expected);
+            compareValues(held(w), shown(expected));
             QCOMPARE(written().keys(), stored.keys());
         }
         compareValues(written(), expected);
+        QSettings s(file, QSettings::IniFormat);
+        MainWindow again(&s);
+        compareValues(held(again), shown(expected));
+    }
+
+    // Without stored settings every coding selector offers "Auto Detect".
+    void firstRunDetects_data()
+    {
+        QTest::addColumn<bool>("withStore");
+        row("empty store", true);
+        row("no store", false);
+    }
+    void firstRunDetects()
+    {
+        QFETCH(bool, withStore);
+        QSettings s(file, QSettings::IniFormat);
+        MainWindow w(withStore ? &s : nullptr);
+        QCOMPARE(currentEntries(w), (QStringList {"Auto Detect", "Auto Detect", "Auto Detect"}));
     }
 
     // The chosen codings cleaned of duplicates and fixed entries; each selector
-    // comes back to its own stored index, never "Add / Remove" or past it.
+    // comes back to its own stored entry, never "Add / Remove" or past it, nor
+    // before the first. Stores written before "Auto Detect" was offered count
+    // from "Auto Local" and keep their entries.
     void codingSelectors_data()
     {
         QTest::addColumn<QStringList>("chosen");
+        QTest::addColumn<bool>("marked"); // written since "Auto Detect" comes first
         QTest::addColumn<QVariant>("stored"); // the lower selector's index
         QTest::addColumn<QStringList>("kept");
-        QTest::addColumn<int>("current");
+        QTest::addColumn<QString>("current"); // the lower selector's entry
         const QStringList two = {QStringLiteral("UTF-16"), QStringLiteral("KOI8-R (Cyrillic)")};
-        row("empty, nothing stored", QStringList(), QVariant(), QStringList(), 0);
-        row("empty, UTF-8", QStringList(), QVariant(1), QStringList(), 1);
-        row("empty, at Add / Remove", QStringList(), QVariant(2), QStringList(), 0);
+        const QString detect = QStringLiteral("Auto Detect");
+        row("empty, nothing stored", QStringList(), true, QVariant(), QStringList(), detect);
+        row("empty, Auto Local", QStringList(), true, QVariant(1), QStringList(), "Auto Local");
+        row("empty, UTF-8", QStringList(), true, QVariant(2), QStringList(), "UTF-8");
+        row("empty, at Add / Remove", QStringList(), true, QVariant(3), QStringList(), detect);
         row("duplicates dropped, first order kept",
-            QStringList {"UTF-16", "KOI8-R (Cyrillic)", "UTF-16", "WINSAMI2", "KOI8-R (Cyrillic)"}, QVariant(4),
-            QStringList {"UTF-16", "KOI8-R (Cyrillic)", "WINSAMI2"}, 4);
-        row("fixed entries dropped", QStringList {"Add / Remove", "UTF-8", "", "Auto Local", "UTF-32"}, QVariant(2),
-            QStringList {"UTF-32"}, 2);
-        row("last chosen", two, QVariant(3), two, 3);
-        row("at Add / Remove", two, QVariant(4), two, 0);
-        row("past Add / Remove", two, QVariant(5), two, 0);
-        row("largest int", two, QVariant(INT_MAX), two, 0);
-        row("negative", two, QVariant(-1), two, 0);
-        row("no number", two, QVariant(QStringLiteral("abc")), two, 0);
+            QStringList {"UTF-16", "KOI8-R (Cyrillic)", "UTF-16", "WINSAMI2", "KOI8-R (Cyrillic)"}, true, QVariant(5),
+            QStringList {"UTF-16", "KOI8-R (Cyrillic)", "WINSAMI2"}, "WINSAMI2");
+        row("fixed entries dropped", QStringList {"Add / Remove", "UTF-8", "", "Auto Local", "Auto Detect", "UTF-32"},
+            true, QVariant(3), QStringList {"UTF-32"}, "UTF-32");
+        row("first chosen", two, true, QVariant(3), two, "UTF-16");
+        row("last chosen", two, true, QVariant(4), two, "KOI8-R (Cyrillic)");
+        row("at Add / Remove", two, true, QVariant(5), two, detect);
+        row("past Add / Remove", two, true, QVariant(6), two, detect);
+        row("largest int", two, true, QVariant(INT_MAX), two, detect);
+        row("negative", two, true, QVariant(-1), two, detect);
+        row("smallest int", two, true, QVariant(INT_MIN), two, detect);
+        row("no number", two, true, QVariant(QStringLiteral("abc")), two, detect);
+
+        row("before Auto Detect, nothing stored", two, false, QVariant(), two, detect);
+        row("before Auto Detect, Auto Local", two, false, QVariant(0), two, "Auto Local");
+        row("before Auto Detect, UTF-8", two, false, QVariant(1), two, "UTF-8");
+        row("before Auto Detect, first chosen", two, false, QVariant(2), two, "UTF-16");
+        row("before Auto Detect, last chosen", two, false, QVariant(3), two, "KOI8-R (Cyrillic)");
+        row("before Auto Detect, at Add / Remove", two, false, QVariant(4), two, detect);
+        row("before Auto Detect, largest int", two, false, QVariant(INT_MAX), two, detect);
+        row("before Auto Detect, negative", two, false, QVariant(-1), two, detect);
+        row("before Auto Detect, below -1", two, false, QVariant(-2), two, detect);
+        row("before Auto Detect, smallest int", two, false, QVariant(INT_MIN), two, detect);
     }
     void codingSelectors()
     {
         QFETCH(QStringList, chosen);
+        QFETCH(bool, marked);
         QFETCH(QVariant, stored);
         QFETCH(QStringList, kept);
         QSettings s(file, QSettings::IniFormat);
         s.setValue(QStringLiteral("codecs"), chosen);
+        if (marked)
+            s.setValue(autoDetectKey, true);
         if (stored.isValid()) {
             s.setValue(QStringLiteral("select/codldlw"), stored);
-            s.setValue(QStringLiteral("select/codldup"), 1);
+            s.setValue(QStringLiteral("select/codldup"), marked ? 2 : 1);
         }
         MainWindow w(&s);
         QCOMPARE(w.settings().chosenCodings, kept);
-        const QStringList items = QStringList {"Auto Local", "UTF-8"} + kept + QStringList {"Add / Remove"};
+        const QStringList items
+            = QStringList {"Auto Detect", "Auto Local", "UTF-8"} + kept + QStringList {"Add / Remove"};
         for (const QComboBox *box : {w.ui->comboBox_loadupr, w.ui->comboBox_loadlwr, w.ui->comboBox_save})
             QCOMPARE(rowsOf(box), items);
-        QFETCH(int, current);
-        QCOMPARE(currentIndexes(w), (QList<int> {stored.isValid() ? 1 : 0, current, 0}));
+        QFETCH(QString, current);
+        QCOMPARE(currentEntries(w),
+                 (QStringList {stored.isValid() ? QStringLiteral("UTF-8") : QStringLiteral("Auto Detect"), current,
+                               QStringLiteral("Auto Detect")}));
     }
 
     // "Add / Remove" opens the dialog over the window. In it, adding twice keeps
     // one, removing and adding again puts the coding last, a double click on no
     // item changes nothing. Afterwards every selector is rebuilt and set back
-    // to its stored index, whether the list changed or not.
+    // to its stored index, whether the list changed or not (here stored before
+    // "Auto Detect" came first: one further on).
     void addRemoveOpensDialogAndRebuildsSelectors()
     {
         QSettings s(file, QSettings::IniFormat);
@@ -227,6 +295,7 @@ private slots:
         s.setValue(QStringLiteral("select/codldup"), 2);
         s.setValue(QStringLiteral("select/codldlw"), 1);
         MainWindow w(&s);
+        QCOMPARE(currentEntries(w), (QStringList {"UTF-16", "UTF-8", "Auto Detect"}));
         w.ui->comboBox_loadupr->setCurrentIndex(0);
         w.ui->comboBox_save->setCurrentIndex(1);
 
@@ -262,18 +331,20 @@ private slots:
                                       both,
                                       both}));
         QCOMPARE(fixed, Codings::fixedList());
-        const QStringList expected = QStringList {"Auto Local", "UTF-8"} + both + QStringList {"Add / Remove"};
+        const QStringList expected
+            = QStringList {"Auto Detect", "Auto Local", "UTF-8"} + both + QStringList {"Add / Remove"};
         for (const QComboBox *box : {w.ui->comboBox_loadupr, w.ui->comboBox_loadlwr, w.ui->comboBox_save})
             QCOMPARE(rowsOf(box), expected);
         // The stored indexes come back, not the choices made since the start.
-        QCOMPARE(currentIndexes(w), (QList<int> {2, 1, 0}));
+        QCOMPARE(currentIndexes(w), (QList<int> {3, 2, 0}));
+        QCOMPARE(currentEntries(w), (QStringList {"Windows-1251 (Cyrillic)", "UTF-8", "Auto Detect"}));
 
         // Closed without a change: rebuilt and reset all the same, no reopening.
-        w.ui->comboBox_loadupr->setCurrentIndex(3);
+        w.ui->comboBox_loadupr->setCurrentIndex(4);
         choose(w.ui->comboBox_loadlwr, QStringLiteral("Add / Remove"));
         QCOMPARE(prompts.dialogsRun, 2);
         QCOMPARE(rowsOf(w.ui->comboBox_loadlwr), expected);
-        QCOMPARE(currentIndexes(w), (QList<int> {2, 1, 0}));
+        QCOMPARE(currentIndexes(w), (QList<int> {3, 2, 0}));
         // A plain choice does nothing at once.
         choose(w.ui->comboBox_loadupr, QStringLiteral("UTF-16"));
         QCOMPARE(prompts.dialogsRun, 2);
@@ -312,7 +383,7 @@ private slots:
         const QStringList keys = userKeys();
         {
             MainWindow w(nullptr);
-            compareValues(held(w), defaults);
+            compareValues(held(w), shown(defaults));
             w.ui->spinBox_cps->setValue(33);
         }
         QCOMPARE(userKeys(), keys);
@@ -351,7 +422,7 @@ private slots:
         QCOMPARE(code, 0);
         QVariantMap expected = defaults;
         expected.insert({{"codecs", QStringList {"KOI8-R (Cyrillic)"}},
-                         {"select/codsave", 2},
+                         {"select/codsave", 3},
                          {"proc/charps", 33},
                          {"color/usetag", true},
                          {"color/upper", 0x00ff00},

@@ -327,16 +327,22 @@ int prepareLines(QString &text, bool angleTags, bool srtOutput, bool joinLines)
     return text.count(QLatin1Char('|')) + 1;
 }
 
-void mergeSets(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options,
-               SubtitleFormat format, LogSink &log)
+void stackSets(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options,
+               bool srtOutput, LogSink &log)
 {
-    const bool srtOutput = format == SubtitleFormat::SubRip;
     correctDurations(upper, options.cps, options.gap, log);
     correctDurations(lower, options.cps, options.gap, log);
     snapNeighbours(upper, options.snap);
     snapNeighbours(lower, options.snap);
     crossSnap(upper, lower, options.snap);
     stackFrames(upper, lower, merged, options, srtOutput);
+}
+
+void mergeSets(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options,
+               SubtitleFormat format, LogSink &log)
+{
+    const bool srtOutput = format == SubtitleFormat::SubRip;
+    stackSets(upper, lower, merged, options, srtOutput, log);
     if (merged.count > 0 && options.header)
         appendHeader(merged, options, srtOutput);
     correctDurations(merged, options.cps, options.gap, log);

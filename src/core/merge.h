@@ -30,6 +30,11 @@ void stackFrames(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, co
 // Returns its number of lines; an empty text stays empty and counts 0.
 int prepareLines(QString &text, bool angleTags, bool srtOutput, bool joinLines);
 
+// The pipeline up to the frames: readability correction of both sets,
+// snapping within and across them, and stacking into `merged`.
+void stackSets(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options,
+               bool srtOutput, LogSink &log);
+
 // The whole pipeline in its fixed order: readability correction of both sets,
 // snapping, stacking into `merged` with texts in the tag style of `format`,
 // the header subtitle, and the readability correction of the merged set.

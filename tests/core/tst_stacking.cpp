@@ -17,12 +17,7 @@ namespace {
 void stack(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options, bool srt)
 {
     CollectingLog log;
-    correctDurations(upper, options.cps, options.gap, log);
-    correctDurations(lower, options.cps, options.gap, log);
-    snapNeighbours(upper, options.snap);
-    snapNeighbours(lower, options.snap);
-    crossSnap(upper, lower, options.snap);
-    stackFrames(upper, lower, merged, options, srt);
+    stackSets(upper, lower, merged, options, srt, log);
 }
 
 } // namespace

@@ -5,24 +5,30 @@
 #include "core/subtitleset.h"
 #include "core/timing.h"
 
+#include <algorithm>
+
 int SyncLinks::insertPosition(int upperRow) const
 {
-    int i = 0;
-    while (i < count() && at(i).upperRow < upperRow)
-        ++i;
-    return i;
+    const auto first = std::lower_bound(m_links.begin(), m_links.end(), upperRow,
+                                        [](const Link &link, int row) { return link.upperRow < row; });
+    return int(first - m_links.begin());
+}
+
+int SyncLinks::conflictingLink(int upperRow, int lowerRow) const
+{
+    const int i = insertPosition(upperRow);
+    if (i < count() && at(i).upperRow == upperRow)
+        return i;
+    if (i > 0 && at(i - 1).lowerRow >= lowerRow)
+        return i - 1;
+    if (i < count() && at(i).lowerRow <= lowerRow)
+        return i;
+    return -1;
 }
 
 bool SyncLinks::canAdd(int upperRow, int lowerRow) const
 {
-    const int i = insertPosition(upperRow);
-    if (i < count() && at(i).upperRow == upperRow)
-        return false;
-    if (i > 0 && at(i - 1).lowerRow >= lowerRow)
-        return false;
-    if (i < count() && at(i).lowerRow <= lowerRow)
-        return false;
-    return true;
+    return conflictingLink(upperRow, lowerRow) < 0;
 }
 
 void SyncLinks::add(int upperRow, int lowerRow)

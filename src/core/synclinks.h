@@ -28,6 +28,9 @@ public:
     // Whether the pair fits between the existing links without crossing one
     // or sharing a row with one.
     bool canAdd(int upperRow, int lowerRow) const;
+    // The link that the pair would cross or share a row with, -1 when none
+    // (the one the window points at when it refuses "Add Link").
+    int conflictingLink(int upperRow, int lowerRow) const;
     // Inserts in order; a full table takes no more.
     void add(int upperRow, int lowerRow);
     void remove(int k);

@@ -41,26 +41,27 @@ private slots:
         QTest::addColumn<int>("upperRow");
         QTest::addColumn<int>("lowerRow");
         QTest::addColumn<bool>("expected");
+        QTest::addColumn<int>("conflicting"); // the link the window points at when it refuses
         const V two {1, 2, 5, 9};
-        row("between", two, 3, 7, true);
-        row("between, lower at right neighbour", two, 3, 9, false);
-        row("between, lower at left neighbour", two, 3, 2, false);
-        row("between, lower before left", two, 3, 1, false);
-        row("upper already linked", two, 5, 7, false);
-        row("upper already linked, free lower", two, 1, 0, false);
-        row("before the first", two, 0, 1, true);
-        row("before the first, lower at it", two, 0, 2, false);
-        row("after the last", two, 6, 10, true);
-        row("after the last, lower at it", two, 6, 9, false);
-        row("after the last, lower crossing", two, 8, 4, false);
-        row("no links, first rows", V {}, 0, 0, true);
-        row("no links, last rows", V {}, 19, 11, true);
+        row("between", two, 3, 7, true, -1);
+        row("between, lower at right neighbour", two, 3, 9, false, 1);
+        row("between, lower at left neighbour", two, 3, 2, false, 0);
+        row("between, lower before left", two, 3, 1, false, 0);
+        row("upper already linked", two, 5, 7, false, 1);
+        row("upper already linked, free lower", two, 1, 0, false, 0);
+        row("before the first", two, 0, 1, true, -1);
+        row("before the first, lower at it", two, 0, 2, false, 0);
+        row("after the last", two, 6, 10, true, -1);
+        row("after the last, lower at it", two, 6, 9, false, 1);
+        row("after the last, lower crossing", two, 8, 4, false, 1);
+        row("no links, first rows", V {}, 0, 0, true, -1);
+        row("no links, last rows", V {}, 19, 11, true, -1);
         // Only rows that are subtitles can be linked.
-        row("upper row past the set", V {}, 20, 0, false);
-        row("lower row past the set", V {}, 0, 12, false);
-        row("no upper row selected", V {}, -1, 0, false);
-        row("no lower row selected", V {}, 0, -1, false);
-        row("after the last, past the set", two, 6, 12, false);
+        row("upper row past the set", V {}, 20, 0, false, -1);
+        row("lower row past the set", V {}, 0, 12, false, -1);
+        row("no upper row selected", V {}, -1, 0, false, -1);
+        row("no lower row selected", V {}, 0, -1, false, -1);
+        row("after the last, past the set", two, 6, 12, false, -1);
     }
     void canAddLink()
     {
@@ -68,6 +69,7 @@ private slots:
         QFETCH(int, upperRow);
         QFETCH(int, lowerRow);
         QFETCH(bool, expected);
+        QFETCH(int, conflicting);
         CollectingLog log;
         Session session(log);
         fillStarts(session.upper, V(20, 1000));
@@ -76,7 +78,10 @@ private slots:
         QCOMPARE(session.canAddLink(upperRow, lowerRow), expected);
         // The table alone knows nothing of the sets: between subtitles it decides alone.
         if (upperRow >= 0 && upperRow < 20 && lowerRow >= 0 && lowerRow < 12)
+        {
             QCOMPARE(session.links.canAdd(upperRow, lowerRow), expected);
+            QCOMPARE(session.links.conflictingLink(upperRow, lowerRow), conflicting);
+        }
     }
 
     // Links are kept in row order, whatever the order they were added in.

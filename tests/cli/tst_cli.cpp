@@ -68,7 +68,8 @@ private slots:
         write("declared25.sub", "{0}{0}25.0\n{600}{660}Adios\n");
         write("plain.sub", "{600}{660}Adios\n");
         write("two.srt", "1\n00:00:01,000 --> 00:00:01,800\nOne\n\n2\n00:00:02,000 --> 00:00:02,800\nTwo\n");
-        write("brackets.srt", "1\n00:00:01,000 --> 00:00:02,000\n(sighs)\nHello [x]\n");
+        write("brackets.srt", "1\n00:00:01,000 --> 00:00:02,000\n(sighs)\nHello [x]\n\n"
+                             "2\n00:00:03,000 --> 00:00:04,000\n- [DOOR SLAMS]\n- Who's there?\n");
     }
 
     // What the tool writes and logs, for a command with its input files, the
@@ -168,9 +169,9 @@ private slots:
                          "Up: converted 23976 => 25000", "Up: 2 subs saved to f.srt"});
         row("strip, then shift", convert(path("brackets.srt")), "g.srt",
             QStringList {"--shift", "0.5", "--strip", "round,square"},
-            QByteArray("1\n00:00:01,500 --> 00:00:02,500\nHello\n\n"),
-            QStringList {"Up: 1 subs loaded from brackets.srt", "Up: 1 subs stripped, 0 left empty",
-                         "Up: 500 ms shifted", "Up: 1 subs saved to g.srt"});
+            QByteArray("1\n00:00:01,500 --> 00:00:02,500\nHello\n\n2\n00:00:03,500 --> 00:00:04,500\nWho's there?\n\n"),
+            QStringList {"Up: 2 subs loaded from brackets.srt", "Up: 2 subs stripped, 0 left empty",
+                         "Up: 500 ms shifted", "Up: 2 subs saved to g.srt"});
         row("past 60 s, below 1 ms", convert(path("two.srt")), "h.srt",
             QStringList {"--shift", "75", "--stretch", "0.0004"},
             QByteArray("1\n00:01:01,000 --> 00:01:01,800\nOne\n\n2\n00:01:02,000 --> 00:01:02,800\nTwo\n\n"),

@@ -23,9 +23,16 @@ private slots:
         const Kinds round {Bracket::Round};
         const Kinds square {Bracket::Square};
         row("round, first line", round, "(sighs)|Hello", "Hello");
-        row("round, after a dash", round, "- (laughs)", "-");
+        row("round, after a dash", round, "- (laughs)", "");
         row("round, end of line", round, "Hello (x)|World", "Hello|World");
-        row("square, last line", square, "Hello|[door slams]", "Hello|");
+        row("square, last line", square, "Hello|[door slams]", "Hello");
+        // What a removed description leaves: lines of dashes and punctuation
+        // go, and a lone remaining speaker loses the dialogue dash.
+        row("dash line, speaker left", square, "- [DOOR SLAMS]|- Who's there?", "Who's there?");
+        row("two speakers keep dashes", square, "- [sighs] Yes.|- No.", "- Yes.|- No.");
+        row("dashes and dots", square, "\u2013 [x] ...|\u2014 ;:, [y]|Go", "Go");
+        row("dash without space kept", square, "[x]|-Go", "-Go");
+        row("untouched text keeps its dash", square, "- Who's there?", "- Who's there?");
         row("across a line break", round, "He (quietly|softly) said", "He said");
         row("nested", round, "(a (b) c)", "c)");
         row("unmatched opener", round, "(abc", "(abc");

@@ -77,6 +77,17 @@ QStringList fixedList()
     };
 }
 
+QStringList commonList()
+{
+    return {
+        QStringLiteral("Windows-1252 (Western)"),        QStringLiteral("Windows-1250 (Central Europe)"),
+        QStringLiteral("Windows-1251 (Cyrillic)"),       QStringLiteral("Windows-1253 (Greek)"),
+        QStringLiteral("Windows-1254 (Turkish)"),        QStringLiteral("Windows-1255 (Hebrew)"),
+        QStringLiteral("Windows-1256 (Arabic)"),         QStringLiteral("ISO 8859-1 (Western)"),
+        QStringLiteral("ISO 8859-2 (Central European)"), QStringLiteral("UTF-16"),
+    };
+}
+
 QString codecNameOf(const QString &entry)
 {
     const int cut = entry.indexOf(QLatin1String(" ("));

@@ -25,6 +25,8 @@ inline QString autoDetect()
 }
 
 // The 59 codings the selection dialog offers, display names in their order.
+// The codings subtitle files are most often in, offered without a search.
+QStringList commonList();
 QStringList fixedList();
 
 // The codec name of a selector entry: the text before the first " (" when

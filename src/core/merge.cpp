@@ -347,3 +347,52 @@ void mergeSets(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, cons
         appendHeader(merged, options, srtOutput);
     correctDurations(merged, options.cps, options.gap, log);
 }
+
+namespace {
+
+class SilentLog : public LogSink
+{
+public:
+    void write(int, const QString &) override {}
+};
+
+// The last subtitle starting at or before `time`, when it is still shown then.
+void copyShownAt(const SubtitleSet &from, int time, SubtitleSet &to)
+{
+    int first = 0;
+    int last = from.count;
+    while (first < last) {
+        const int middle = first + (last - first) / 2;
+        if (from.at(middle).start <= time)
+            first = middle + 1;
+        else
+            last = middle;
+    }
+    if (first == 0)
+        return;
+    const Subtitle &s = from.at(first - 1);
+    if (time < s.end)
+        to.slot(to.count++) = s;
+}
+
+} // namespace
+
+QString frameAt(const SubtitleSet &upper, const SubtitleSet &lower, int time, const ProcessingOptions &options)
+{
+    SubtitleSet shownUpper(upper.logPrefix);
+    SubtitleSet shownLower(lower.logPrefix);
+    SubtitleSet merged(QString {});
+    copyShownAt(upper, time, shownUpper);
+    copyShownAt(lower, time, shownLower);
+    if (shownUpper.count == 0 && shownLower.count == 0)
+        return QString();
+    SilentLog log;
+    stackSets(shownUpper, shownLower, merged, options, true, log);
+    // Snapping may have moved the transitions a little: the frame holding
+    // `time`, else the first.
+    for (int i = 0; i < merged.count; ++i) {
+        if (merged.at(i).start <= time && time < merged.at(i).end)
+            return merged.at(i).text;
+    }
+    return merged.count > 0 ? merged.at(0).text : QString();
+}

@@ -40,3 +40,9 @@ void stackSets(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, cons
 // the header subtitle, and the readability correction of the merged set.
 void mergeSets(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options,
                SubtitleFormat format, LogSink &log);
+
+// The text the merged file shows at `time` (SubRip tag style, lines joined by
+// "|"), stacked as Process & Save stacks it, from the subtitles of both sets
+// shown at that moment; empty when neither shows one. For a preview: the sets
+// are not changed.
+QString frameAt(const SubtitleSet &upper, const SubtitleSet &lower, int time, const ProcessingOptions &options);

@@ -1,5 +1,7 @@
 #include "gui/listmodels.h"
 
+#include <QColor>
+
 #include "core/subtitleset.h"
 #include "core/synclinks.h"
 
@@ -73,16 +75,22 @@ int LogModel::rowCount(const QModelIndex &parent) const
 
 QVariant LogModel::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_lines.size())
+    if (!index.isValid() || index.row() >= m_lines.size())
         return QVariant();
-    return m_lines.at(index.row());
+    if (role == Qt::DisplayRole)
+        return m_lines.at(index.row());
+    // Errors stand out.
+    if (role == Qt::ForegroundRole && m_levels.at(index.row()) == LogError)
+        return QColor(Qt::red);
+    return QVariant();
 }
 
-void LogModel::write(int, const QString &line)
+void LogModel::write(int level, const QString &line)
 {
     const int row = m_lines.size();
     beginInsertRows(QModelIndex(), row, row);
     m_lines.append(line);
+    m_levels.append(level);
     endInsertRows();
     emit lineAdded(row);
 }

@@ -7,6 +7,7 @@
 
 #include <QAbstractListModel>
 #include <QStringList>
+#include <QVector>
 
 class SubtitleSet;
 class SyncLinks;
@@ -58,10 +59,12 @@ public:
     void write(int level, const QString &line) override;
 
     const QStringList &lines() const { return m_lines; }
+    int levelAt(int row) const { return m_levels.value(row, LogInfo); }
 
 signals:
     void lineAdded(int row);
 
 private:
     QStringList m_lines;
+    QVector<int> m_levels;
 };

@@ -2,6 +2,8 @@
 
 #include "core/codings.h"
 #include "core/colors.h"
+#include "core/merge.h"
+#include "core/tags.h"
 #include "core/textfile.h"
 #include "gui/aboutdlg.h"
 #include "gui/frameratedlg.h"
@@ -14,8 +16,16 @@
 #include "ui_mainwindow.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QMenu>
+#include <QMimeData>
 #include <QSettings>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <iterator>
@@ -26,9 +36,110 @@ const QString fileFilter = QStringLiteral("Subtitles (*.srt *.sub)");
 // Files are read by their content, and MPL2 and SubViewer files often end in ".txt".
 const QString openFilter = QStringLiteral("Subtitles (*.srt *.sub *.txt);;All files (*)");
 
-QString addRemoveEntry()
+QString moreEntry()
 {
-    return QStringLiteral("Add / Remove");
+    return QStringLiteral("More\u2026");
+}
+
+// The selectors' first entries, always there.
+const QStringList &fixedEntries()
+{
+    static const QStringList entries {Codings::autoDetect(), Codings::autoLocal(), QStringLiteral("UTF-8")};
+    return entries;
+}
+
+constexpr int maxChosenCodings = 10;
+constexpr int maxRecentPairs = 10;
+
+const QString mergeFilters = QStringLiteral("SubRip (*.srt);;MicroDVD (*.sub)");
+
+// "srt" for "SubRip (*.srt)".
+QString suffixOfFilter(const QString &filter)
+{
+    const int from = filter.indexOf(QLatin1String("*."));
+    const int to = filter.indexOf(QLatin1Char(')'), from);
+    return from < 0 || to < 0 ? QString() : filter.mid(from + 2, to - from - 2);
+}
+
+QString filterOfSuffix(const QString &suffix)
+{
+    const QStringList filters = mergeFilters.split(QLatin1String(";;"));
+    for (const QString &filter : filters) {
+        if (suffixOfFilter(filter) == suffix)
+            return filter;
+    }
+    return filters.first();
+}
+
+QString suffixOfFormat(SubtitleFormat format)
+{
+    return format == SubtitleFormat::SubRip ? QStringLiteral("srt") : QStringLiteral("sub");
+}
+
+// The language a file name states, as in "film.es.srt" or "film.ger.1958.srt":
+// the last part after the title of two or three letters, or a language's name.
+QString languageOf(const QString &path)
+{
+    static const QStringList names {"english", "spanish", "german", "french", "italian", "portuguese", "dutch",
+                                    "polish", "czech", "russian", "greek", "turkish", "swedish", "norwegian",
+                                    "danish", "finnish", "hungarian", "romanian", "croatian", "serbian",
+                                    "arabic", "hebrew", "chinese", "japanese", "korean", "vietnamese"};
+    const QStringList parts = QFileInfo(path).completeBaseName().split(QLatin1Char('.'));
+    for (int i = parts.size() - 1; i >= 1; --i) {
+        const QString &part = parts.at(i);
+        const bool letters = std::all_of(part.begin(), part.end(), [](QChar c) { return c.isLetter(); });
+        if (letters && (part.size() == 2 || part.size() == 3 || names.contains(part.toLower())))
+            return part;
+    }
+    return QString();
+}
+
+// A subtitle's text as rich text: its tags (either style) as HTML, the rest
+// escaped, real line breaks.
+QString subtitleHtml(QString text, bool angleTags)
+{
+    if (!angleTags)
+        convertTags(text, true);
+    static const QStringList kept {"i>", "/i>", "b>", "/b>", "u>", "/u>", "font ", "/font>"};
+    QString html;
+    html.reserve(text.size() + 16);
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('<')) {
+            const QStringRef rest = text.midRef(i + 1);
+            const bool tag = std::any_of(kept.begin(), kept.end(), [&](const QString &k) {
+                return rest.startsWith(k, Qt::CaseInsensitive);
+            });
+            const int close = text.indexOf(QLatin1Char('>'), i);
+            if (tag && close > i) {
+                html += text.midRef(i, close - i + 1);
+                i = close;
+                continue;
+            }
+            html += QLatin1String("&lt;");
+        } else if (c == QLatin1Char('>')) {
+            html += QLatin1String("&gt;");
+        } else if (c == QLatin1Char('&')) {
+            html += QLatin1String("&amp;");
+        } else if (c == QLatin1Char('|')) {
+            html += QLatin1String("<br>");
+        } else {
+            html += c;
+        }
+    }
+    return html;
+}
+
+QStringList localFiles(const QMimeData *data)
+{
+    QStringList files;
+    if (!data)
+        return files;
+    for (const QUrl &url : data->urls()) {
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    }
+    return files;
 }
 
 QString codecNameIn(const QComboBox *box)
@@ -55,9 +166,24 @@ MainWindow::MainWindow(QSettings *store, QWidget *parent)
     // Rows of one height let the views skip measuring 20000 texts.
     for (QListView *view : {ui->listWidget_upr, ui->listWidget_lwr, ui->listWidget_log})
         view->setUniformItemSizes(true);
+    // The lists get the room; the processing controls keep their height.
+    ui->splitter_main->setStretchFactor(0, 4);
+    ui->splitter_main->setStretchFactor(1, 0);
+    ui->splitter_main->setStretchFactor(2, 1);
+
+    setAcceptDrops(true);
+    for (QListView *view : {ui->listWidget_upr, ui->listWidget_lwr}) {
+        view->viewport()->setAcceptDrops(true);
+        view->viewport()->installEventFilter(this);
+    }
+    ui->toolButton_recent->setMenu(new QMenu(ui->toolButton_recent));
+    for (QLabel *label : {ui->label_USpl, ui->label_LSpl})
+        label->setTextFormat(Qt::RichText);
 
     connectControls();
+    setUpShortcuts();
     restoreSettings();
+    fillRecentMenu();
     refreshColorPreviews();
     syncColorSliders();
     setFont(QFont(QStringLiteral("Arial"), 9));
@@ -71,6 +197,11 @@ MainWindow::~MainWindow()
 
 void MainWindow::connectControls()
 {
+    // An error stays in the status bar until the next action; connected
+    // first, so that the action's own errors show.
+    for (QAbstractButton *button : findChildren<QAbstractButton *>())
+        connect(button, &QAbstractButton::pressed, statusBar(), &QStatusBar::clearMessage);
+
     connect(ui->pushButton_ldupr, &QPushButton::clicked, this, &MainWindow::loadUpper);
     connect(ui->pushButton_ldlwr, &QPushButton::clicked, this, &MainWindow::loadLower);
     connect(ui->pushButton_savup, &QPushButton::pressed, this, &MainWindow::saveUpper);
@@ -91,10 +222,13 @@ void MainWindow::connectControls()
 
     for (const SubtitleSet *set : {&m_session.upper, &m_session.lower}) {
         QListView *view = listOf(*set);
-        connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this, set]() {
-            showCurrent(*set);
-            refreshAddLink();
-        });
+        connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                [this, set](const QModelIndex &current) {
+                    if (current.isValid())
+                        m_previewTime = set->startOf(current.row());
+                    showCurrent(*set);
+                    refreshAddLink();
+                });
         connect(view, &QListView::doubleClicked, this,
                 [this, set](const QModelIndex &index) { jumpToNearest(*set, index.row()); });
     }
@@ -102,8 +236,16 @@ void MainWindow::connectControls()
         selectLink(index.row());
         refreshAddLink();
     });
-    connect(&m_log, &LogModel::lineAdded, this,
-            [this](int row) { ui->listWidget_log->setCurrentIndex(m_log.index(row)); });
+    connect(&m_log, &LogModel::lineAdded, this, [this](int row) {
+        ui->listWidget_log->setCurrentIndex(m_log.index(row));
+        if (m_log.levelAt(row) == LogError)
+            statusBar()->showMessage(m_log.lines().at(row));
+    });
+    connect(ui->checkBox_credit, &QCheckBox::toggled, this, [this](bool checked) { m_settings.header = checked; });
+    for (QSpinBox *box : {ui->spinBox_cps, ui->spinBox_gap, ui->spinBox_snp, ui->spinBox_lin})
+        connect(box, QOverload<int>::of(&QSpinBox::valueChanged), this, &MainWindow::showPreviews);
+    connect(ui->checkBox_join, &QCheckBox::toggled, this, &MainWindow::showPreviews);
+    connect(ui->comboBox_last, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &MainWindow::showPreviews);
 
     for (QComboBox *box : {ui->comboBox_loadupr, ui->comboBox_loadlwr, ui->comboBox_save})
         connect(box, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
@@ -126,6 +268,7 @@ void MainWindow::connectControls()
         ui->label_LSpl->setEnabled(checked);
         syncColorSliders();
         refreshColorPreviews();
+        showPreviews();
     });
 }
 
@@ -166,7 +309,7 @@ void MainWindow::readProcessingOptions()
     o.colorTags = ui->checkBox_coltag->isChecked();
     o.upperColor = m_settings.upperColor;
     o.lowerColor = m_settings.lowerColor;
-    o.header = m_settings.header;
+    o.header = ui->checkBox_credit->isChecked();
 }
 
 void MainWindow::showCurrent(const SubtitleSet &set)
@@ -178,12 +321,14 @@ void MainWindow::showCurrent(const SubtitleSet &set)
     timeBox->clear();
     if (row < 0 || row >= set.count) {
         label->clear();
-        return;
+    } else {
+        const Subtitle &s = set.at(row);
+        timeBox->addItem(m_showMergeTimes[sideOf(set)] ? formatTimeLine(s.mergeStart, s.mergeEnd)
+                                                       : formatTimeLine(s.start, s.end));
+        label->setText(subtitleHtml(s.text, s.angleTags));
     }
-    const Subtitle &s = set.at(row);
-    timeBox->addItem(m_showMergeTimes[sideOf(set)] ? formatTimeLine(s.mergeStart, s.mergeEnd)
-                                                   : formatTimeLine(s.start, s.end));
-    label->setText(s.text);
+    refreshColorPreviews();
+    showPreviews();
 }
 
 void MainWindow::timesChanged(SubtitleSet &set)
@@ -223,8 +368,12 @@ void MainWindow::loadLower()
 
 void MainWindow::load(SubtitleSet &set, const QString &caption)
 {
+    loadPath(set, prompts().openFileName(this, caption, m_settings.loadDir, openFilter));
+}
+
+void MainWindow::loadPath(SubtitleSet &set, const QString &name)
+{
     const bool append = ui->checkBox_app->isChecked();
-    const QString name = prompts().openFileName(this, caption, m_settings.loadDir, openFilter);
     m_showMergeTimes[0] = m_showMergeTimes[1] = false;
     readProcessingOptions();
     QByteArray bytes;
@@ -251,9 +400,158 @@ void MainWindow::load(SubtitleSet &set, const QString &caption)
         m_linkModel.reload();
         selectRow(set, first);
         showCurrent(set);
+        if (!m_loadingPair)
+            rememberPair();
     }
     ui->checkBox_app->setChecked(false);
     refreshAddLink();
+}
+
+void MainWindow::rememberPair()
+{
+    const QString upper = m_session.upper.filePath;
+    const QString lower = m_session.lower.filePath;
+    if (upper.isEmpty() || lower.isEmpty())
+        return;
+    QStringList &uppers = m_settings.recentUpper;
+    QStringList &lowers = m_settings.recentLower;
+    for (int i = uppers.size() - 1; i >= 0; --i) {
+        if (uppers.at(i) == upper && lowers.at(i) == lower) {
+            uppers.removeAt(i);
+            lowers.removeAt(i);
+        }
+    }
+    uppers.prepend(upper);
+    lowers.prepend(lower);
+    while (uppers.size() > maxRecentPairs) {
+        uppers.removeLast();
+        lowers.removeLast();
+    }
+    fillRecentMenu();
+}
+
+void MainWindow::fillRecentMenu()
+{
+    QMenu *menu = ui->toolButton_recent->menu();
+    menu->clear();
+    const QStringList &uppers = m_settings.recentUpper;
+    for (int i = 0; i < uppers.size(); ++i) {
+        const QString &lower = m_settings.recentLower.at(i);
+        QAction *action = menu->addAction(
+            QStringLiteral("%1 + %2").arg(QFileInfo(uppers.at(i)).fileName(), QFileInfo(lower).fileName()));
+        action->setToolTip(uppers.at(i) + QLatin1Char('\n') + lower);
+        connect(action, &QAction::triggered, this, [this, i] { openRecent(i); });
+    }
+    menu->setToolTipsVisible(true);
+    ui->toolButton_recent->setEnabled(!uppers.isEmpty());
+}
+
+void MainWindow::openRecent(int index)
+{
+    if (index < 0 || index >= m_settings.recentUpper.size())
+        return;
+    statusBar()->clearMessage();
+    loadDropped({m_settings.recentUpper.at(index), m_settings.recentLower.at(index)}, nullptr);
+}
+
+void MainWindow::loadDropped(const QStringList &paths, SubtitleSet *target)
+{
+    if (paths.isEmpty())
+        return;
+    if (paths.size() >= 2) {
+        // A pair replaces both sets, whatever "Append" says.
+        m_loadingPair = true;
+        ui->checkBox_app->setChecked(false);
+        loadPath(m_session.upper, paths.at(0));
+        ui->checkBox_app->setChecked(false);
+        loadPath(m_session.lower, paths.at(1));
+        m_loadingPair = false;
+        rememberPair();
+        return;
+    }
+    if (!target)
+        target = m_session.upper.count == 0 ? &m_session.upper : &m_session.lower;
+    loadPath(*target, paths.first());
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!localFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const QStringList files = localFiles(event->mimeData());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    statusBar()->clearMessage();
+    loadDropped(files, nullptr);
+}
+
+// Files dropped on a list go into that list's set.
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool upper = watched == ui->listWidget_upr->viewport();
+    const bool lower = watched == ui->listWidget_lwr->viewport();
+    if (!upper && !lower)
+        return QMainWindow::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto *drag = static_cast<QDragMoveEvent *>(event);
+        if (localFiles(drag->mimeData()).isEmpty())
+            return false;
+        drag->acceptProposedAction();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        const QStringList files = localFiles(drop->mimeData());
+        if (files.isEmpty())
+            return false;
+        drop->acceptProposedAction();
+        statusBar()->clearMessage();
+        loadDropped(files, upper ? &m_session.upper : &m_session.lower);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    refreshColorPreviews();
+    showPreviews();
+}
+
+void MainWindow::setUpShortcuts()
+{
+    const struct
+    {
+        QAbstractButton *button;
+        QKeySequence keys;
+    } shortcuts[] = {
+        {ui->pushButton_ldupr, QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {ui->pushButton_ldlwr, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
+        {ui->pushButton_ladd, QKeySequence(Qt::CTRL | Qt::Key_L)},
+        {ui->pushButton_ldel, QKeySequence(Qt::CTRL | Qt::Key_Delete)},
+        {ui->pushButton_synl, QKeySequence(Qt::CTRL | Qt::Key_Y)},
+        {ui->pushButton_synu, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Y)},
+        {ui->pushButton_proc, QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {ui->pushButton_quit, QKeySequence(Qt::CTRL | Qt::Key_Q)},
+    };
+    for (const auto &s : shortcuts) {
+        s.button->setShortcut(s.keys);
+        QString tip = s.button->toolTip();
+        if (tip.isEmpty())
+            tip = s.button->text().remove(QLatin1Char('&'));
+        s.button->setToolTip(
+            QStringLiteral("%1 (%2)").arg(tip, s.keys.toString(QKeySequence::NativeText)));
+    }
 }
 
 void MainWindow::saveUpper()
@@ -283,8 +581,15 @@ void MainWindow::save(SubtitleSet &set, const QString &caption)
 void MainWindow::processAndSave()
 {
     SubtitleSet &merged = m_session.merged;
-    const QString name
-        = prompts().saveFileName(this, QStringLiteral("Save merged subtitles"), m_settings.saveDir, fileFilter);
+    QString filter = filterOfSuffix(m_settings.outputSuffix);
+    QString name = prompts().chooseSaveFile(this, QStringLiteral("Save merged subtitles"), suggestedMergeName(),
+                                            mergeFilters, &filter);
+    // A name without a suffix gets the chosen format's, so that the format
+    // written is the one the dialog showed.
+    if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty())
+        name += QLatin1Char('.') + suffixOfFilter(filter);
+    if (!name.isEmpty())
+        m_settings.outputSuffix = suffixOfFormat(formatOfFileName(name));
     if (name.isEmpty())
         m_log.log(LogInfo, merged.logPrefix, QStringLiteral("save cancelled"));
     // Runs after a cancel too: the corrections and merge times are wanted in the lists.
@@ -300,6 +605,19 @@ void MainWindow::processAndSave()
     if (formatOfFileName(name) == SubtitleFormat::MicroDvd)
         rate = askFrameRate(this, &m_settings.saveFrameRateIndex);
     m_session.write(merged, *target, name, codecNameIn(ui->comboBox_save), rate);
+}
+
+QString MainWindow::suggestedMergeName() const
+{
+    const QString upper = m_session.upper.filePath;
+    const QString suffix = QLatin1Char('.') + m_settings.outputSuffix;
+    if (upper.isEmpty())
+        return QDir(m_settings.saveDir).filePath(QStringLiteral("merged") + suffix);
+    QString language = languageOf(m_session.lower.filePath);
+    if (language.isEmpty())
+        language = QStringLiteral("merged");
+    const QFileInfo info(upper);
+    return info.dir().filePath(info.completeBaseName() + QLatin1Char('.') + language + suffix);
 }
 
 void MainWindow::correctUpperTiming()
@@ -416,19 +734,62 @@ void MainWindow::setColorChannel(bool upper, int shift, int value)
     int &color = upper ? m_settings.upperColor : m_settings.lowerColor;
     color = (color & 0xffffff & ~(0xff << shift)) | ((value & 0xff) << shift);
     refreshColorPreviews();
+    showPreviews();
 }
+
+namespace {
+
+// The largest size up to 18 points at which the label's text fits it.
+int fittingPointSize(const QLabel *label)
+{
+    QTextDocument document;
+    document.setHtml(label->text());
+    const QString plain = document.toPlainText();
+    const QStringList lines = plain.split(QChar(QChar::LineSeparator)).join(QLatin1Char('\n')).split(QLatin1Char('\n'));
+    const QSize room = label->contentsRect().size() - QSize(4, 4);
+    QFont font = label->font();
+    int points = 18;
+    for (; points > 7; --points) {
+        font.setPointSize(points);
+        const QFontMetrics metrics(font);
+        int widest = 0;
+        for (const QString &line : lines)
+            widest = qMax(widest, metrics.horizontalAdvance(line));
+        if (widest <= room.width() && metrics.lineSpacing() * lines.size() <= room.height())
+            break;
+    }
+    return points;
+}
+
+} // namespace
 
 void MainWindow::refreshColorPreviews()
 {
-    if (!ui->checkBox_coltag->isChecked()) {
-        const QString grey = QStringLiteral("QLabel { background-color : grey; color : #ffffff; font: 18pt; }");
-        ui->label_USpl->setStyleSheet(grey);
-        ui->label_LSpl->setStyleSheet(grey);
-        return;
+    const bool on = ui->checkBox_coltag->isChecked();
+    const QString sheet = QStringLiteral("QLabel { background-color : %1; color : #%2; font: %3pt; }");
+    for (QLabel *label : {ui->label_USpl, ui->label_LSpl}) {
+        const int color = label == ui->label_USpl ? m_settings.upperColor : m_settings.lowerColor;
+        label->setStyleSheet(sheet.arg(on ? QStringLiteral("black") : QStringLiteral("grey"),
+                                       on ? colorHex(color) : QStringLiteral("ffffff"))
+                                 .arg(fittingPointSize(label)));
     }
-    const QString sheet = QStringLiteral("QLabel { background-color : black; color : #%1; font: 18pt; }");
-    ui->label_USpl->setStyleSheet(sheet.arg(colorHex(m_settings.upperColor)));
-    ui->label_LSpl->setStyleSheet(sheet.arg(colorHex(m_settings.lowerColor)));
+}
+
+// The merged frame at the current subtitle's start, stacked as Process &
+// Save will stack it, on a black picture at the bottom.
+void MainWindow::showPreviews()
+{
+    readProcessingOptions();
+    const QString frame = frameAt(m_session.upper, m_session.lower, m_previewTime, m_session.options);
+    QString html = subtitleHtml(frame, true);
+    // Empty filler lines must keep their height.
+    html.replace(QLatin1String("<b> </b>"), QLatin1String("&nbsp;"));
+    html.replace(QLatin1String("<br><br>"), QLatin1String("<br>&nbsp;<br>"));
+    QLabel *preview = ui->label_preview;
+    const int pixels = qMax(8, preview->height() / 12);
+    preview->setStyleSheet(
+        QStringLiteral("QLabel { background-color : black; color : #ffffff; font: %1px; }").arg(pixels));
+    preview->setText(html);
 }
 
 void MainWindow::syncColorSliders()
@@ -449,34 +810,61 @@ void MainWindow::syncColorSliders()
 
 void MainWindow::codingChosen(QComboBox *box, int index)
 {
-    // Refilling the selectors never makes "Add / Remove" current, so the
-    // dialog cannot reopen itself from here.
-    if (box->itemText(index) != addRemoveEntry())
+    if (box->itemText(index) != moreEntry()) {
+        if (index >= 0)
+            m_lastCoding[box] = box->itemText(index);
         return;
-    {
-        SelectCodecDlg dialog(Codings::fixedList(), m_settings.chosenCodings, this);
-        prompts().run(dialog);
     }
-    // Whatever the dialog's result: its changes are already made.
-    fillCodingSelectors();
+    const QString before = m_lastCoding.value(box);
+    QString chosen;
+    {
+        SelectCodecDlg dialog(Codings::fixedList(), before, this);
+        if (prompts().run(dialog) == QDialog::Accepted)
+            chosen = dialog.chosen();
+    }
+    if (!chosen.isEmpty() && !fixedEntries().contains(chosen)) {
+        QStringList &list = m_settings.chosenCodings;
+        if (!list.contains(chosen))
+            list.append(chosen);
+        while (list.size() > maxChosenCodings)
+            list.removeFirst();
+    }
+    fillCodingSelectors(false);
+    // The choice is made at once; a cancelled dialog leaves the entry the
+    // selector had.
+    const QString entry = chosen.isEmpty() ? before : chosen;
+    const int found = box->findText(entry);
+    box->setCurrentIndex(found >= 0 ? found : 0);
 }
 
-// The selectors get the fixed entries, the chosen codings and "Add / Remove";
-// each comes back to its stored entry (the first without a store).
-void MainWindow::fillCodingSelectors()
+// The fixed entries, the codings chosen through "More…" and the ones people
+// use most; the selectors add "More…" behind them.
+QStringList MainWindow::codingEntries() const
+{
+    QStringList entries = fixedEntries() + m_settings.chosenCodings;
+    for (const QString &common : Codings::commonList()) {
+        if (!entries.contains(common))
+            entries << common;
+    }
+    return entries;
+}
+
+// From the store, each selector comes back to its stored index (among the
+// fixed and chosen entries, the first without a store); otherwise each keeps
+// the entry it shows.
+void MainWindow::fillCodingSelectors(bool fromStore)
 {
     QStringList &chosen = m_settings.chosenCodings;
     chosen.removeDuplicates();
-    // A hand-edited store may name a fixed entry; "Add / Remove" among the
-    // chosen codings could be restored as current and reopen the dialog
-    // without end.
+    // A hand-edited store may name a fixed entry; the selector's own entries
+    // among the chosen codings could be restored as current and open the
+    // dialog without end.
     chosen.removeAll(QString());
-    chosen.removeAll(Codings::autoDetect());
-    chosen.removeAll(Codings::autoLocal());
-    chosen.removeAll(QStringLiteral("UTF-8"));
-    chosen.removeAll(addRemoveEntry());
-    QStringList items;
-    items << Codings::autoDetect() << Codings::autoLocal() << QStringLiteral("UTF-8") << chosen << addRemoveEntry();
+    for (const QString &fixed : fixedEntries())
+        chosen.removeAll(fixed);
+    chosen.removeAll(moreEntry());
+    chosen.removeAll(QStringLiteral("Add / Remove"));
+    const QStringList items = codingEntries() + QStringList {moreEntry()};
 
     struct Selector
     {
@@ -486,18 +874,27 @@ void MainWindow::fillCodingSelectors()
     const Selector selectors[] = {{ui->comboBox_loadupr, "select/codldup"},
                                   {ui->comboBox_loadlwr, "select/codldlw"},
                                   {ui->comboBox_save, "select/codsave"}};
-    for (const Selector &sel : selectors) {
-        sel.box->clear();
-        sel.box->addItems(items);
-    }
     // Settings stored before "Auto Detect" was offered count from "Auto Local".
     const int shift = m_store && !m_store->contains(QStringLiteral("select/autodetect")) ? 1 : 0;
+    const int storable = fixedEntries().size() + chosen.size();
     for (const Selector &sel : selectors) {
-        qint64 stored = 0;
-        if (m_store && m_store->contains(QLatin1String(sel.key)))
-            stored = qint64(m_store->value(QLatin1String(sel.key)).toInt()) + shift;
-        // Never "Add / Remove" (the last item) nor anything past it or before the first.
-        sel.box->setCurrentIndex(stored >= 0 && stored < sel.box->count() - 1 ? int(stored) : 0);
+        const QString shown = sel.box->currentText();
+        const QSignalBlocker blocker(sel.box);
+        sel.box->clear();
+        sel.box->addItems(items);
+        int index = 0;
+        if (fromStore) {
+            qint64 stored = 0;
+            if (m_store && m_store->contains(QLatin1String(sel.key)))
+                stored = qint64(m_store->value(QLatin1String(sel.key)).toInt()) + shift;
+            index = stored >= 0 && stored < storable ? int(stored) : 0;
+        } else {
+            index = qMax(0, items.indexOf(shown));
+            if (shown == moreEntry())
+                index = 0;
+        }
+        sel.box->setCurrentIndex(index);
+        m_lastCoding[sel.box] = sel.box->currentText();
     }
 }
 
@@ -505,13 +902,13 @@ void MainWindow::restoreSettings()
 {
     QSettings *s = m_store;
     if (!s) {
-        fillCodingSelectors();
+        fillCodingSelectors(true);
         return;
     }
     m_settings.loadDir = s->value(QStringLiteral("workdir/load"), QStringLiteral(".")).toString();
     m_settings.saveDir = s->value(QStringLiteral("workdir/save"), QStringLiteral(".")).toString();
     m_settings.chosenCodings = s->value(QStringLiteral("codecs"), QStringList()).toStringList();
-    fillCodingSelectors();
+    fillCodingSelectors(true);
     m_settings.saveFrameRateIndex = s->value(QStringLiteral("select/fpssave"), 0).toInt();
     m_settings.loadFrameRateIndex = s->value(QStringLiteral("select/fpsload"), 0).toInt();
 
@@ -534,6 +931,21 @@ void MainWindow::restoreSettings()
     ui->checkBox_coltag->setChecked(
         s->value(QStringLiteral("color/usetag"), ui->checkBox_coltag->isChecked()).toBool());
     m_settings.header = s->value(QStringLiteral("ver11"), true).toBool();
+    ui->checkBox_credit->setChecked(m_settings.header);
+
+    // Both lists must be pairs; a hand-edited store may disagree.
+    QStringList uppers = s->value(QStringLiteral("recent/upper")).toStringList();
+    QStringList lowers = s->value(QStringLiteral("recent/lower")).toStringList();
+    const int pairs = qMin(maxRecentPairs, qMin(uppers.size(), lowers.size()));
+    m_settings.recentUpper = uppers.mid(0, pairs);
+    m_settings.recentLower = lowers.mid(0, pairs);
+    const QString suffix = s->value(QStringLiteral("proc/format"), m_settings.outputSuffix).toString();
+    if (suffixOfFilter(filterOfSuffix(suffix)) == suffix)
+        m_settings.outputSuffix = suffix;
+    if (s->contains(QStringLiteral("window/geometry")))
+        restoreGeometry(s->value(QStringLiteral("window/geometry")).toByteArray());
+    if (s->contains(QStringLiteral("window/splitter")))
+        ui->splitter_main->restoreState(s->value(QStringLiteral("window/splitter")).toByteArray());
 }
 
 void MainWindow::storeSettings()
@@ -543,10 +955,19 @@ void MainWindow::storeSettings()
         return;
     s->setValue(QStringLiteral("workdir/load"), m_settings.loadDir);
     s->setValue(QStringLiteral("workdir/save"), m_settings.saveDir);
-    s->setValue(QStringLiteral("codecs"), m_settings.chosenCodings);
-    s->setValue(QStringLiteral("select/codldup"), ui->comboBox_loadupr->currentIndex());
-    s->setValue(QStringLiteral("select/codldlw"), ui->comboBox_loadlwr->currentIndex());
-    s->setValue(QStringLiteral("select/codsave"), ui->comboBox_save->currentIndex());
+    // The stored indexes count over the fixed and chosen entries only, so a
+    // selector showing one of the most used codings adds it to the chosen ones.
+    QStringList chosen = m_settings.chosenCodings;
+    for (QComboBox *box : {ui->comboBox_loadupr, ui->comboBox_loadlwr, ui->comboBox_save}) {
+        const QString entry = box->currentText();
+        if (!entry.isEmpty() && entry != moreEntry() && !fixedEntries().contains(entry) && !chosen.contains(entry))
+            chosen << entry;
+    }
+    const QStringList storable = fixedEntries() + chosen;
+    s->setValue(QStringLiteral("codecs"), chosen);
+    s->setValue(QStringLiteral("select/codldup"), qMax(0, storable.indexOf(ui->comboBox_loadupr->currentText())));
+    s->setValue(QStringLiteral("select/codldlw"), qMax(0, storable.indexOf(ui->comboBox_loadlwr->currentText())));
+    s->setValue(QStringLiteral("select/codsave"), qMax(0, storable.indexOf(ui->comboBox_save->currentText())));
     s->setValue(QStringLiteral("select/autodetect"), true);
     s->setValue(QStringLiteral("select/fpssave"), m_settings.saveFrameRateIndex);
     s->setValue(QStringLiteral("select/fpsload"), m_settings.loadFrameRateIndex);
@@ -559,5 +980,11 @@ void MainWindow::storeSettings()
     s->setValue(QStringLiteral("color/upper"), m_settings.upperColor);
     s->setValue(QStringLiteral("color/lower"), m_settings.lowerColor);
     s->setValue(QStringLiteral("color/usetag"), ui->checkBox_coltag->isChecked());
+    s->setValue(QStringLiteral("ver11"), m_settings.header);
+    s->setValue(QStringLiteral("recent/upper"), m_settings.recentUpper);
+    s->setValue(QStringLiteral("recent/lower"), m_settings.recentLower);
+    s->setValue(QStringLiteral("proc/format"), m_settings.outputSuffix);
+    s->setValue(QStringLiteral("window/geometry"), saveGeometry());
+    s->setValue(QStringLiteral("window/splitter"), ui->splitter_main->saveState());
     s->sync();
 }

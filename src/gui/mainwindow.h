@@ -6,6 +6,7 @@
 #include "core/session.h"
 #include "gui/listmodels.h"
 
+#include <QHash>
 #include <QMainWindow>
 
 namespace Ui {
@@ -13,6 +14,9 @@ class MainWindow;
 }
 
 class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
+class QResizeEvent;
 class QListView;
 class QSettings;
 
@@ -27,6 +31,10 @@ struct WindowSettings
     int upperColor = 0xffffff;
     int lowerColor = 0xffffff;
     bool header = true;
+    // The last pairs loaded, newest first, at most ten.
+    QStringList recentUpper;
+    QStringList recentLower;
+    QString outputSuffix = QStringLiteral("srt"); // the format Process & Save wrote last
 };
 
 class MainWindow : public QMainWindow
@@ -45,6 +53,13 @@ public:
     // The row selected in a set's list, -1 for none.
     int selectedRow(const SubtitleSet &set) const;
     void selectRow(const SubtitleSet &set, int row);
+    // Where Process & Save proposes to write: beside the upper file, named
+    // after it and the lower file's language, in the format last written.
+    QString suggestedMergeName() const;
+    // Loads `paths` as a drop does: two or more give the upper and the lower
+    // set; one goes into `target`, or without one into the upper set while
+    // that is empty, else into the lower.
+    void loadDropped(const QStringList &paths, SubtitleSet *target);
 
 public slots:
     void loadUpper();
@@ -63,6 +78,13 @@ public slots:
     void processAndSave();
     void showAbout();
     void donate();
+    void openRecent(int index);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     LogModel m_log;
@@ -75,6 +97,11 @@ private:
     // After Process & Save the time boxes show the merge times, until the
     // set's own times change.
     bool m_showMergeTimes[2] = {false, false};
+    // The selectors' entries before "More…" was chosen, to go back to on Cancel.
+    QHash<QComboBox *, QString> m_lastCoding;
+    // Set while a pair is loaded, so that its first half is not remembered alone.
+    bool m_loadingPair = false;
+    int m_previewTime = 0;
 
     int sideOf(const SubtitleSet &set) const { return &set == &m_session.upper ? 0 : 1; }
     QListView *listOf(const SubtitleSet &set) const;
@@ -88,6 +115,11 @@ private:
     void selectLink(int k);
 
     void load(SubtitleSet &set, const QString &caption);
+    void loadPath(SubtitleSet &set, const QString &name);
+    void rememberPair();
+    void fillRecentMenu();
+    void setUpShortcuts();
+    void showPreviews();
     void save(SubtitleSet &set, const QString &caption);
     void correctTiming(SubtitleSet &set);
     void strip(SubtitleSet &set);
@@ -97,7 +129,8 @@ private:
     void refreshColorPreviews();
     void syncColorSliders();
     void codingChosen(QComboBox *box, int index);
-    void fillCodingSelectors();
+    void fillCodingSelectors(bool fromStore);
+    QStringList codingEntries() const;
     void restoreSettings();
     void storeSettings();
 };

@@ -16,6 +16,12 @@ QString Prompts::saveFileName(QWidget *parent, const QString &caption, const QSt
     return QFileDialog::getSaveFileName(parent, caption, dir, filter, nullptr, QFileDialog::Options());
 }
 
+QString Prompts::chooseSaveFile(QWidget *parent, const QString &caption, const QString &proposed,
+                                const QString &filters, QString *selectedFilter)
+{
+    return QFileDialog::getSaveFileName(parent, caption, proposed, filters, selectedFilter);
+}
+
 int Prompts::run(QDialog &dialog)
 {
     return dialog.exec();
@@ -46,6 +52,17 @@ QString ScriptedPrompts::saveFileName(QWidget *, const QString &caption, const Q
     QString name = saveNames.front();
     saveNames.pop_front();
     return name;
+}
+
+QString ScriptedPrompts::chooseSaveFile(QWidget *parent, const QString &caption, const QString &proposed,
+                                        const QString &filters, QString *selectedFilter)
+{
+    shownFilters.append(selectedFilter ? *selectedFilter : QString());
+    if (selectedFilter && !saveFilterChoices.empty()) {
+        *selectedFilter = saveFilterChoices.front();
+        saveFilterChoices.pop_front();
+    }
+    return saveFileName(parent, caption, proposed, filters);
 }
 
 int ScriptedPrompts::run(QDialog &dialog)

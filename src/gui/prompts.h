@@ -17,6 +17,10 @@ public:
     virtual ~Prompts();
     virtual QString openFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
     virtual QString saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
+    // A save dialog opened on a proposed file, with a choice of filters;
+    // `selectedFilter` holds the one shown first and gets the one chosen.
+    virtual QString chooseSaveFile(QWidget *parent, const QString &caption, const QString &proposed,
+                                   const QString &filters, QString *selectedFilter);
     // Runs the dialog modally and returns its result (QDialog::Accepted or Rejected).
     virtual int run(QDialog &dialog);
     virtual void openUrl(const QUrl &url);
@@ -34,6 +38,8 @@ public:
     std::deque<QString> openNames;
     std::deque<QString> saveNames;
     std::deque<DialogHandler> dialogs;
+    std::deque<QString> saveFilterChoices; // filters chosen in save dialogs; none: the one shown first
+    QStringList shownFilters; // the filter each chooseSaveFile showed first
     QList<QUrl> openedUrls;
     QStringList captions; // every file dialog's caption, in order
     QStringList dirs; // every file dialog's start directory, in order
@@ -41,6 +47,8 @@ public:
 
     QString openFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override;
+    QString chooseSaveFile(QWidget *parent, const QString &caption, const QString &proposed, const QString &filters,
+                           QString *selectedFilter) override;
     int run(QDialog &dialog) override;
     void openUrl(const QUrl &url) override;
 };

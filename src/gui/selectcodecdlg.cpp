@@ -2,16 +2,24 @@
 
 #include "ui_selectcodecdlg.h"
 
-SelectCodecDlg::SelectCodecDlg(const QStringList &all, QStringList &chosen, QWidget *parent)
+#include <QPushButton>
+
+#include <algorithm>
+
+SelectCodecDlg::SelectCodecDlg(const QStringList &all, const QString &current, QWidget *parent)
     : QDialog(parent)
     , ui(new Ui::SelectCodecDlg)
-    , m_chosen(chosen)
 {
     ui->setupUi(this);
     ui->listWidget_all->addItems(all);
-    ui->listWidget_sel->addItems(chosen);
-    connect(ui->listWidget_all, &QListWidget::doubleClicked, this, &SelectCodecDlg::choose);
-    connect(ui->listWidget_sel, &QListWidget::doubleClicked, this, &SelectCodecDlg::unchoose);
+    const QList<QListWidgetItem *> found = ui->listWidget_all->findItems(current, Qt::MatchExactly);
+    if (!found.isEmpty())
+        ui->listWidget_all->setCurrentItem(found.first());
+    connect(ui->lineEdit_search, &QLineEdit::textChanged, this, &SelectCodecDlg::filter);
+    connect(ui->listWidget_all, &QListWidget::currentItemChanged, this, &SelectCodecDlg::refreshOk);
+    connect(ui->listWidget_all, &QListWidget::itemActivated, this, &QDialog::accept);
+    ui->lineEdit_search->setFocus();
+    refreshOk();
 }
 
 SelectCodecDlg::~SelectCodecDlg()
@@ -19,24 +27,34 @@ SelectCodecDlg::~SelectCodecDlg()
     delete ui;
 }
 
-// The double-clicked row is also the current one; taking it from the index
-// keeps a click that left no current item from doing anything.
-void SelectCodecDlg::choose(const QModelIndex &index)
+QString SelectCodecDlg::chosen() const
 {
-    const QListWidgetItem *item = ui->listWidget_all->item(index.row());
-    if (!item || m_chosen.contains(item->text()))
-        return;
-    ui->listWidget_sel->addItem(item->text());
-    m_chosen.append(item->text());
+    const QListWidgetItem *item = ui->listWidget_all->currentItem();
+    return item && !item->isHidden() ? item->text() : QString();
 }
 
-void SelectCodecDlg::unchoose(const QModelIndex &index)
+// Every word typed must occur in the entry ("8859 greek"); the first match
+// becomes current unless the current entry still matches.
+void SelectCodecDlg::filter(const QString &text)
 {
-    if (index.row() < 0)
-        return;
-    QListWidgetItem *item = ui->listWidget_sel->takeItem(index.row());
-    if (!item)
-        return;
-    m_chosen.removeOne(item->text());
-    delete item;
+    const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    QListWidget *list = ui->listWidget_all;
+    QListWidgetItem *first = nullptr;
+    for (int i = 0; i < list->count(); ++i) {
+        QListWidgetItem *item = list->item(i);
+        const bool match = std::all_of(words.begin(), words.end(), [item](const QString &word) {
+            return item->text().contains(word, Qt::CaseInsensitive);
+        });
+        item->setHidden(!match);
+        if (match && !first)
+            first = item;
+    }
+    if (!list->currentItem() || list->currentItem()->isHidden())
+        list->setCurrentItem(first);
+    refreshOk();
+}
+
+void SelectCodecDlg::refreshOk()
+{
+    ui->buttonBox->button(QDialogButtonBox::Ok)->setEnabled(!chosen().isEmpty());
 }

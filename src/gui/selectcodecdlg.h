@@ -1,10 +1,8 @@
 #pragma once
-// "Select Character Codings": moves codings between the fixed list and the
-// user's chosen list by double-clicking; every change goes straight into the
-// chosen list it was given.
+// The full list of codings behind the selectors' "More…" entry: type to
+// narrow it, then OK or a double-click chooses one.
 
 #include <QDialog>
-#include <QModelIndex>
 #include <QStringList>
 
 namespace Ui {
@@ -15,15 +13,14 @@ class SelectCodecDlg : public QDialog
 {
     Q_OBJECT
 public:
-    SelectCodecDlg(const QStringList &all, QStringList &chosen, QWidget *parent = nullptr);
+    SelectCodecDlg(const QStringList &all, const QString &current, QWidget *parent = nullptr);
     ~SelectCodecDlg() override;
 
     Ui::SelectCodecDlg *ui;
-
-private slots:
-    void choose(const QModelIndex &index);
-    void unchoose(const QModelIndex &index);
+    // The coding chosen, empty when none is.
+    QString chosen() const;
 
 private:
-    QStringList &m_chosen;
+    void filter(const QString &text);
+    void refreshOk();
 };

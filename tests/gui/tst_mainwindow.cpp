@@ -7,6 +7,7 @@
 #include "guiutil.h"
 #include "testutil.h"
 
+#include "core/codings.h"
 #include "gui/mainwindow.h"
 #include "gui/prompts.h"
 
@@ -140,7 +141,8 @@ private slots:
         QCOMPARE(ui().comboBox_last->count(), 3);
         QCOMPARE(ui().comboBox_last->itemText(2), QStringLiteral("Last is Doubled"));
         for (const QComboBox *box : {ui().comboBox_loadupr, ui().comboBox_loadlwr, ui().comboBox_save}) {
-            QCOMPARE(rowsOf(box), (QStringList {"Auto Detect", "Auto Local", "UTF-8", "Add / Remove"}));
+            QCOMPARE(rowsOf(box), (QStringList {"Auto Detect", "Auto Local", "UTF-8"} + Codings::commonList()
+                                   + QStringList {QStringLiteral("More\u2026")}));
             QCOMPARE(box->currentText(), QStringLiteral("Auto Detect"));
         }
         const QList<QSlider *> sliders = w->findChildren<QSlider *>(QRegularExpression("^verticalSlider_"));
@@ -175,7 +177,7 @@ private slots:
         QCOMPARE(prompts.openFilters, QStringList {QStringLiteral("Subtitles (*.srt *.sub *.txt);;All files (*)")});
         QCOMPARE(rowsOf(ui().listWidget_upr), (QStringList {"0001 Hello|World", "0002 Bye"}));
         QCOMPARE(timeBox(ui().listWidget_tupr), QStringLiteral("00:00:01,000 --> 00:00:02,500"));
-        QCOMPARE(ui().label_USpl->text(), QStringLiteral("Hello|World"));
+        QCOMPARE(ui().label_USpl->text(), QStringLiteral("Hello<br>World"));
         QCOMPARE(log(), QStringList {"Up: 2 subs loaded from film.srt"});
         QVERIFY(!ui().pushButton_ladd->isEnabled()); // no lower subtitle to link to
 

@@ -1,7 +1,8 @@
 // Settings surviving a restart: every key of the store read while the window
-// is built and written when it is destroyed ("ver11" read only), the coding
-// selectors rebuilt from the chosen codings, a coding choice stored before
-// "Auto Detect" was offered kept as it was, and "Quit" storing them.
+// is built and written when it is destroyed, the coding selectors rebuilt from
+// the chosen codings, "More…" choosing a coding at once, a coding choice
+// stored before "Auto Detect" was offered kept as it was, the window's size,
+// and "Quit" storing them.
 
 #include "guiutil.h"
 #include "testutil.h"
@@ -29,7 +30,26 @@ const QVariantMap defaults
        {"select/codldlw", 0},    {"select/codsave", 0},      {"select/fpssave", 0},     {"select/fpsload", 0},
        {"proc/charps", 25},      {"proc/mingap", 0},         {"proc/snap", 500},        {"proc/botlin", 2},
        {"proc/joinline", false}, {"proc/lastline", 0},       {"color/upper", 0xffffff}, {"color/lower", 0xffffff},
-       {"color/usetag", false},  {"select/autodetect", true}};
+       {"color/usetag", false},  {"select/autodetect", true}, {"ver11", true},
+       {"recent/upper", QStringList()}, {"recent/lower", QStringList()}, {"proc/format", "srt"}};
+
+// The window's size and splitter: checked on their own, they depend on the screen.
+bool isLayoutKey(const QString &key)
+{
+    return key.startsWith(QLatin1String("window/"));
+}
+
+const QString more = QStringLiteral("More\u2026");
+
+// What the selectors offer after the chosen codings.
+QStringList commonAfter(const QStringList &chosen)
+{
+    QStringList items;
+    for (const QString &c : Codings::commonList())
+        if (!chosen.contains(c))
+            items << c;
+    return items << more;
+}
 
 // Written with the selector indexes to say that they count from "Auto
 // Detect"; in a store without it they count from "Auto Local", the first
@@ -64,7 +84,11 @@ QVariantMap held(const MainWindow &w)
             {"proc/lastline", ui.comboBox_last->currentIndex()},
             {"color/upper", s.upperColor},
             {"color/lower", s.lowerColor},
-            {"color/usetag", ui.checkBox_coltag->isChecked()}};
+            {"color/usetag", ui.checkBox_coltag->isChecked()},
+            {"ver11", ui.checkBox_credit->isChecked()},
+            {"recent/upper", s.recentUpper},
+            {"recent/lower", s.recentLower},
+            {"proc/format", s.outputSuffix}};
 }
 
 // A file holds every value as text.
@@ -79,12 +103,6 @@ void compareValues(const QVariantMap &actual, const QVariantMap &expected)
     for (const QString &k : expected.keys())
         QVERIFY2(text(actual[k]) == text(expected[k]),
                  qPrintable(QStringLiteral("%1: %2, expected %3").arg(k, text(actual[k]), text(expected[k]))));
-}
-
-QList<int> currentIndexes(const MainWindow &w)
-{
-    return {w.ui->comboBox_loadupr->currentIndex(), w.ui->comboBox_loadlwr->currentIndex(),
-            w.ui->comboBox_save->currentIndex()};
 }
 
 QStringList currentEntries(const MainWindow &w)
@@ -116,7 +134,8 @@ class TestSettings : public QObject, TempDir
         QSettings s(file, QSettings::IniFormat);
         QVariantMap values;
         for (const QString &k : s.allKeys())
-            values.insert(k, s.value(k));
+            if (!isLayoutKey(k))
+                values.insert(k, s.value(k));
         return values;
     }
     void store(const QVariantMap &values)
@@ -161,7 +180,11 @@ private slots:
                                    {"color/upper", 0x12ab34},
                                    {"color/lower", 0xff8000},
                                    {"color/usetag", true},
-                                   {"select/autodetect", true}};
+                                   {"select/autodetect", true},
+                                   {"ver11", false},
+                                   {"recent/upper", QStringList {"/films/a.en.srt", "/films/b.srt"}},
+                                   {"recent/lower", QStringList {"/films/a.es.srt", "/films/b.sub"}},
+                                   {"proc/format", "sub"}};
         row("first run", QVariantMap(), QVariantMap());
         row("every key", every, every);
         // The same entries as the indexes meant before "Auto Detect" came first.
@@ -179,6 +202,11 @@ private slots:
         row("odd style and colours",
             QVariantMap {{"proc/lastline", 7}, {"color/upper", -1}, {"color/lower", 0x1abcdef}},
             QVariantMap {{"color/lower", 0xabcdef}});
+        row("recent lists of unequal length, odd format",
+            QVariantMap {{"recent/upper", QStringList {"/a.srt", "/b.srt"}},
+                         {"recent/lower", QStringList {"/c.srt"}},
+                         {"proc/format", "exe"}},
+            QVariantMap {{"recent/upper", QStringList {"/a.srt"}}, {"recent/lower", QStringList {"/c.srt"}}});
     }
     void storedValuesComeBack()
     {
@@ -273,8 +301,7 @@ private slots:
         }
         MainWindow w(&s);
         QCOMPARE(w.settings().chosenCodings, kept);
-        const QStringList items
-            = QStringList {"Auto Detect", "Auto Local", "UTF-8"} + kept + QStringList {"Add / Remove"};
+        const QStringList items = QStringList {"Auto Detect", "Auto Local", "UTF-8"} + kept + commonAfter(kept);
         for (const QComboBox *box : {w.ui->comboBox_loadupr, w.ui->comboBox_loadlwr, w.ui->comboBox_save})
             QCOMPARE(rowsOf(box), items);
         QFETCH(QString, current);
@@ -283,93 +310,85 @@ private slots:
                                QStringLiteral("Auto Detect")}));
     }
 
-    // "Add / Remove" opens the dialog over the window. In it, adding twice keeps
-    // one, removing and adding again puts the coding last, a double click on no
-    // item changes nothing. Afterwards every selector is rebuilt and set back
-    // to its stored index, whether the list changed or not (here stored before
-    // "Auto Detect" came first: one further on).
-    void addRemoveOpensDialogAndRebuildsSelectors()
+    // "More…" opens the full list over the window; typed words narrow it, and
+    // the coding chosen becomes the selector's entry at once and joins the
+    // chosen ones in every selector. Cancel goes back to the entry before.
+    void moreChoosesAtOnce()
     {
         QSettings s(file, QSettings::IniFormat);
-        s.setValue(QStringLiteral("codecs"), QStringList {QStringLiteral("UTF-16")});
-        s.setValue(QStringLiteral("select/codldup"), 2);
-        s.setValue(QStringLiteral("select/codldlw"), 1);
+        s.setValue(QStringLiteral("codecs"), QStringList {QStringLiteral("UTF-16LE")});
+        s.setValue(autoDetectKey, true);
+        s.setValue(QStringLiteral("select/codldlw"), 3);
         MainWindow w(&s);
-        QCOMPARE(currentEntries(w), (QStringList {"UTF-16", "UTF-8", "Auto Detect"}));
-        w.ui->comboBox_loadupr->setCurrentIndex(0);
-        w.ui->comboBox_save->setCurrentIndex(1);
+        QCOMPARE(currentEntries(w), (QStringList {"Auto Detect", "UTF-16LE", "Auto Detect"}));
 
         QWidget *parent = nullptr;
-        QList<QStringList> steps;
-        QStringList fixed;
+        QStringList narrowed;
         prompts.dialogs.push_back([&](QDialog &d) {
             parent = d.parentWidget();
-            d.show();
             Ui::SelectCodecDlg &ui = *static_cast<SelectCodecDlg &>(d).ui;
-            const auto click = [&](QListWidget *list, const QString &row) {
-                doubleClickRow(list, row);
-                steps << w.settings().chosenCodings;
-            };
-            click(ui.listWidget_all, QStringLiteral("Windows-1251 (Cyrillic)"));
-            click(ui.listWidget_all, QStringLiteral("Windows-1251 (Cyrillic)"));
-            click(ui.listWidget_sel, QStringLiteral("UTF-16"));
-            click(ui.listWidget_all, QStringLiteral("UTF-16"));
-            emit ui.listWidget_all->doubleClicked(QModelIndex());
-            emit ui.listWidget_sel->doubleClicked(QModelIndex());
-            steps << rowsOf(ui.listWidget_sel);
-            fixed = rowsOf(ui.listWidget_all);
+            ui.lineEdit_search->setText(QStringLiteral("cyrillic 125"));
+            for (int i = 0; i < ui.listWidget_all->count(); ++i)
+                if (!ui.listWidget_all->item(i)->isHidden())
+                    narrowed << ui.listWidget_all->item(i)->text();
             return closeDialog(d);
         });
-        choose(w.ui->comboBox_save, QStringLiteral("Add / Remove"));
-        QCOMPARE(prompts.dialogsRun, 1);
+        choose(w.ui->comboBox_save, more);
         QCOMPARE(parent, &w);
-        const QStringList both = {"Windows-1251 (Cyrillic)", "UTF-16"};
-        QCOMPARE(steps,
-                 (QList<QStringList> {{"UTF-16", "Windows-1251 (Cyrillic)"},
-                                      {"UTF-16", "Windows-1251 (Cyrillic)"},
-                                      {"Windows-1251 (Cyrillic)"},
-                                      both,
-                                      both}));
-        QCOMPARE(fixed, Codings::fixedList());
-        const QStringList expected
-            = QStringList {"Auto Detect", "Auto Local", "UTF-8"} + both + QStringList {"Add / Remove"};
+        QCOMPARE(narrowed, QStringList {"Windows-1251 (Cyrillic)"});
+        const QStringList chosen {"UTF-16LE", "Windows-1251 (Cyrillic)"};
+        QCOMPARE(w.settings().chosenCodings, chosen);
+        QCOMPARE(currentEntries(w), (QStringList {"Auto Detect", "UTF-16LE", "Windows-1251 (Cyrillic)"}));
         for (const QComboBox *box : {w.ui->comboBox_loadupr, w.ui->comboBox_loadlwr, w.ui->comboBox_save})
-            QCOMPARE(rowsOf(box), expected);
-        // The stored indexes come back, not the choices made since the start.
-        QCOMPARE(currentIndexes(w), (QList<int> {3, 2, 0}));
-        QCOMPARE(currentEntries(w), (QStringList {"Windows-1251 (Cyrillic)", "UTF-8", "Auto Detect"}));
+            QCOMPARE(rowsOf(box), (QStringList {"Auto Detect", "Auto Local", "UTF-8"} + chosen + commonAfter(chosen)));
 
-        // Closed without a change: rebuilt and reset all the same, no reopening.
-        w.ui->comboBox_loadupr->setCurrentIndex(4);
-        choose(w.ui->comboBox_loadlwr, QStringLiteral("Add / Remove"));
-        QCOMPARE(prompts.dialogsRun, 2);
-        QCOMPARE(rowsOf(w.ui->comboBox_loadlwr), expected);
-        QCOMPARE(currentIndexes(w), (QList<int> {3, 2, 0}));
-        // A plain choice does nothing at once.
-        choose(w.ui->comboBox_loadupr, QStringLiteral("UTF-16"));
-        QCOMPARE(prompts.dialogsRun, 2);
+        // A double click chooses too; Cancel, or a search that finds nothing, changes nothing.
+        prompts.dialogs = {[](QDialog &d) {
+                               d.show();
+                               doubleClickRow(static_cast<SelectCodecDlg &>(d).ui->listWidget_all,
+                                              "KOI8-R (Cyrillic)");
+                               return d.result();
+                           },
+                           [](QDialog &d) { return closeDialog(d, false); },
+                           [](QDialog &d) {
+                               Ui::SelectCodecDlg &ui = *static_cast<SelectCodecDlg &>(d).ui;
+                               ui.lineEdit_search->setText(QStringLiteral("klingon"));
+                               return ui.buttonBox->button(QDialogButtonBox::Ok)->isEnabled() ? int(QDialog::Accepted)
+                                                                                              : closeDialog(d, false);
+                           }};
+        choose(w.ui->comboBox_loadupr, more);
+        QCOMPARE(w.ui->comboBox_loadupr->currentText(), QStringLiteral("KOI8-R (Cyrillic)"));
+        choose(w.ui->comboBox_loadlwr, more);
+        choose(w.ui->comboBox_loadlwr, more);
+        QCOMPARE(prompts.dialogsRun, 4);
+        QCOMPARE(currentEntries(w), (QStringList {"KOI8-R (Cyrillic)", "UTF-16LE", "Windows-1251 (Cyrillic)"}));
+        QCOMPARE(w.settings().chosenCodings.size(), 3);
     }
 
-    void ver11IsReadAndNeverWritten_data()
+    // Size and splitter come back as they were left.
+    void windowLayoutComesBack()
     {
-        QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<bool>("header");
-        row("false", QVariant(false), false);
-        row("true", QVariant(true), true);
-        row("missing", QVariant(), true);
-    }
-    void ver11IsReadAndNeverWritten()
-    {
-        QFETCH(QVariant, stored);
-        QFETCH(bool, header);
-        if (stored.isValid())
-            store({{QStringLiteral("ver11"), stored}});
-        for (int run = 0; run < 2; ++run) {
+        QList<int> sizes;
+        QSize size;
+        {
             QSettings s(file, QSettings::IniFormat);
             MainWindow w(&s);
-            QCOMPARE(w.settings().header, header);
+            w.resize(1300, 850);
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            size = w.size();
+            sizes = w.ui->splitter_main->sizes();
+            sizes[0] -= 40;
+            sizes[2] += 40;
+            w.ui->splitter_main->setSizes(sizes);
+            sizes = w.ui->splitter_main->sizes();
         }
-        QCOMPARE(text(written().value(QStringLiteral("ver11"))), text(stored));
+        QSettings s(file, QSettings::IniFormat);
+        MainWindow w(&s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.size(), size);
+        QCOMPARE(w.ui->splitter_main->sizes(), sizes);
     }
 
     // Without a store the defaults hold and the user's own settings stay untouched.
@@ -410,10 +429,11 @@ private slots:
             prompts.dialogs = {[](QDialog &d) {
                 d.show();
                 doubleClickRow(static_cast<SelectCodecDlg &>(d).ui->listWidget_all, "KOI8-R (Cyrillic)");
-                return closeDialog(d);
+                return d.result();
             }};
-            choose(w.ui->comboBox_loadlwr, QStringLiteral("Add / Remove"));
+            choose(w.ui->comboBox_loadlwr, more);
             choose(w.ui->comboBox_save, QStringLiteral("KOI8-R (Cyrillic)"));
+            w.ui->checkBox_credit->setChecked(false);
             QTimer::singleShot(0, &w, [&w] { QTest::mouseClick(w.ui->pushButton_quit, Qt::LeftButton); });
             // A safety net: the loop must end through "Quit", not through this.
             QTimer::singleShot(10000, [] { QApplication::exit(99); });
@@ -423,6 +443,9 @@ private slots:
         QVariantMap expected = defaults;
         expected.insert({{"codecs", QStringList {"KOI8-R (Cyrillic)"}},
                          {"select/codsave", 3},
+                         {"select/codldlw", 3},
+                         {"proc/format", "sub"},
+                         {"ver11", false},
                          {"proc/charps", 33},
                          {"color/usetag", true},
                          {"color/upper", 0x00ff00},

@@ -253,6 +253,40 @@ private slots:
 
     // Two full sets that half overlap cut each other into three frames a pair:
     // every frame is kept, the last at the end of the film, and the file holds them all.
+    // The preview's frame: the subtitles shown at that moment, stacked as the
+    // file stacks them, the sets left as they were.
+    void frameAt_data()
+    {
+        QTest::addColumn<QStringList>("upper");
+        QTest::addColumn<QStringList>("lower");
+        QTest::addColumn<int>("time");
+        QTest::addColumn<QString>("expected");
+        const QStringList up {"1000/3000 Up", "5000/6000 {y:i}Two|lines"};
+        const QStringList low {"1000/3000 Low", "7000/8000 Late"};
+        row("both", up, low, 1000, "Up|<b> </b>|Low");
+        row("inside both", up, low, 2999, "Up|<b> </b>|Low");
+        row("upper alone, fillers and last line", up, low, 5500, "<i>Two|lines</i>|<b> </b>|<b> </b>");
+        row("lower alone", up, low, 7000, "Late");
+        row("between", up, low, 4000, "");
+        row("before all", up, low, 0, "");
+        row("empty sets", QStringList(), QStringList(), 1000, "");
+    }
+    void frameAt()
+    {
+        QFETCH(QStringList, upper);
+        QFETCH(QStringList, lower);
+        QFETCH(int, time);
+        SubtitleSet up(QStringLiteral("Up: "));
+        SubtitleSet low(QStringLiteral("Lw: "));
+        fillSet(up, upper);
+        fillSet(low, lower);
+        for (int i = 0; i < up.count; ++i)
+            up.at(i).angleTags = !up.at(i).text.startsWith(QLatin1Char('{'));
+        const QStringList before = describe(up) + describe(low);
+        QTEST(::frameAt(up, low, time, ProcessingOptions()), "expected");
+        QCOMPARE(describe(up) + describe(low), before);
+    }
+
     void mergedSetGrowsPastCapacity()
     {
         CollectingLog log;

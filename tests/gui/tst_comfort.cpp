@@ -1,0 +1,254 @@
+// What makes the window quick to use, driven offscreen through the prompt
+// seam: files dropped on a list or the window, the recent pairs, shortcuts,
+// errors that stand out, the proposed name and suffix of Process & Save, the
+// credit line, and the previews.
+
+#include "guiutil.h"
+#include "testutil.h"
+
+#include "gui/mainwindow.h"
+#include "gui/prompts.h"
+
+#include "ui_mainwindow.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <memory>
+
+using namespace testutil;
+
+namespace {
+
+// The toolkit delivers a drop only at the end of a real drag, so the event
+// goes straight to where it arrives then: the window's own handler, or the
+// window's filter on a list.
+void drop(MainWindow &w, QWidget *list, const QStringList &files)
+{
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const QString &file : files)
+        urls << QUrl::fromLocalFile(file);
+    mime.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent event(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QObject &window = w;
+    if (list) {
+        QVERIFY(window.eventFilter(list, &enter) && enter.isAccepted());
+        QVERIFY(window.eventFilter(list, &event));
+    } else {
+        window.event(&enter);
+        QVERIFY(enter.isAccepted());
+        window.event(&event);
+    }
+    QVERIFY(event.isAccepted());
+}
+
+QString fileName(const QString &path)
+{
+    return QFileInfo(path).fileName();
+}
+
+} // namespace
+
+class TestComfort : public QObject, TempDir
+{
+    Q_OBJECT
+
+    ScriptedPrompts prompts;
+    std::unique_ptr<MainWindow> w;
+
+    Ui::MainWindow &ui() { return *w->ui; }
+    QString sub(const QString &name, const QVector<int> &starts = {1000, 3000})
+    {
+        return write(name, srtBytes(starts));
+    }
+
+private slots:
+    void init()
+    {
+        prompts = ScriptedPrompts();
+        setPrompts(&prompts);
+        w = std::make_unique<MainWindow>(nullptr);
+        w->resize(1000, 760);
+        w->show();
+    }
+    void cleanup()
+    {
+        w.reset();
+        setPrompts(nullptr);
+    }
+
+    // Where the files go: a list takes one file into its set, the window takes
+    // one into the upper set while that is empty, and two anywhere are a pair.
+    void dropFiles_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("files");
+        QTest::addColumn<bool>("upperFirst"); // the upper set already holds a file
+        QTest::addColumn<QString>("upper");
+        QTest::addColumn<QString>("lower");
+        row("one on the upper list", "upper", 1, false, "a.srt", "");
+        row("one on the lower list", "lower", 1, false, "", "a.srt");
+        row("one on the window, upper empty", "window", 1, false, "a.srt", "");
+        row("one on the window, upper loaded", "window", 1, true, "first.srt", "a.srt");
+        row("two on the window", "window", 2, false, "a.srt", "b.srt");
+        row("two on the lower list", "lower", 2, true, "a.srt", "b.srt");
+    }
+    void dropFiles()
+    {
+        QFETCH(QString, target);
+        QFETCH(int, files);
+        QFETCH(bool, upperFirst);
+        if (upperFirst)
+            w->loadDropped({sub("first.srt")}, &w->session().upper);
+        const QStringList paths = QStringList {sub("a.srt"), sub("b.srt")}.mid(0, files);
+        QWidget *list = target == "upper"   ? ui().listWidget_upr->viewport()
+                        : target == "lower" ? ui().listWidget_lwr->viewport()
+                                            : nullptr;
+        drop(*w, list, paths);
+        QTEST(fileName(w->session().upper.filePath), "upper");
+        QTEST(fileName(w->session().lower.filePath), "lower");
+    }
+
+    // Every pair loaded is remembered once, newest first, ten at most, and
+    // choosing one loads both files again.
+    void openRecent()
+    {
+        for (int i = 0; i < 12; ++i)
+            drop(*w, nullptr, {sub(QStringLiteral("u%1.srt").arg(i)), sub(QStringLiteral("l%1.srt").arg(i))});
+        drop(*w, nullptr, {path("u5.srt"), path("l5.srt")});
+        QMenu *menu = ui().toolButton_recent->menu();
+        QCOMPARE(menu->actions().size(), 10);
+        QCOMPARE(menu->actions().first()->text(), QStringLiteral("u5.srt + l5.srt"));
+        QCOMPARE(menu->actions().at(1)->text(), QStringLiteral("u11.srt + l11.srt"));
+        QCOMPARE(menu->actions().last()->text(), QStringLiteral("u2.srt + l2.srt"));
+        menu->actions().at(3)->trigger();
+        QCOMPARE(fileName(w->session().upper.filePath), QStringLiteral("u9.srt"));
+        QCOMPARE(fileName(w->session().lower.filePath), QStringLiteral("l9.srt"));
+        QCOMPARE(menu->actions().first()->text(), QStringLiteral("u9.srt + l9.srt"));
+        QCOMPARE(menu->actions().size(), 10);
+    }
+
+    // The common actions have shortcuts, named in the buttons' tooltips.
+    void shortcuts()
+    {
+        const QList<QPair<QAbstractButton *, QString>> expected {
+            {ui().pushButton_ldupr, "Ctrl+O"}, {ui().pushButton_ldlwr, "Ctrl+Shift+O"},
+            {ui().pushButton_ladd, "Ctrl+L"},  {ui().pushButton_ldel, "Ctrl+Del"},
+            {ui().pushButton_synl, "Ctrl+Y"},  {ui().pushButton_synu, "Ctrl+Shift+Y"},
+            {ui().pushButton_proc, "Ctrl+S"},  {ui().pushButton_quit, "Ctrl+Q"}};
+        for (const auto &e : expected) {
+            QCOMPARE(e.first->shortcut().toString(), e.second);
+            QVERIFY2(e.first->toolTip().endsWith(QStringLiteral("(%1)").arg(e.second)),
+                     qPrintable(e.first->toolTip()));
+        }
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        QTest::keyClick(w.get(), Qt::Key_O, Qt::ControlModifier);
+        // The button is pressed and released as by a click.
+        QTRY_COMPARE(prompts.captions, QStringList {"Load upper subtitles"});
+    }
+
+    // An error is red in the log and stays in the status bar until the next action.
+    void errorsStandOut()
+    {
+        prompts.openNames = {path("missing.srt")};
+        ui().pushButton_ldupr->click();
+        const LogModel &log = static_cast<const LogModel &>(*ui().listWidget_log->model());
+        const int last = log.rowCount() - 1;
+        QCOMPARE(log.index(last).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
+        QCOMPARE(statusBar(), log.lines().at(last));
+        QVERIFY(!log.index(0).data(Qt::ForegroundRole).isValid() || last == 0);
+
+        prompts.openNames = {sub("fine.srt")};
+        ui().pushButton_ldupr->click();
+        QCOMPARE(statusBar(), QString());
+        QVERIFY(!log.index(log.rowCount() - 1).data(Qt::ForegroundRole).isValid());
+    }
+
+    // Beside the upper file, after it and the lower file's language, in the
+    // format written last; a name without a suffix gets the chosen filter's.
+    void proposedName_data()
+    {
+        QTest::addColumn<QString>("upper");
+        QTest::addColumn<QString>("lower");
+        QTest::addColumn<QString>("proposed");
+        row("two-letter code", "film.en.srt", "film.es.srt", "film.en.es.srt");
+        row("code before a number", "show.eng.1958.srt", "show.ger.1958515707.srt", "show.eng.1958.ger.srt");
+        row("language name", "Film.srt", "Film.Spanish.srt", "Film.Spanish.srt");
+        row("no language", "film.srt", "other.srt", "film.merged.srt");
+    }
+    void proposedName()
+    {
+        QFETCH(QString, upper);
+        QFETCH(QString, lower);
+        drop(*w, nullptr, {sub(upper), sub(lower)});
+        QTEST(fileName(w->suggestedMergeName()), "proposed");
+        QCOMPARE(QFileInfo(w->suggestedMergeName()).absolutePath(), QFileInfo(tmp.path()).absoluteFilePath());
+    }
+    void suffixFromFilter()
+    {
+        drop(*w, nullptr, {sub("film.en.srt"), sub("film.es.srt")});
+        prompts.saveNames = {path("merged")};
+        prompts.saveFilterChoices = {QStringLiteral("MicroDVD (*.sub)")};
+        prompts.dialogs = {frameRate(2)};
+        ui().pushButton_proc->click();
+        QCOMPARE(prompts.shownFilters, QStringList {"SubRip (*.srt)"});
+        QVERIFY(readFile(path("merged.sub")).startsWith("{"));
+        QVERIFY(!QFile::exists(path("merged")));
+        // The next proposal is in the format written.
+        QCOMPARE(fileName(w->suggestedMergeName()), QStringLiteral("film.en.es.sub"));
+        prompts.saveNames = {path("again")};
+        prompts.dialogs = {frameRate(2)};
+        ui().pushButton_proc->click();
+        QCOMPARE(prompts.shownFilters.last(), QStringLiteral("MicroDVD (*.sub)"));
+        QVERIFY(QFile::exists(path("again.sub")));
+    }
+
+    // "Credit line" turns the header subtitle on and off.
+    void creditLine()
+    {
+        drop(*w, nullptr, {sub("film.en.srt"), sub("film.es.srt")});
+        QVERIFY(ui().checkBox_credit->isChecked());
+        for (bool on : {true, false}) {
+            ui().checkBox_credit->setChecked(on);
+            const QString out = path(on ? "with.srt" : "without.srt");
+            prompts.saveNames = {out};
+            ui().pushButton_proc->click();
+            QCOMPARE(readFile(out).contains("Twinscript"), on);
+        }
+    }
+
+    // The set previews break lines and show tags as formatting, never as
+    // text; the frame preview stacks the upper text over fillers and the
+    // lower text, as the file will.
+    void previews()
+    {
+        const QString upper = write("u.srt", "1\n00:00:01,000 --> 00:00:03,000\n<i>Where</i> a < b\nnow?\n");
+        const QString lower = write("l.srt", "1\n00:00:01,000 --> 00:00:03,000\nDonde\n");
+        drop(*w, nullptr, {upper, lower});
+        QCOMPARE(ui().label_USpl->text(), QStringLiteral("<i>Where</i> a &lt; b<br>now?"));
+        QCOMPARE(ui().label_LSpl->text(), QStringLiteral("Donde"));
+        ui().spinBox_lin->setValue(3);
+        QCOMPARE(ui().label_preview->text(),
+                 QStringLiteral("<i>Where</i> a &lt; b<br>now?<br>&nbsp;<br>&nbsp;<br>Donde"));
+        ui().spinBox_lin->setValue(1);
+        QCOMPARE(ui().label_preview->text(), QStringLiteral("<i>Where</i> a &lt; b<br>now?<br>Donde"));
+        ui().checkBox_coltag->setChecked(true);
+        ui().verticalSlider_GUp->setValue(0);
+        QVERIFY2(ui().label_preview->text().startsWith(QStringLiteral("<font color=#ff00ff>")),
+                 qPrintable(ui().label_preview->text()));
+        // A long text is made smaller to fit.
+        QVERIFY(ui().label_USpl->styleSheet().contains("font: 18pt"));
+        const QString longer = write("long.srt", "1\n00:00:01,000 --> 00:00:03,000\n"
+                                                 + QByteArray(200, 'w') + "\n");
+        w->loadDropped({longer}, &w->session().upper);
+        QVERIFY2(!ui().label_USpl->styleSheet().contains("font: 18pt"), qPrintable(ui().label_USpl->styleSheet()));
+    }
+
+private:
+    QString statusBar() { return w->statusBar()->currentMessage(); }
+};
+
+QTEST_MAIN(TestComfort)
+#include "tst_comfort.moc"

@@ -301,7 +301,8 @@ void TimelineView::paintAxis(QPainter &painter, const Lanes &lanes) const
     }
     while (step / msPerPixel() < labelWidth) // beyond a day per label
         step *= 2;
-    const qint64 first = qint64(std::floor(m_viewStart / double(step))) * step;
+    // The first tick inside the view: a label cut at the left edge would lose its sign.
+    const qint64 first = qint64(std::ceil(m_viewStart / double(step))) * step;
     const double end = m_viewStart + m_viewSpan;
     painter.setFont(font());
     for (qint64 t = first; double(t) <= end; t += step) {
@@ -333,6 +334,8 @@ void TimelineView::paintBars(QPainter &painter, const SetIndex &index, const QRe
     const int first = index.firstRowEndingAfter(m_viewStart);
     const int last = index.firstRowStartingAfter(viewEnd);
     const int w = width();
+    const double pxPerMs = w / m_viewSpan;
+    const auto x = [&](double time) { return (time - m_viewStart) * pxPerMs; };
     // Bars that share a pixel column are drawn as one span: at the whole film
     // some twenty subtitles fall on each column.
     int spanLeft = 0;
@@ -341,13 +344,13 @@ void TimelineView::paintBars(QPainter &painter, const SetIndex &index, const QRe
         if (spanRight > spanLeft)
             painter.fillRect(QRect(spanLeft, lane.top(), spanRight - spanLeft, lane.height()), index.color);
     };
-    for (int i = first; i < last; ++i) {
-        const Subtitle &s = index.set->at(i);
+    for (int i = first; i < last;) {
+        const Subtitle &s = index.set->at(i++);
         const double end = std::max(s.start, s.end);
         if (end < m_viewStart)
             continue;
-        const int left = clampedPixel(std::floor(xOf(s.start)), w);
-        int right = clampedPixel(std::ceil(xOf(end)), w);
+        const int left = clampedPixel(std::floor(x(s.start)), w);
+        int right = clampedPixel(std::ceil(x(end)), w);
         // A pixel's gap between wide bars keeps subtitles that meet apart.
         if (right - left >= 4)
             --right;
@@ -358,6 +361,16 @@ void TimelineView::paintBars(QPainter &painter, const SetIndex &index, const QRe
             flush();
             spanLeft = left;
             spanRight = right;
+        }
+        // The rows that start on columns the span already covers can only
+        // widen it, to the latest end among them: one search passes them all.
+        if (i < last && std::floor(x(index.set->at(i).start)) <= spanRight) {
+            const double coveredUntil = m_viewStart + (spanRight + 1) / pxPerMs;
+            const int next = partitionPoint(i, last, [&](int j) { return index.set->at(j).start >= coveredUntil; });
+            if (next > i) {
+                spanRight = std::max(spanRight, clampedPixel(std::ceil(x(index.maxEndUpTo[size_t(next - 1)])), w));
+                i = next;
+            }
         }
     }
     flush();
@@ -394,6 +407,8 @@ void TimelineView::paintLinks(QPainter &painter, const Lanes &lanes) const
     const int last = partitionPoint(first, links.count(),
                                     [&](int k) { return std::min(upperStart(k), lowerStart(k)) > viewEnd; });
 
+    const double pxPerMs = width() / m_viewSpan;
+    const auto xOf = [&](double time) { return (time - m_viewStart) * pxPerMs; };
     const double top = lanes.upper.bottom() + 1;
     const double bottom = lanes.lower.top();
     const double lo = -4;
@@ -434,7 +449,7 @@ void TimelineView::paintLinks(QPainter &painter, const Lanes &lanes) const
             previous = line;
         }
     }
-    painter.setPen(QPen(linkColor(), 1));
+    painter.setPen(QPen(linkColor(), 0)); // cosmetic: the raster engine draws thin lines directly
     painter.drawLines(lines);
 
     QLine conflicting;

@@ -55,8 +55,8 @@ QString timeLabel(qint64 ms, qint64 step)
 {
     const bool negative = ms < 0;
     const qint64 a = negative ? -ms : ms;
-    QString text = QString::asprintf("%s%lld:%02lld:%02lld", negative ? "-" : "", a / 3600000, a / 60000 % 60,
-                                     a / 1000 % 60);
+    QString text
+        = QString::asprintf("%s%lld:%02lld:%02lld", negative ? "-" : "", a / 3600000, a / 60000 % 60, a / 1000 % 60);
     if (step % 1000 != 0)
         text += step % 100 == 0 ? QString::asprintf(".%lld", a % 1000 / 100) : QString::asprintf(".%03lld", a % 1000);
     return text;
@@ -95,7 +95,7 @@ TimelineView::TimelineView(QWidget *parent)
     : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
 }
 
 QSize TimelineView::sizeHint() const
@@ -287,9 +287,9 @@ void TimelineView::paintEvent(QPaintEvent *)
 
 void TimelineView::paintAxis(QPainter &painter, const Lanes &lanes) const
 {
-    static const qint64 steps[] = {10,      20,      50,      100,     200,      500,      1000,     2000,
-                                   5000,    10000,   15000,   30000,   60000,    120000,   300000,   600000,
-                                   900000,  1800000, 3600000, 7200000, 10800000, 21600000, 43200000, 86400000};
+    static const qint64 steps[]
+        = {10,    20,     50,     100,    200,    500,     1000,    2000,    5000,     10000,    15000,    30000,
+           60000, 120000, 300000, 600000, 900000, 1800000, 3600000, 7200000, 10800000, 21600000, 43200000, 86400000};
     const QFontMetrics metrics = fontMetrics();
     const double labelWidth = metrics.horizontalAdvance(QStringLiteral("-000:00:00.000")) + 12;
     qint64 step = steps[std::size(steps) - 1];
@@ -394,8 +394,7 @@ void TimelineView::paintLinks(QPainter &painter, const Lanes &lanes) const
     // A row past its set's end (links not yet dropped after a load) counts
     // as after everything, which keeps the search below in order.
     const auto startOf = [](const SetIndex &index, int row) {
-        return row >= 0 && row < index.count() ? double(index.set->at(row).start)
-                                               : std::numeric_limits<double>::max();
+        return row >= 0 && row < index.count() ? double(index.set->at(row).start) : std::numeric_limits<double>::max();
     };
     const auto upperStart = [&](int k) { return startOf(m_upper, links.at(k).upperRow); };
     const auto lowerStart = [&](int k) { return startOf(m_lower, links.at(k).lowerRow); };
@@ -404,11 +403,11 @@ void TimelineView::paintLinks(QPainter &painter, const Lanes &lanes) const
     // that reach into the view are one run of links.
     const int first = partitionPoint(0, links.count(),
                                      [&](int k) { return std::max(upperStart(k), lowerStart(k)) >= m_viewStart; });
-    const int last = partitionPoint(first, links.count(),
-                                    [&](int k) { return std::min(upperStart(k), lowerStart(k)) > viewEnd; });
+    const int last
+        = partitionPoint(first, links.count(), [&](int k) { return std::min(upperStart(k), lowerStart(k)) > viewEnd; });
 
     const double pxPerMs = width() / m_viewSpan;
-    const auto xOf = [&](double time) { return (time - m_viewStart) * pxPerMs; };
+    const auto x = [&](double time) { return (time - m_viewStart) * pxPerMs; };
     const double top = lanes.upper.bottom() + 1;
     const double bottom = lanes.lower.top();
     const double lo = -4;
@@ -419,7 +418,7 @@ void TimelineView::paintLinks(QPainter &painter, const Lanes &lanes) const
         const double b = lowerStart(k);
         if (a == std::numeric_limits<double>::max() || b == std::numeric_limits<double>::max())
             return false;
-        double x0 = xOf(a), y0 = top, x1 = xOf(b), y1 = bottom;
+        double x0 = x(a), y0 = top, x1 = x(b), y1 = bottom;
         if ((x0 < lo && x1 < lo) || (x0 > hi && x1 > hi))
             return false;
         if (x0 != x1) {

@@ -116,6 +116,13 @@ private slots:
         QTest::newRow("long subtitle from before the view")
             << Spans {{0, 100000}, {1000, 2000}, {3000, 4000}, {120000, 121000}} << qint64(50000) << qint64(60000)
             << Times {51000, 59000} << Times {};
+        // Zoomed out, the short ones merge on each column; the long one still reaches its end.
+        Spans merged;
+        for (int i = 0; i < 1000; ++i)
+            merged.append({i * 10, i == 3 ? 400000 : i * 10 + 5});
+        merged.append({600000, 601000});
+        QTest::newRow("long subtitle among merged ones")
+            << merged << qint64(0) << qint64(0) << Times {5000, 200000, 390000, 600500} << Times {500000};
         QTest::newRow("negative times") << Spans {{-50000, -48000}} << qint64(-55000) << qint64(-45000)
                                         << Times {-49000} << Times {-52000, -46000};
         QTest::newRow("at the largest time") << Spans {{int32Max - 3000, int32Max}} << qint64(int32Max) - 10000
@@ -123,9 +130,9 @@ private slots:
         QTest::newRow("at the smallest time")
             << Spans {{int32Min, int32Min + 3000}} << qint64(int32Min) - 2000 << qint64(int32Min) + 8000
             << Times {qint64(int32Min) + 1500} << Times {qint64(int32Min) + 5000};
-        QTest::newRow("whole 32-bit range") << Spans {{int32Min, int32Min + 1000}, {int32Max - 1000, int32Max}}
-                                            << qint64(0) << qint64(0) << Times {qint64(int32Min) + 500, int32Max - 500}
-                                            << Times {0};
+        QTest::newRow("whole 32-bit range")
+            << Spans {{int32Min, int32Min + 1000}, {int32Max - 1000, int32Max}} << qint64(0) << qint64(0)
+            << Times {qint64(int32Min) + 500, int32Max - 500} << Times {0};
     }
     void barsWhereTheSubtitlesAre()
     {

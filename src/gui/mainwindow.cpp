@@ -10,6 +10,7 @@
 #include "gui/prompts.h"
 #include "gui/selectcodecdlg.h"
 #include "gui/stripdlg.h"
+#include "gui/timelineview.h"
 #include "gui/timingdlg.h"
 
 #include "ui_aboutdlg.h"
@@ -24,6 +25,7 @@
 #include <QMimeData>
 #include <QSettings>
 #include <QSplitter>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTextDocument>
 
@@ -159,6 +161,13 @@ MainWindow::MainWindow(QSettings *store, QWidget *parent)
     , m_store(store)
 {
     ui->setupUi(this);
+    // Under the lists, so that rows, bars and links are seen together.
+    m_timeline = new TimelineView(ui->splitter_main);
+    m_timeline->setObjectName(QStringLiteral("timelineView"));
+    m_timeline->setToolTip(QStringLiteral("Both time lines and their links: wheel zooms, drag scrolls, a click "
+                                          "selects the subtitle"));
+    ui->splitter_main->insertWidget(1, m_timeline);
+    m_timeline->setSources(&m_session.upper, &m_session.lower, &m_session.links);
     ui->listWidget_upr->setModel(&m_upperModel);
     ui->listWidget_lwr->setModel(&m_lowerModel);
     ui->listWidget_lnk->setModel(&m_linkModel);
@@ -168,8 +177,9 @@ MainWindow::MainWindow(QSettings *store, QWidget *parent)
         view->setUniformItemSizes(true);
     // The lists get the room; the processing controls keep their height.
     ui->splitter_main->setStretchFactor(0, 4);
-    ui->splitter_main->setStretchFactor(1, 0);
-    ui->splitter_main->setStretchFactor(2, 1);
+    ui->splitter_main->setStretchFactor(1, 1);
+    ui->splitter_main->setStretchFactor(2, 0);
+    ui->splitter_main->setStretchFactor(3, 1);
 
     setAcceptDrops(true);
     for (QListView *view : {ui->listWidget_upr, ui->listWidget_lwr}) {
@@ -228,7 +238,11 @@ void MainWindow::connectControls()
                         m_previewTime = set->startOf(current.row());
                     showCurrent(*set);
                     refreshAddLink();
+                    m_timeline->setCurrentRows(selectedRow(m_session.upper), selectedRow(m_session.lower));
                 });
+        QScrollBar *bar = view->verticalScrollBar();
+        connect(bar, &QScrollBar::valueChanged, this, [this, set] { showListedRows(*set); });
+        connect(bar, &QScrollBar::rangeChanged, this, [this, set] { showListedRows(*set); });
         connect(view, &QListView::doubleClicked, this,
                 [this, set](const QModelIndex &index) { jumpToNearest(*set, index.row()); });
     }
@@ -240,6 +254,11 @@ void MainWindow::connectControls()
         ui->listWidget_log->setCurrentIndex(m_log.index(row));
         if (m_log.levelAt(row) == LogError)
             statusBar()->showMessage(m_log.lines().at(row));
+    });
+    connect(m_timeline, &TimelineView::subtitleClicked, this, [this](bool upperSet, int row) {
+        const SubtitleSet &set = upperSet ? m_session.upper : m_session.lower;
+        selectRow(set, row);
+        listOf(set)->scrollTo(listOf(set)->currentIndex());
     });
     connect(ui->checkBox_credit, &QCheckBox::toggled, this, [this](bool checked) { m_settings.header = checked; });
     for (QSpinBox *box : {ui->spinBox_cps, ui->spinBox_gap, ui->spinBox_snp, ui->spinBox_lin})
@@ -335,11 +354,44 @@ void MainWindow::timesChanged(SubtitleSet &set)
 {
     m_showMergeTimes[sideOf(set)] = false;
     showCurrent(set);
+    refreshTimeline();
 }
 
 void MainWindow::refreshAddLink()
 {
-    ui->pushButton_ladd->setEnabled(m_session.canAddLink(selectedRow(m_session.upper), selectedRow(m_session.lower)));
+    const int upperRow = selectedRow(m_session.upper);
+    const int lowerRow = selectedRow(m_session.lower);
+    const bool allowed = m_session.canAddLink(upperRow, lowerRow);
+    ui->pushButton_ladd->setEnabled(allowed);
+    // Why not: the link in the way lights up.
+    const bool rows = upperRow >= 0 && upperRow < m_session.upper.count && lowerRow >= 0
+                      && lowerRow < m_session.lower.count;
+    int conflicting = rows && !allowed ? m_session.links.conflictingLink(upperRow, lowerRow) : -1;
+    // A pair that is a link already is no conflict.
+    if (conflicting >= 0 && m_session.links.at(conflicting).upperRow == upperRow
+        && m_session.links.at(conflicting).lowerRow == lowerRow)
+        conflicting = -1;
+    m_timeline->setConflictingLink(conflicting);
+    // The links are drawn from the table itself.
+    m_timeline->update();
+}
+
+void MainWindow::refreshTimeline()
+{
+    m_timeline->refresh();
+    m_timeline->setCurrentRows(selectedRow(m_session.upper), selectedRow(m_session.lower));
+    showListedRows(m_session.upper);
+    showListedRows(m_session.lower);
+    refreshAddLink();
+}
+
+void MainWindow::showListedRows(const SubtitleSet &set)
+{
+    const QListView *view = listOf(set);
+    const QModelIndex first = view->indexAt(QPoint(1, 1));
+    const QModelIndex last = view->indexAt(QPoint(1, view->viewport()->height() - 2));
+    m_timeline->setShownRows(sideOf(set) == 0, first.isValid() ? first.row() : -1,
+                             last.isValid() ? last.row() : set.count - 1);
 }
 
 void MainWindow::jumpToNearest(const SubtitleSet &from, int row)
@@ -400,6 +452,7 @@ void MainWindow::loadPath(SubtitleSet &set, const QString &name)
         m_linkModel.reload();
         selectRow(set, first);
         showCurrent(set);
+        refreshTimeline();
         if (!m_loadingPair)
             rememberPair();
     }
@@ -766,6 +819,7 @@ int fittingPointSize(const QLabel *label)
 void MainWindow::refreshColorPreviews()
 {
     const bool on = ui->checkBox_coltag->isChecked();
+    m_timeline->setColors(QColor(QRgb(m_settings.upperColor)), QColor(QRgb(m_settings.lowerColor)));
     const QString sheet = QStringLiteral("QLabel { background-color : %1; color : #%2; font: %3pt; }");
     for (QLabel *label : {ui->label_USpl, ui->label_LSpl}) {
         const int color = label == ui->label_USpl ? m_settings.upperColor : m_settings.lowerColor;

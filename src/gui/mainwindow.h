@@ -14,6 +14,7 @@ class MainWindow;
 }
 
 class QComboBox;
+class TimelineView;
 class QDragEnterEvent;
 class QDropEvent;
 class QResizeEvent;
@@ -49,6 +50,7 @@ public:
 
     Ui::MainWindow *ui;
     Session &session() { return m_session; }
+    TimelineView *timeline() const { return m_timeline; }
     const WindowSettings &settings() const { return m_settings; }
     // The row selected in a set's list, -1 for none.
     int selectedRow(const SubtitleSet &set) const;
@@ -94,6 +96,7 @@ private:
     LinkListModel m_linkModel;
     WindowSettings m_settings;
     QSettings *m_store;
+    TimelineView *m_timeline;
     // After Process & Save the time boxes show the merge times, until the
     // set's own times change.
     bool m_showMergeTimes[2] = {false, false};
@@ -111,6 +114,8 @@ private:
     void showCurrent(const SubtitleSet &set);
     void timesChanged(SubtitleSet &set);
     void refreshAddLink();
+    void refreshTimeline();
+    void showListedRows(const SubtitleSet &set);
     void jumpToNearest(const SubtitleSet &from, int row);
     void selectLink(int k);
 

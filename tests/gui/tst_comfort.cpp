@@ -8,6 +8,7 @@
 
 #include "gui/mainwindow.h"
 #include "gui/prompts.h"
+#include "gui/timelineview.h"
 
 #include "ui_mainwindow.h"
 
@@ -244,6 +245,44 @@ private slots:
                                                  + QByteArray(200, 'w') + "\n");
         w->loadDropped({longer}, &w->session().upper);
         QVERIFY2(!ui().label_USpl->styleSheet().contains("font: 18pt"), qPrintable(ui().label_USpl->styleSheet()));
+    }
+
+    // The time line under the lists: links drawn, the link in the way of a
+    // refused "Add Link" lit up, a click on a bar selecting the row, and a
+    // synchronization shown at once.
+    void timelineInTheWindow()
+    {
+        drop(*w, nullptr, {sub("u.srt", {1000, 5000, 9000}), sub("l.srt", {3000, 7000, 11000})});
+        TimelineView *view = w->timeline();
+        view->setVisibleRange(0, 14000);
+        const auto pixels = [view](const QColor &color) {
+            const QImage image = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            int n = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    n += image.pixelColor(x, y) == color;
+            return n;
+        };
+        QCOMPARE(pixels(TimelineView::linkColor()), 0);
+        for (int row : {0, 2}) {
+            w->selectRow(w->session().upper, row);
+            w->selectRow(w->session().lower, row);
+            ui().pushButton_ladd->click();
+        }
+        QVERIFY(pixels(TimelineView::linkColor()) > 0);
+        QCOMPARE(pixels(TimelineView::warningColor()), 0);
+        w->selectRow(w->session().upper, 1); // lower row 2 carries a link already
+        QVERIFY(!ui().pushButton_ladd->isEnabled());
+        QVERIFY(pixels(TimelineView::warningColor()) > 0);
+
+        emit view->subtitleClicked(false, 1);
+        QCOMPARE(w->selectedRow(w->session().lower), 1);
+        QCOMPARE(pixels(TimelineView::warningColor()), 0);
+
+        const QImage before = view->grab().toImage();
+        ui().pushButton_synl->click();
+        QCOMPARE(w->session().lower.at(0).start, 1000);
+        QVERIFY(view->grab().toImage() != before);
     }
 
 private:

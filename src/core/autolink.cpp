@@ -41,6 +41,7 @@ constexpr double linkSpacingMs = 20000;
 // Two unrelated sets match a few per cent of their starts by chance.
 constexpr double minMatchedShare = 0.2;
 constexpr int minMatched = 6;
+constexpr double minStretchShare = 0.15;
 
 struct Rate
 {
@@ -235,6 +236,35 @@ std::vector<int> choosePath(const std::vector<unsigned char> &matches, int n, in
     return path;
 }
 
+// A stretch whose offset matches little more than chance would is a drift or a
+// gap, not a split: it keeps its neighbour's offset, and the line fitted to the
+// stretch then follows the drift. Empty when no stretch holds.
+std::vector<int> reliableStretches(std::vector<int> path, const std::vector<unsigned char> &matches, int k)
+{
+    const int n = int(path.size());
+    std::vector<int> reliable(path.size(), -1);
+    int previous = -1;
+    for (int first = 0; first < n;) {
+        int last = first + 1;
+        while (last < n && path[size_t(last)] == path[size_t(first)])
+            ++last;
+        int matched = 0;
+        for (int i = first; i < last; ++i)
+            matched += matches[size_t(i * k + path[size_t(first)])];
+        if (matched >= minMatched && matched >= minStretchShare * (last - first))
+            previous = path[size_t(first)];
+        for (int i = first; i < last; ++i)
+            reliable[size_t(i)] = previous;
+        first = last;
+    }
+    if (previous < 0)
+        return {};
+    // Stretches before the first reliable one take its offset.
+    const auto firstReliable = std::find_if(reliable.begin(), reliable.end(), [](int c) { return c >= 0; });
+    std::fill(reliable.begin(), firstReliable, *firstReliable);
+    return reliable;
+}
+
 // Matches on one stretch of lower rows [first, last) that keep to its
 // mapping, after fitting the mapping's offset and drift to its matches.
 std::vector<Match> stretchMatches(const Timeline &upper, const std::vector<double> &lowerStarts, int first, int last,
@@ -242,13 +272,17 @@ std::vector<Match> stretchMatches(const Timeline &upper, const std::vector<doubl
 {
     m.origin = lowerStarts[size_t(first)];
     std::vector<Match> matches;
-    for (int pass = 0; pass < 3; ++pass) {
-        matches.clear();
+    // Each pass fits the line to the matches so far; with a drift, the fitted
+    // line reaches further along the stretch and finds more.
+    for (int pass = 0; pass < 8; ++pass) {
+        std::vector<Match> found;
         Match match {};
         for (int i = first; i < last; ++i)
             if (matchOf(upper, lowerStarts[size_t(i)], i, m, matchToleranceMs, &match))
-                matches.push_back(match);
-        if (matches.size() < 2 || pass == 2)
+                found.push_back(match);
+        const bool grew = found.size() > matches.size();
+        matches.swap(found);
+        if (matches.size() < 2 || !grew)
             break;
         // Least squares line through the residuals.
         double sx = 0, sy = 0, sxx = 0, sxy = 0;
@@ -269,15 +303,18 @@ std::vector<Match> stretchMatches(const Timeline &upper, const std::vector<doubl
 }
 
 // One link per linkSpacingMs of the stretch on its closest pair, and links on
-// its first and last close pairs, so that a split has links on both sides.
+// its first and last pairs, so that the rubber band reproduces a split with
+// as few subtitles as possible between the links on either side.
 void placeLinks(const std::vector<Match> &matches, std::vector<SyncLinks::Link> &links)
 {
-    std::vector<const Match *> close;
-    for (const Match &m : matches)
-        if (std::abs(m.residual) <= linkToleranceMs)
-            close.push_back(&m);
-    if (close.empty())
+    if (matches.empty())
         return;
+    std::vector<const Match *> close {&matches.front()};
+    for (const Match &m : matches)
+        if (std::abs(m.residual) <= linkToleranceMs && &m != &matches.front() && &m != &matches.back())
+            close.push_back(&m);
+    if (&matches.back() != &matches.front())
+        close.push_back(&matches.back());
     std::vector<const Match *> chosen {close.front()};
     const double origin = close.front()->lowerTime;
     long long bucket = 0;
@@ -351,7 +388,9 @@ AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &low
         for (int i = 0; i < n; ++i)
             matches[size_t(i * k + c)] = matchOf(upper, lowerStarts[size_t(i)], i, m, matchToleranceMs, &match);
     }
-    const std::vector<int> path = choosePath(matches, n, k);
+    const std::vector<int> path = reliableStretches(choosePath(matches, n, k), matches, k);
+    if (path.empty())
+        return result;
 
     for (int first = 0; first < n;) {
         int last = first + 1;

@@ -175,7 +175,7 @@ std::vector<double> candidateOffsets(const std::vector<int> &peaks, const Timeli
     const int separation = int(candidateSeparationMs / binMs);
     std::vector<int> chosen;
     for (int b : order) {
-        if (int(chosen.size()) == maxCandidates || peaks[size_t(b)] * 10 < peaks[size_t(order.front())])
+        if (int(chosen.size()) == maxCandidates || peaks[size_t(b)] * 20 < peaks[size_t(order.front())])
             break;
         if (std::none_of(chosen.begin(), chosen.end(), [&](int c) { return std::abs(c - b) < separation; }))
             chosen.push_back(b);

@@ -82,6 +82,7 @@ void MainWindow::connectControls()
     connect(ui->pushButton_synu, &QPushButton::pressed, this, &MainWindow::synchronizeUpper);
     connect(ui->pushButton_synl, &QPushButton::pressed, this, &MainWindow::synchronizeLower);
     connect(ui->pushButton_ladd, &QPushButton::pressed, this, &MainWindow::addLink);
+    connect(ui->autoLinkButton, &QPushButton::pressed, this, &MainWindow::autoLink);
     connect(ui->pushButton_ldel, &QPushButton::pressed, this, &MainWindow::deleteLink);
     connect(ui->pushButton_lclr, &QPushButton::pressed, this, &MainWindow::clearLinks);
     connect(ui->pushButton_proc, &QPushButton::pressed, this, &MainWindow::processAndSave);
@@ -366,6 +367,13 @@ void MainWindow::addLink()
         m_session.links.add(upperRow, lowerRow);
         m_linkModel.reload();
     }
+    refreshAddLink();
+}
+
+void MainWindow::autoLink()
+{
+    m_session.autoLink();
+    m_linkModel.reload();
     refreshAddLink();
 }
 

@@ -58,6 +58,7 @@ public slots:
     void synchronizeUpper();
     void synchronizeLower();
     void addLink();
+    void autoLink();
     void deleteLink();
     void clearLinks();
     void processAndSave();

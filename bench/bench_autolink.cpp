@@ -90,8 +90,7 @@ void copySet(SubtitleSet &to, const SubtitleSet &from)
 }
 
 // Lower starts after "Auto Link" and "Synchronize".
-std::vector<double> synchronizedStarts(const SubtitleSet &upper, const SubtitleSet &lower, QString *logLine,
-                                       int *links)
+std::vector<double> synchronizedStarts(const SubtitleSet &upper, const SubtitleSet &lower, QString *logLine, int *links)
 {
     LastLine log;
     Session s(log);
@@ -133,8 +132,8 @@ void report(const char *pair, const char *distorted, const Distortion &d, const 
 {
     const bool pass = s.within100 >= 0.95 && s.worstMs <= 1000;
     allPassed = allPassed && pass;
-    std::printf("%-22s %-5s %-42s %6.1f %% %7.0f ms %4d links %s\n  %s\n", pair, distorted, d.name,
-                100 * s.within100, s.worstMs, links, pass ? "ok" : "MISSED", qPrintable(line));
+    std::printf("%-22s %-5s %-42s %6.1f %% %7.0f ms %4d links %s\n  %s\n", pair, distorted, d.name, 100 * s.within100,
+                s.worstMs, links, pass ? "ok" : "MISSED", qPrintable(line));
 }
 
 // Pairs that agree: the synchronized lower starts against where they belong.

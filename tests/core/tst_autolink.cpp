@@ -154,8 +154,8 @@ private slots:
         row("rate 29.97 => 24", d(0, 29970, 24000), Cues::None);
         row("split +40 s", d(0, 1, 1, {{900000, 40000}}), Cues::None);
         row("splits +2.5 s, -4 s on +7.3 s", d(7300, 1, 1, {{700000, 2500}, {1700000, -4000}}), Cues::None);
-        row("three splits of up to a minute, -9 min", d(-540000, 1, 1, {{500000, 60000}, {1200000, -60000}, {2000000, 15000}}),
-            Cues::None);
+        row("three splits of up to a minute, -9 min",
+            d(-540000, 1, 1, {{500000, 60000}, {1200000, -60000}, {2000000, 15000}}), Cues::None);
         row("rate 25 => 24, split -20 s", d(30000, 25000, 24000, {{1300000, -20000}}), Cues::None);
         row("cues in the upper set, splits, rate", d(95000, 25000, 23976, {{700000, 2500}, {1700000, -4000}}),
             Cues::InUpper);
@@ -270,8 +270,8 @@ private slots:
             QStringList {"0003 0003"}, 1);
         row("between the user's", QVector<int> {0, 0, 9, 9}, QVector<int> {}, QVector<int> {4, 5},
             QStringList {"0001 0001", "0005 0006", "0010 0010"}, 1);
-        row("sharing a row with the user's", QVector<int> {4, 4}, QVector<int> {}, QVector<int> {2, 2, 4, 5, 6, 4, 8, 8},
-            QStringList {"0003 0003", "0005 0005", "0009 0009"}, 2);
+        row("sharing a row with the user's", QVector<int> {4, 4}, QVector<int> {},
+            QVector<int> {2, 2, 4, 5, 6, 4, 8, 8}, QStringList {"0003 0003", "0005 0005", "0009 0009"}, 2);
         row("crossing the user's", QVector<int> {5, 2}, QVector<int> {1, 1}, QVector<int> {1, 1, 3, 3, 6, 6},
             QStringList {"0002 0002", "0006 0003", "0007 0007"}, 2);
     }

@@ -465,7 +465,7 @@ private slots:
             QCOMPARE(lw.startOf(i), late[i] - 7300);
     }
 
-
+    // "Add Link" only for two subtitles; Process & Save with the defaults gives
     // the golden file; afterwards links join exactly the rows the lists show
     // and synchronizing through them works.
     void linkSynchronizeProcess()

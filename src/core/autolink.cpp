@@ -38,10 +38,11 @@ constexpr double linkToleranceMs = 40;
 constexpr int splitPenalty = 8; // matched subtitles a split must gain
 constexpr int maxSplits = 3;
 constexpr double linkSpacingMs = 20000;
-// Two unrelated sets match a few per cent of their starts by chance.
-constexpr double minMatchedShare = 0.2;
-constexpr int minMatched = 6;
-constexpr double minStretchShare = 0.15;
+// Two unrelated sets match a few per cent of their starts by chance; short
+// ones, given the choice of rates, offsets and splits, up to a quarter.
+constexpr double minMatchedShare = 0.35;
+constexpr int minMatched = 8;
+constexpr double minStretchShare = 0.3;
 
 struct Rate
 {

@@ -198,6 +198,7 @@ private slots:
         row("different films", 600, 500, 12u);
         row("different films, another", 800, 800, 13u);
         row("different short films", 40, 40, 14u);
+        row("different films of 20 lines", 20, 20, 15u);
         row("empty upper set", 0, 300, 11u);
         row("empty lower set", 300, 0, 11u);
         row("both empty", 0, 0, 11u);

@@ -27,13 +27,13 @@ constexpr double binMs = 50;
 constexpr int peakBins = 4;
 // Enough votes to find the offsets; more only cost time on long sets.
 constexpr int maxVoters = 4000;
-// Only degenerate sets (hundreds of subtitles at one moment) reach it.
+// Only very dense sets reach it; every second or third start still finds the peak.
 constexpr int maxVotesPerVoter = 512;
 constexpr int maxCandidates = 8;
 constexpr double candidateSeparationMs = 1000;
 constexpr double matchToleranceMs = 100;
-// Links go on pairs that agree closely with their neighbours, so that the
-// rubber band between two links carries no pair's own jitter.
+// Links go on pairs close to the fitted mapping, so that the rubber band
+// between two links carries no pair's own jitter.
 constexpr double linkToleranceMs = 40;
 constexpr int splitPenalty = 8; // matched subtitles a split must gain
 constexpr int maxSplits = 3;

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <random>
+
 namespace testutil {
 
 QStringList CollectingLog::withLevels() const
@@ -102,6 +104,19 @@ QByteArray srtBytes(const QVector<int> &startsMs)
                    .toUtf8();
     }
     return out;
+}
+
+QVector<int> irregularStarts(int count, unsigned seed, int firstMs)
+{
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> gap(1500, 8000);
+    QVector<int> starts;
+    int t = firstMs;
+    for (int i = 0; i < count; ++i) {
+        starts << t;
+        t += gap(random);
+    }
+    return starts;
 }
 
 } // namespace testutil

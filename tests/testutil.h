@@ -89,5 +89,8 @@ QStringList describe(const SubtitleSet &set);
 QString mergeTimes(const SubtitleSet &set);
 // SubRip subtitles "line N" starting at the given milliseconds, 500 ms each.
 QByteArray srtBytes(const QVector<int> &startsMs);
+// Starts of a film's dialogue from `seed`: irregular gaps of 1.5 to 8 s, so
+// that no offset but the true one makes two of them line up.
+QVector<int> irregularStarts(int count, unsigned seed, int firstMs = 5000);
 
 } // namespace testutil

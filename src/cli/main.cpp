@@ -21,9 +21,12 @@ namespace {
 const char usageText[]
     = "usage: twinscript-cli convert IN OUT [options]\n"
       "       twinscript-cli merge UPPER LOWER OUT [options]\n"
+      "       twinscript-cli sync REFERENCE INPUT OUT [options]\n"
       "       twinscript-cli --help | --version\n"
       "\n"
       "The suffix of OUT picks SubRip (.srt) or MicroDVD (anything else).\n"
+      "sync loads REFERENCE as the upper and INPUT as the lower set (their options as for merge),\n"
+      "synchronizes the lower set onto the upper one and saves it to OUT as \"Save as\" does.\n"
       "\n"
       "Codings and frame rates:\n"
       "  --upper-coding NAME, --lower-coding NAME, --out-coding NAME (--coding for convert)\n"
@@ -42,9 +45,12 @@ const char usageText[]
       "  --upper-shift S          seconds, three decimals\n"
       "  --upper-stretch S        seconds, three decimals\n"
       "  --upper-convert \"23.976 => 25.000\"   a frame-rate conversion of the Timing dialog\n"
-      "Synchronizing (merge):\n"
+      "Synchronizing (merge, sync):\n"
       "  --link U:L               link upper subtitle U to lower subtitle L (numbered from 1); repeatable\n"
-      "  --sync upper|lower       synchronize that set to the other through the links\n"
+      "  --auto-link              then add the links that automatic linking finds\n"
+      "  --sync upper|lower       synchronize that set to the other through the links (merge)\n"
+      "  --save-upper FILE, --save-lower FILE\n"
+      "                           save that set after its corrections and synchronization (merge)\n"
       "\n"
       "Exit status: 0 done, 1 an error was logged, 2 usage error.\n";
 
@@ -85,6 +91,9 @@ struct Options
     bool header = true;
     QList<QPair<int, int>> links;
     QString sync;
+    bool autoLink = false;
+    bool outCodingGiven = false; // else a set saved alone keeps its own coding, as "Save as" does
+    QString saveUpper, saveLower;
 };
 
 int parseInt(const QString &option, const QString &value)
@@ -162,9 +171,11 @@ Options parseArguments(const QStringList &args)
     if (args.isEmpty())
         fail(QStringLiteral("missing command"));
     o.command = args.first();
-    if (o.command != QLatin1String("convert") && o.command != QLatin1String("merge"))
+    if (o.command != QLatin1String("convert") && o.command != QLatin1String("merge")
+        && o.command != QLatin1String("sync"))
         fail(QStringLiteral("unknown command '%1'").arg(o.command));
     const bool convert = o.command == QLatin1String("convert");
+    const bool merge = o.command == QLatin1String("merge");
 
     for (int i = 1; i < args.size(); ++i) {
         const QString a = args.at(i);
@@ -219,6 +230,7 @@ Options parseArguments(const QStringList &args)
             o.lower.appends << value();
         } else if (a == QLatin1String("--out-coding")) {
             o.outCoding = parseCoding(a, value());
+            o.outCodingGiven = true;
         } else if (a == QLatin1String("--out-fps")) {
             o.outFpsIndex = parseFps(a, value());
         } else if (!convert && a == QLatin1String("--cps")) {
@@ -251,7 +263,13 @@ Options parseArguments(const QStringList &args)
             if (parts.size() != 2)
                 fail(QStringLiteral("--link: '%1' is not U:L").arg(v));
             o.links.append({parseInt(a, parts[0]), parseInt(a, parts[1])});
-        } else if (!convert && a == QLatin1String("--sync")) {
+        } else if (!convert && a == QLatin1String("--auto-link")) {
+            o.autoLink = true;
+        } else if (merge && a == QLatin1String("--save-upper")) {
+            o.saveUpper = value();
+        } else if (merge && a == QLatin1String("--save-lower")) {
+            o.saveLower = value();
+        } else if (merge && a == QLatin1String("--sync")) {
             o.sync = value();
             if (o.sync != QLatin1String("upper") && o.sync != QLatin1String("lower"))
                 fail(QStringLiteral("--sync: '%1' is not upper or lower").arg(o.sync));
@@ -309,6 +327,7 @@ private:
     void strip(SubtitleSet &set, const SetOptions &options);
     void timing(SubtitleSet &set, const SetOptions &options);
     void links();
+    void saveSet(SubtitleSet &set, const QString &file, const SetOptions &options);
 };
 
 void Runner::load(SubtitleSet &set, const QString &file, const SetOptions &options, bool append)
@@ -349,9 +368,17 @@ void Runner::links()
     }
 }
 
+void Runner::saveSet(SubtitleSet &set, const QString &file, const SetOptions &options)
+{
+    const QString coding = o.outCodingGiven ? o.outCoding : options.coding;
+    s.saveFile(set, file, Codings::codecNameOf(coding), microDvdFrameRates[o.outFpsIndex]);
+}
+
 void Runner::run()
 {
-    const bool merge = o.command == QLatin1String("merge");
+    const bool sync = o.command == QLatin1String("sync");
+    // sync works on both sets as merge does, and saves the lower one.
+    const bool merge = o.command == QLatin1String("merge") || sync;
     ProcessingOptions &p = s.options;
     p.cps = cpsRange.corrected(o.cps.value_or(p.cps), p.cps);
     p.gap = gapRange.corrected(o.gap.value_or(p.gap), p.gap);
@@ -381,7 +408,11 @@ void Runner::run()
         timing(s.lower, o.lower);
     if (merge) {
         links();
-        if (o.sync == QLatin1String("upper"))
+        if (o.autoLink)
+            s.autoLink();
+        if (sync)
+            s.synchronize(s.lower);
+        else if (o.sync == QLatin1String("upper"))
             s.synchronize(s.upper);
         else if (o.sync == QLatin1String("lower"))
             s.synchronize(s.lower);
@@ -390,7 +421,13 @@ void Runner::run()
     const QString out = o.files.last();
     const QString outCodec = Codings::codecNameOf(o.outCoding);
     const int outRate = microDvdFrameRates[o.outFpsIndex];
-    if (merge) {
+    if (!o.saveUpper.isEmpty())
+        saveSet(s.upper, o.saveUpper, o.upper);
+    if (!o.saveLower.isEmpty())
+        saveSet(s.lower, o.saveLower, o.lower);
+    if (sync) {
+        saveSet(s.lower, out, o.lower);
+    } else if (merge) {
         s.process(formatOfFileName(out));
         s.saveFile(s.merged, out, outCodec, outRate);
     } else {

@@ -1,5 +1,6 @@
 #include "core/session.h"
 
+#include "core/autolink.h"
 #include "core/codings.h"
 #include "core/logsink.h"
 #include "core/merge.h"
@@ -122,6 +123,17 @@ bool Session::canAddLink(int upperRow, int lowerRow) const
 {
     return upperRow >= 0 && upperRow < upper.count && lowerRow >= 0 && lowerRow < lower.count
         && links.canAdd(upperRow, lowerRow);
+}
+
+void Session::autoLink()
+{
+    const AutoLinkResult found = findAutoLinks(upper, lower);
+    if (!found.reliable) {
+        m_log.log(LogInfo, lower.logPrefix, QStringLiteral("no reliable match found"));
+        return;
+    }
+    const int placed = links.replaceAutomatic(found.links);
+    m_log.log(LogInfo, lower.logPrefix, QStringLiteral("%1 links found: %2").arg(placed).arg(describeMapping(found)));
 }
 
 void Session::synchronize(SubtitleSet &target)

@@ -67,6 +67,9 @@ public:
 
     // A link may join two subtitles that exist, without crossing another.
     bool canAddLink(int upperRow, int lowerRow) const;
+    // Replaces the links "Auto Link" placed before by the ones it finds now,
+    // keeping the user's own; logs what it found on the lower set.
+    void autoLink();
     // Moves `target` onto the other set through the links.
     void synchronize(SubtitleSet &target);
     // Fills the merged set; texts get the tags of the output format.

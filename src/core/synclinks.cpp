@@ -31,11 +31,36 @@ bool SyncLinks::canAdd(int upperRow, int lowerRow) const
     return conflictingLink(upperRow, lowerRow) < 0;
 }
 
-void SyncLinks::add(int upperRow, int lowerRow)
+void SyncLinks::add(int upperRow, int lowerRow, bool automatic)
 {
     if (count() >= Capacity)
         return;
-    m_links.insert(m_links.begin() + insertPosition(upperRow), Link {upperRow, lowerRow});
+    m_links.insert(m_links.begin() + insertPosition(upperRow), Link {upperRow, lowerRow, automatic});
+}
+
+int SyncLinks::replaceAutomatic(const std::vector<Link> &found)
+{
+    m_links.erase(std::remove_if(m_links.begin(), m_links.end(), [](const Link &link) { return link.automatic; }),
+                  m_links.end());
+    // Both lists are in order: one merge pass, each found link checked against its user neighbours.
+    std::vector<Link> merged;
+    merged.reserve(m_links.size() + found.size());
+    size_t user = 0;
+    int placed = 0;
+    for (const Link &link : found) {
+        while (user < m_links.size() && m_links[user].upperRow < link.upperRow)
+            merged.push_back(m_links[user++]);
+        const bool crossesBefore = !merged.empty() && merged.back().lowerRow >= link.lowerRow;
+        const bool crossesAfter = user < m_links.size()
+            && (m_links[user].upperRow == link.upperRow || m_links[user].lowerRow <= link.lowerRow);
+        if (crossesBefore || crossesAfter || int(m_links.size() + size_t(placed)) >= Capacity)
+            continue;
+        merged.push_back(Link {link.upperRow, link.lowerRow, true});
+        ++placed;
+    }
+    merged.insert(merged.end(), m_links.begin() + std::ptrdiff_t(user), m_links.end());
+    m_links.swap(merged);
+    return placed;
 }
 
 void SyncLinks::remove(int k)

@@ -20,6 +20,7 @@ public:
     {
         int upperRow;
         int lowerRow;
+        bool automatic = false; // placed by "Auto Link", which replaces its own links
     };
 
     int count() const { return int(m_links.size()); }
@@ -32,9 +33,13 @@ public:
     // (the one the window points at when it refuses "Add Link").
     int conflictingLink(int upperRow, int lowerRow) const;
     // Inserts in order; a full table takes no more.
-    void add(int upperRow, int lowerRow);
+    void add(int upperRow, int lowerRow, bool automatic = false);
     void remove(int k);
     void clear() { m_links.clear(); }
+    // Replaces the automatic links by `found` (both rows increasing) and keeps
+    // the user's own; a found link that would cross or share a row with one of
+    // them is left out. Returns how many were placed.
+    int replaceAutomatic(const std::vector<Link> &found);
 
     // "0003 0005": both rows numbered from 1, as the link list shows them.
     QString label(int k) const;

@@ -223,6 +223,7 @@ void MainWindow::connectControls()
     connect(ui->pushButton_synu, &QPushButton::pressed, this, &MainWindow::synchronizeUpper);
     connect(ui->pushButton_synl, &QPushButton::pressed, this, &MainWindow::synchronizeLower);
     connect(ui->pushButton_ladd, &QPushButton::pressed, this, &MainWindow::addLink);
+    connect(ui->autoLinkButton, &QPushButton::pressed, this, &MainWindow::autoLink);
     connect(ui->pushButton_ldel, &QPushButton::pressed, this, &MainWindow::deleteLink);
     connect(ui->pushButton_lclr, &QPushButton::pressed, this, &MainWindow::clearLinks);
     connect(ui->pushButton_proc, &QPushButton::pressed, this, &MainWindow::processAndSave);
@@ -591,6 +592,7 @@ void MainWindow::setUpShortcuts()
         {ui->pushButton_ldupr, QKeySequence(Qt::CTRL | Qt::Key_O)},
         {ui->pushButton_ldlwr, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
         {ui->pushButton_ladd, QKeySequence(Qt::CTRL | Qt::Key_L)},
+        {ui->autoLinkButton, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L)},
         {ui->pushButton_ldel, QKeySequence(Qt::CTRL | Qt::Key_Delete)},
         {ui->pushButton_synl, QKeySequence(Qt::CTRL | Qt::Key_Y)},
         {ui->pushButton_synu, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Y)},
@@ -737,6 +739,13 @@ void MainWindow::addLink()
         m_session.links.add(upperRow, lowerRow);
         m_linkModel.reload();
     }
+    refreshAddLink();
+}
+
+void MainWindow::autoLink()
+{
+    m_session.autoLink();
+    m_linkModel.reload();
     refreshAddLink();
 }
 

@@ -75,6 +75,7 @@ public slots:
     void synchronizeUpper();
     void synchronizeLower();
     void addLink();
+    void autoLink();
     void deleteLink();
     void clearLinks();
     void processAndSave();

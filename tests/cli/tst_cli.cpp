@@ -41,6 +41,17 @@ QByteArray utf8Of(const QString &name, const char *coding)
     return text.trimmed().remove(QLatin1Char('\r')).append(QStringLiteral("\n\n")).toUtf8();
 }
 
+// The starts of film.srt moved by `delta`, every seventh left out.
+QVector<int> lateStarts(int delta)
+{
+    QVector<int> starts;
+    const QVector<int> film = irregularStarts(60, 5);
+    for (int i = 0; i < film.size(); ++i)
+        if (i % 7 != 6)
+            starts << film[i] + delta;
+    return starts;
+}
+
 const QStringList pairLog {"Up: 10 subs loaded from pair_upper.srt", "Lw: 10 subs loaded from pair_lower.srt",
                            "Up: 0 subs stretched", "Lw: 0 subs stretched", "Mx: 10 subs stretched"};
 
@@ -70,6 +81,10 @@ private slots:
         write("two.srt", "1\n00:00:01,000 --> 00:00:01,800\nOne\n\n2\n00:00:02,000 --> 00:00:02,800\nTwo\n");
         write("brackets.srt", "1\n00:00:01,000 --> 00:00:02,000\n(sighs)\nHello [x]\n\n"
                              "2\n00:00:03,000 --> 00:00:04,000\n- [DOOR SLAMS]\n- Who's there?\n");
+        // A film and the same one 7.3 s late, lacking every seventh line; another film.
+        write("film.srt", srtBytes(irregularStarts(60, 5)));
+        write("late.srt", srtBytes(lateStarts(7300)));
+        write("other.srt", srtBytes(irregularStarts(60, 6)));
     }
 
     // What the tool writes and logs, for a command with its input files, the
@@ -262,6 +277,56 @@ private slots:
             QVERIFY2(merged.contains(line), qPrintable(line));
     }
 
+    // The sync command moves INPUT onto REFERENCE through the given links, then
+    // the automatic ones, and saves it in the format OUT names; with no links
+    // it only corrects the durations.
+    void syncCommand_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("input"); // of the files initTestCase writes
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<bool>("movedBack");
+        row("auto-link", QStringList {"--auto-link"}, "late.srt",
+            QStringList {"Lw: 15 links found: offset +7.300 s", "Lw: synced to Up: 15 points"}, true);
+        row("own link first", QStringList {"--link", "2:2", "--auto-link"}, "late.srt",
+            QStringList {"Lw: 15 links found: offset +7.300 s", "Lw: synced to Up: 16 points"}, true);
+        row("no links", QStringList {}, "late.srt", QStringList {"Lw: 0 subs stretched"}, false);
+        row("another film", QStringList {"--auto-link"}, "other.srt",
+            QStringList {"Lw: no reliable match found", "Lw: 0 subs stretched"}, false);
+    }
+    void syncCommand()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QString, input);
+        QFETCH(QStringList, lines);
+        QFETCH(bool, movedBack);
+        const Run r = cli(QStringList {"sync", path("film.srt"), path(input), path("fixed.srt")} + options);
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.log.join('\n').contains(lines.join('\n')), qPrintable(r.log.join('\n')));
+        QVERIFY(!r.log.filter(QRegularExpression("^Lw: \\d+ subs saved to fixed.srt$")).isEmpty());
+        if (movedBack)
+            QCOMPARE(readFile(path("fixed.srt")), srtBytes(lateStarts(0)));
+        else
+            QCOMPARE(readFile(path("fixed.srt")), readFile(path(input)));
+    }
+
+    // --save-upper and --save-lower save the sets after their corrections
+    // and synchronization, and Process & Save still runs.
+    void mergeSavesTheSets()
+    {
+        const Run r = cli({"merge", path("film.srt"), path("late.srt"), path("both.srt"), "--upper-shift", "1",
+                           "--auto-link", "--sync", "lower", "--save-upper", path("up.sub"), "--save-lower",
+                           path("low.srt"), "--out-fps", "25"});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.log.contains("Lw: 15 links found: offset +6.300 s"), qPrintable(r.log.join('\n')));
+        QCOMPARE(readFile(path("low.srt")), srtBytes(lateStarts(1000)));
+        const QStringList upper = QString::fromUtf8(readFile(path("up.sub"))).split('\n');
+        QCOMPARE(upper.first(), QStringLiteral("{150}{162}line 1")); // 5 s + 1 s at 25 frames per second
+        QVERIFY(r.log.contains("Up: 60 subs saved to up.sub"));
+        QVERIFY(r.log.contains("Lw: 52 subs saved to low.srt"));
+        QVERIFY(QFile::exists(path("both.srt")));
+    }
+
     // Each set takes the rate its own MicroDVD file declares, unless its own
     // option gives one; a file declaring none is read at 23.976.
     void mergeDeclaredRates_data()
@@ -395,6 +460,10 @@ private slots:
         row("bad last line", QStringList {"merge", in, in, out, "--last-line", "dash"},
             "--last-line: 'dash' is not normal, dot or doubled");
         row("bad sync", QStringList {"merge", in, in, out, "--sync", "both"}, "--sync: 'both' is not upper or lower");
+        row("sync takes no --sync", QStringList {"sync", in, in, out, "--sync", "upper"}, "unknown option '--sync'");
+        row("save-lower for convert", QStringList {"convert", in, out, "--save-lower", out},
+            "unknown option '--save-lower'");
+        row("sync without output", QStringList {"sync", in, in}, "sync takes 3 file arguments, 2 given");
         // Links the window's "Add Link" would refuse.
         row("link to no subtitle", QStringList {"merge", in, in, out, "--link", "3:1"},
             "--link 3:1: no such subtitle (upper has 2, lower 2)");
@@ -422,6 +491,8 @@ private slots:
         Run r = cli({"--help"});
         QCOMPARE(r.code, 0);
         QVERIFY(r.out.contains("twinscript-cli merge UPPER LOWER OUT"));
+        QVERIFY(r.out.contains("twinscript-cli sync REFERENCE INPUT OUT"));
+        QVERIFY(r.out.contains("--auto-link"));
         QVERIFY(r.out.contains("default \"Auto Detect\""));
         r = cli({"--version"});
         QCOMPARE(r.code, 0);

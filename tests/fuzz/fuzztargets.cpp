@@ -401,6 +401,19 @@ void merge(const uint8_t *data, size_t size)
     session.merged.frameRate = (flags & 64) ? 23976 : 25000;
     fillSet(session.upper, in, flags & 128);
     fillSet(session.lower, in, flags & 128);
+    // Automatic links join subtitles that exist, never cross, and the lower
+    // set synchronized through them still merges.
+    session.autoLink();
+    for (int k = 0; k < session.links.count(); ++k) {
+        const SyncLinks::Link &link = session.links.at(k);
+        if (link.upperRow < 0 || link.upperRow >= session.upper.count || link.lowerRow < 0
+            || link.lowerRow >= session.lower.count)
+            broken("auto link beyond a set");
+        const SyncLinks::Link *previous = k > 0 ? &session.links.at(k - 1) : nullptr;
+        if (previous && (link.upperRow <= previous->upperRow || link.lowerRow <= previous->lowerRow))
+            broken("auto links cross");
+    }
+    session.synchronize(session.lower);
 
     session.process(format);
     checkCount(session.upper, SubtitleSet::Capacity);

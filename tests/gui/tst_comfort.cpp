@@ -136,7 +136,7 @@ private slots:
     {
         const QList<QPair<QAbstractButton *, QString>> expected {
             {ui().pushButton_ldupr, "Ctrl+O"}, {ui().pushButton_ldlwr, "Ctrl+Shift+O"},
-            {ui().pushButton_ladd, "Ctrl+L"},  {ui().pushButton_ldel, "Ctrl+Del"},
+            {ui().pushButton_ladd, "Ctrl+L"},  {ui().autoLinkButton, "Ctrl+Shift+L"}, {ui().pushButton_ldel, "Ctrl+Del"},
             {ui().pushButton_synl, "Ctrl+Y"},  {ui().pushButton_synu, "Ctrl+Shift+Y"},
             {ui().pushButton_proc, "Ctrl+S"},  {ui().pushButton_quit, "Ctrl+Q"}};
         for (const auto &e : expected) {

@@ -429,6 +429,44 @@ private slots:
         QVERIFY(ui().pushButton_ladd->isEnabled());
     }
 
+    // "Auto Link" places links on the subtitles that start together, shown in
+    // the link list as any other, keeps the user's link, replaces its own on a
+    // second press; "Delete Link" removes one; "Synchronize" then moves the set.
+    void autoLinkThroughTheWindow()
+    {
+        const QVector<int> starts = irregularStarts(90, 3);
+        QVector<int> late;
+        for (int i = 0; i < starts.size(); ++i)
+            if (i % 7 != 6)
+                late << starts[i] + 7300;
+        loadFiles(write(QStringLiteral("auto_up.srt"), srtBytes(starts)),
+                  write(QStringLiteral("auto_lw.srt"), srtBytes(late)));
+        select(1, 1);
+        ui().pushButton_ladd->click(); // the user's own link
+        ui().autoLinkButton->click();
+        const QStringList links = rowsOf(ui().listWidget_lnk);
+        QVERIFY(links.size() > 3);
+        QVERIFY(links.contains(QStringLiteral("0002 0002")));
+        QCOMPARE(log().last(), QStringLiteral("Lw: %1 links found: offset +7.300 s").arg(links.size() - 1));
+        const SubtitleSet &up = w->session().upper;
+        const SubtitleSet &lw = w->session().lower;
+        for (int k = 0; k < w->session().links.count(); ++k) {
+            const SyncLinks::Link &link = w->session().links.at(k);
+            QCOMPARE(lw.startOf(link.lowerRow) - up.startOf(link.upperRow), 7300);
+        }
+        ui().autoLinkButton->click();
+        QCOMPARE(rowsOf(ui().listWidget_lnk), links);
+
+        ui().listWidget_lnk->setCurrentIndex(ui().listWidget_lnk->model()->index(2, 0));
+        ui().pushButton_ldel->click();
+        QCOMPARE(rowsOf(ui().listWidget_lnk).size(), links.size() - 1);
+        QVERIFY(!rowsOf(ui().listWidget_lnk).contains(links[2]));
+
+        ui().pushButton_synl->click();
+        for (int i = 0; i < lw.count; ++i)
+            QCOMPARE(lw.startOf(i), late[i] - 7300);
+    }
+
     // "Add Link" only for two subtitles; Process & Save with the defaults gives
     // the golden file; afterwards links join exactly the rows the lists show
     // and synchronizing through them works.

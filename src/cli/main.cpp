@@ -23,7 +23,7 @@ const char usageText[]
       "       twinscript-cli merge UPPER LOWER OUT [options]\n"
       "       twinscript-cli --help | --version\n"
       "\n"
-      "The suffix of OUT picks SubRip (.srt) or MicroDVD (anything else).\n"
+      "The suffix of OUT picks SubRip (.srt), Advanced SubStation (.ass) or MicroDVD (anything else).\n"
       "\n"
       "Codings and frame rates:\n"
       "  --upper-coding NAME, --lower-coding NAME, --out-coding NAME (--coding for convert)\n"
@@ -37,6 +37,7 @@ const char usageText[]
       "  --cps N (25)  --gap N (0)  --snap N (500)  --bottom-lines N (2)\n"
       "  --join-lines  --last-line normal|dot|doubled  --no-header\n"
       "  --colors  --upper-color RRGGBB  --lower-color RRGGBB\n"
+      "  --upper-position above|top   .ass: the upper text over the lower one (above) or at the top\n"
       "Corrections (prefix upper-/lower- for merge, none for convert):\n"
       "  --upper-strip KINDS      comma list of round, square, curly, angle\n"
       "  --upper-shift S          seconds, three decimals\n"
@@ -83,6 +84,7 @@ struct Options
     bool colors = false;
     std::optional<int> upperColor, lowerColor;
     bool header = true;
+    UpperPosition upperPosition = UpperPosition::Above;
     QList<QPair<int, int>> links;
     QString sync;
 };
@@ -245,6 +247,11 @@ Options parseArguments(const QStringList &args)
             o.lowerColor = parseColor(a, value());
         } else if (!convert && a == QLatin1String("--no-header")) {
             o.header = false;
+        } else if (!convert && a == QLatin1String("--upper-position")) {
+            const QString v = value();
+            if (v != QLatin1String("above") && v != QLatin1String("top"))
+                fail(QStringLiteral("--upper-position: '%1' is not above or top").arg(v));
+            o.upperPosition = v == QLatin1String("top") ? UpperPosition::Top : UpperPosition::Above;
         } else if (!convert && a == QLatin1String("--link")) {
             const QString v = value();
             const QStringList parts = v.split(QLatin1Char(':'));
@@ -363,6 +370,7 @@ void Runner::run()
     p.upperColor = o.upperColor.value_or(0xffffff);
     p.lowerColor = o.lowerColor.value_or(0xffffff);
     p.header = o.header;
+    p.upperPosition = o.upperPosition;
 
     load(s.upper, o.files.at(0), o.upper, false);
     for (const QString &f : o.upper.appends)

@@ -1,5 +1,6 @@
 #include "core/session.h"
 
+#include "core/assformat.h"
 #include "core/codings.h"
 #include "core/logsink.h"
 #include "core/merge.h"
@@ -131,6 +132,11 @@ void Session::synchronize(SubtitleSet &target)
 
 void Session::process(SubtitleFormat outputFormat)
 {
+    if (outputFormat == SubtitleFormat::Ass) {
+        prepareAssSets(upper, lower, options, m_log);
+        merged.clear();
+        return;
+    }
     mergeSets(upper, lower, merged, options, outputFormat, m_log);
 }
 
@@ -150,10 +156,12 @@ std::unique_ptr<SafeWriter> Session::openTarget(const SubtitleSet &set, const QS
 
 bool Session::write(SubtitleSet &set, SafeWriter &target, const QString &path, const QString &codecName, int frameRate)
 {
+    const SubtitleFormat format = formatOfFileName(path);
+    if (format == SubtitleFormat::Ass)
+        return writeAss(set, target, path, codecName);
     const QString &prefix = set.logPrefix;
     bool unknown = false;
     const TextCodec codec = codecFor(set, codecName, m_log, &unknown);
-    const SubtitleFormat format = formatOfFileName(path);
     if (format == SubtitleFormat::MicroDvd)
         set.frameRate = frameRate;
     // Encoded and written piece by piece: a merged set can make a file of
@@ -185,4 +193,30 @@ bool Session::saveFile(SubtitleSet &set, const QString &path, const QString &cod
 {
     const std::unique_ptr<SafeWriter> target = openTarget(set, path);
     return target && write(set, *target, path, codecName, frameRate);
+}
+
+bool Session::writeAss(const SubtitleSet &set, SafeWriter &target, const QString &path, const QString &codecName)
+{
+    const QString &prefix = set.logPrefix;
+    // Renderers expect UTF-8 with a byte-order mark, whatever coding was chosen.
+    if (codecName != Codings::autoDetect() && codecName != QLatin1String("UTF-8"))
+        m_log.log(LogWarning, prefix, QStringLiteral("coding %1 not used, .ass written as UTF-8").arg(codecName));
+    TextEncoder encoder(TextCodec::named(QStringLiteral("UTF-8")));
+    target.write(QByteArrayLiteral("\xEF\xBB\xBF"));
+    const auto out = [&](const QString &piece) {
+        encoder.add(piece);
+        target.write(encoder.bytes);
+        encoder.bytes.clear();
+    };
+    const FormattedSet formatted
+        = &set == &merged ? formatAssPair(upper, lower, options, out) : formatAssSingle(set, options, out);
+    if (target.commit() != WriteResult::Ok) {
+        m_log.log(LogError, prefix, QStringLiteral("error: cannot write file"));
+        return false;
+    }
+    if (formatted.cutAtZero > 0)
+        m_log.log(LogWarning, prefix, QStringLiteral("%1 subs before 0:00 cut or left out").arg(formatted.cutAtZero));
+    m_log.log(LogInfo, prefix,
+              QStringLiteral("%1 subs saved to %2").arg(formatted.written).arg(QFileInfo(path).fileName()));
+    return true;
 }

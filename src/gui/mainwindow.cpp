@@ -23,6 +23,7 @@
 namespace {
 
 const QString fileFilter = QStringLiteral("Subtitles (*.srt *.sub)");
+const QString mergedFilter = fileFilter + QStringLiteral(";;Advanced SubStation (*.ass)");
 // Files are read by their content, and MPL2 and SubViewer files often end in ".txt".
 const QString openFilter = QStringLiteral("Subtitles (*.srt *.sub *.txt);;All files (*)");
 
@@ -167,6 +168,7 @@ void MainWindow::readProcessingOptions()
     o.upperColor = m_settings.upperColor;
     o.lowerColor = m_settings.lowerColor;
     o.header = m_settings.header;
+    o.upperPosition = UpperPosition(qBound(0, ui->upperPosition->currentIndex(), 1));
 }
 
 void MainWindow::showCurrent(const SubtitleSet &set)
@@ -284,7 +286,7 @@ void MainWindow::processAndSave()
 {
     SubtitleSet &merged = m_session.merged;
     const QString name
-        = prompts().saveFileName(this, QStringLiteral("Save merged subtitles"), m_settings.saveDir, fileFilter);
+        = prompts().saveFileName(this, QStringLiteral("Save merged subtitles"), m_settings.saveDir, mergedFilter);
     if (name.isEmpty())
         m_log.log(LogInfo, merged.logPrefix, QStringLiteral("save cancelled"));
     // Runs after a cancel too: the corrections and merge times are wanted in the lists.
@@ -527,6 +529,9 @@ void MainWindow::restoreSettings()
     const int style = s->value(QStringLiteral("proc/lastline"), ui->comboBox_last->currentIndex()).toInt();
     if (style >= 0 && style < ui->comboBox_last->count())
         ui->comboBox_last->setCurrentIndex(style);
+    const int position = s->value(QStringLiteral("proc/upperpos"), ui->upperPosition->currentIndex()).toInt();
+    if (position >= 0 && position < ui->upperPosition->count())
+        ui->upperPosition->setCurrentIndex(position);
 
     // Only 24 bits are a colour; more would give colour tags with too many digits.
     m_settings.upperColor = s->value(QStringLiteral("color/upper"), 0xffffff).toInt() & 0xffffff;
@@ -556,6 +561,7 @@ void MainWindow::storeSettings()
     s->setValue(QStringLiteral("proc/botlin"), ui->spinBox_lin->value());
     s->setValue(QStringLiteral("proc/joinline"), ui->checkBox_join->isChecked());
     s->setValue(QStringLiteral("proc/lastline"), ui->comboBox_last->currentIndex());
+    s->setValue(QStringLiteral("proc/upperpos"), ui->upperPosition->currentIndex());
     s->setValue(QStringLiteral("color/upper"), m_settings.upperColor);
     s->setValue(QStringLiteral("color/lower"), m_settings.lowerColor);
     s->setValue(QStringLiteral("color/usetag"), ui->checkBox_coltag->isChecked());

@@ -161,16 +161,17 @@ QString fromSubRip(const QString &text)
             event.character(c);
             continue;
         }
-        const QString tag = text.mid(p + 1, close - p - 1).trimmed().toLower();
+        // Tags as players read them: "< b >" is text.
+        const QString tag = text.mid(p + 1, close - p - 1).toLower();
         const bool closing = tag.startsWith(QLatin1Char('/'));
-        const QString name = closing ? tag.mid(1).trimmed() : tag;
+        const QString name = closing ? tag.mid(1) : tag;
         if (name.size() == 1 && TextStyle::isFlag(name.at(0))) {
             event.wanted.flag(name.at(0)) = !closing;
         } else if (closing && name == QLatin1String("font")) {
             if (!colors.isEmpty())
                 colors.removeLast();
             event.wanted.color = colors.isEmpty() ? -1 : colors.last();
-        } else if (!closing && name.startsWith(QLatin1String("font"))) {
+        } else if (!closing && (name == QLatin1String("font") || name.startsWith(QLatin1String("font ")))) {
             const int at = name.indexOf(QLatin1String("color"));
             const int equals = at < 0 ? -1 : name.indexOf(QLatin1Char('='), at);
             const int rgb = equals < 0 ? -1 : parseHexColor(QStringView(name).mid(equals + 1));
@@ -259,8 +260,9 @@ QString styleLine(const char *name, int fontSize, int rgb, int alignment)
 {
     // Bold, italic, underline, strike-out off; no scaling, spacing or angle;
     // an outline (style 1) of 3 and a shadow of 1 keep the text legible on any picture.
-    return QStringLiteral("Style: %1,Arial,%2,&H00%3,&H000000FF,&H00000000,&H80000000,0,0,0,0,100,100,0,0,1,3,1,%4,%5,%5,"
-                          "%6,1\n")
+    return QStringLiteral(
+               "Style: %1,Arial,%2,&H00%3,&H000000FF,&H00000000,&H80000000,0,0,0,0,100,100,0,0,1,3,1,%4,%5,%5,"
+               "%6,1\n")
         .arg(QLatin1String(name))
         .arg(fontSize)
         .arg(colorHex(bgrOf(rgb)).toUpper())
@@ -385,6 +387,26 @@ int upperMarginOver(const SubtitleSet &upper, int upperRow, const SubtitleSet &l
     return int(qMin<qint64>(margin, AssLayout::playResY));
 }
 
+// The advance of a letter in the lower style, in script pixels, as wide as
+// in the widest common sans-serif font (DejaVu Sans; Arial is narrower), so
+// that a line the renderer wraps is not counted as one.
+int letterWidth(QChar c)
+{
+    constexpr int em = AssLayout::lowerFontSize * 86 / 100; // the font size spans ascent and descent
+    int hundredths; // of an em
+    if (c.unicode() >= 0x2e80)
+        hundredths = 100; // CJK and other full-width scripts
+    else if (QStringLiteral(" iljtfrI.,:;'!|()[]").contains(c))
+        hundredths = 40;
+    else if (QStringLiteral("mwMW@%").contains(c))
+        hundredths = 100;
+    else if (c.isUpper())
+        hundredths = 78;
+    else
+        hundredths = 64;
+    return em * hundredths / 100;
+}
+
 } // namespace
 
 QString assText(const QString &text, bool angleTags)
@@ -396,17 +418,29 @@ int assLineCount(const QString &text, bool angleTags)
 {
     if (text.isEmpty())
         return 0;
-    // Wider than the average letter of a sans-serif font, so that a line
-    // the renderer wraps is never counted as one.
-    constexpr int letterWidth = AssLayout::lowerFontSize * 6 / 10;
     constexpr int width = AssLayout::playResX - 2 * AssLayout::sideMargin;
+    const QChar tagOpen = QLatin1Char(angleTags ? '<' : '{');
+    const QChar tagClose = QLatin1Char(angleTags ? '>' : '}');
     int lines = 0;
-    for (const QStringRef &line : text.splitRef(QLatin1Char('|'))) {
-        const qint64 textWidth = qint64(visibleLengthOf(line.toString(), angleTags)) * letterWidth;
-        lines += qMax<qint64>(1, (textWidth + width - 1) / width);
+    qint64 lineWidth = 0;
+    bool inTag = false;
+    const auto endLine = [&]() {
+        lines += int(qMax<qint64>(1, (lineWidth + width - 1) / width));
+        lineWidth = 0;
+    };
+    for (const QChar c : text) {
+        if (c == QLatin1Char('|')) {
+            endLine();
+            inTag = false;
+        } else if (inTag || c == tagOpen) {
+            inTag = c != tagClose;
+        } else {
+            lineWidth += letterWidth(c);
+        }
         if (lines > AssLayout::playResY)
-            break; // more than a screen holds
+            return lines; // more than a screen holds
     }
+    endLine();
     return lines;
 }
 
@@ -430,7 +464,8 @@ FormattedSet formatAssPair(const SubtitleSet &upper, const SubtitleSet &lower, c
     int firstLower = 0;
     // Both sets in order of their starts, the lower text first at equal starts.
     while (u < upper.count || l < lower.count) {
-        const bool takeLower = u >= upper.count || (l < lower.count && lower.at(l).mergeStart <= upper.at(u).mergeStart);
+        const bool takeLower
+            = u >= upper.count || (l < lower.count && lower.at(l).mergeStart <= upper.at(u).mergeStart);
         const SubtitleSet &set = takeLower ? lower : upper;
         const int row = takeLower ? l++ : u++;
         const Subtitle &s = set.at(row);

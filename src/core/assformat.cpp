@@ -18,6 +18,12 @@ struct TextStyle
     bool strikeOut = false;
     int color = -1;
 
+    bool operator==(const TextStyle &o) const
+    {
+        return italic == o.italic && bold == o.bold && underline == o.underline && strikeOut == o.strikeOut
+            && color == o.color;
+    }
+
     bool &flag(QChar letter)
     {
         switch (letter.toLower().unicode()) {
@@ -118,6 +124,8 @@ public:
 
     void flush()
     {
+        if (wanted == m_written)
+            return;
         QString block;
         const auto flagTag = [&block](bool now, bool &written, const char *name) {
             if (now == written)
@@ -243,10 +251,21 @@ QString fromMicroDvd(const QString &text)
     return event.out;
 }
 
+void appendNumber(QString &out, qint64 n)
+{
+    QChar digits[20];
+    int k = 20;
+    do {
+        digits[--k] = QLatin1Char(char('0' + n % 10));
+        n /= 10;
+    } while (n > 0);
+    out.append(digits + k, 20 - k);
+}
+
 void appendTime(QString &out, int ms)
 {
     const int cs = ms / 10;
-    out += QString::number(cs / 360000);
+    appendNumber(out, cs / 360000);
     const int parts[3] = {cs / 6000 % 60, cs / 100 % 60, cs % 100};
     const char separators[3] = {':', ':', '.'};
     for (int i = 0; i < 3; ++i) {
@@ -296,6 +315,8 @@ QString scriptHeader(const ProcessingOptions &options)
     return header;
 }
 
+void appendAssText(QString &out, const QString &text, bool angleTags);
+
 // Writes events in pieces and counts them.
 class EventWriter
 {
@@ -324,10 +345,12 @@ public:
         return true;
     }
 
-    void event(int layer, int start, int end, const char *style, int marginV, const QString &text)
+    // `text` as the subtitle holds it, or already converted with `converted`.
+    void event(int layer, int start, int end, const char *style, int marginV, const QString &text, bool angleTags,
+               bool converted = false)
     {
         m_piece += QLatin1String("Dialogue: ");
-        m_piece += QString::number(layer);
+        appendNumber(m_piece, layer);
         m_piece += QLatin1Char(',');
         appendTime(m_piece, start);
         m_piece += QLatin1Char(',');
@@ -335,9 +358,12 @@ public:
         m_piece += QLatin1Char(',');
         m_piece += QLatin1String(style);
         m_piece += QLatin1String(",,0,0,");
-        m_piece += QString::number(marginV);
+        appendNumber(m_piece, marginV);
         m_piece += QLatin1String(",,");
-        m_piece += text;
+        if (converted)
+            m_piece += text;
+        else
+            appendAssText(m_piece, text, angleTags);
         m_piece += QLatin1Char('\n');
         lastEnd = qMax<qint64>(lastEnd, end);
         if (++result.written % 500 == 0)
@@ -393,24 +419,94 @@ int upperMarginOver(const SubtitleSet &upper, int upperRow, const SubtitleSet &l
 int letterWidth(QChar c)
 {
     constexpr int em = AssLayout::lowerFontSize * 86 / 100; // the font size spans ascent and descent
-    int hundredths; // of an em
-    if (c.unicode() >= 0x2e80)
+    int hundredths = 64; // of an em
+    const ushort u = c.unicode();
+    if (u >= 0x2e80) {
         hundredths = 100; // CJK and other full-width scripts
-    else if (QStringLiteral(" iljtfrI.,:;'!|()[]").contains(c))
-        hundredths = 40;
-    else if (QStringLiteral("mwMW@%").contains(c))
-        hundredths = 100;
-    else if (c.isUpper())
+    } else if (u < 128) {
+        switch (u) {
+        case ' ':
+        case 'i':
+        case 'l':
+        case 'j':
+        case 't':
+        case 'f':
+        case 'r':
+        case 'I':
+        case '.':
+        case ',':
+        case ':':
+        case ';':
+        case '\'':
+        case '!':
+        case '|':
+        case '(':
+        case ')':
+        case '[':
+        case ']':
+            hundredths = 40;
+            break;
+        case 'm':
+        case 'w':
+        case 'M':
+        case 'W':
+        case '@':
+        case '%':
+            hundredths = 100;
+            break;
+        default:
+            if (u >= 'A' && u <= 'Z')
+                hundredths = 78;
+        }
+    } else if (c.isUpper()) {
         hundredths = 78;
-    else
-        hundredths = 64;
+    }
     return em * hundredths / 100;
+}
+
+} // namespace
+
+namespace {
+
+// Most texts hold no tag and nothing to escape: only their line breaks change.
+bool isPlainText(const QString &text, bool angleTags)
+{
+    const QChar tagOpen = QLatin1Char(angleTags ? '<' : '{');
+    for (const QChar c : text)
+        if (c == tagOpen || c == QLatin1Char('{') || c == QLatin1Char('}') || c == QLatin1Char('\\')
+            || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+            return false;
+    return true;
+}
+
+// Appends an event's text without building it first (40000 events a file).
+void appendAssText(QString &out, const QString &text, bool angleTags)
+{
+    if (!isPlainText(text, angleTags)) {
+        out += assText(text, angleTags);
+        return;
+    }
+    const QChar *begin = text.constData();
+    const QChar *const end = begin + text.size();
+    for (const QChar *c = begin; c != end; ++c) {
+        if (*c == QLatin1Char('|')) {
+            out.append(begin, int(c - begin));
+            out += QLatin1String("\\N");
+            begin = c + 1;
+        }
+    }
+    out.append(begin, int(end - begin));
 }
 
 } // namespace
 
 QString assText(const QString &text, bool angleTags)
 {
+    if (isPlainText(text, angleTags)) {
+        QString out;
+        appendAssText(out, text, angleTags);
+        return out;
+    }
     return angleTags ? fromSubRip(text) : fromMicroDvd(text);
 }
 
@@ -472,18 +568,17 @@ FormattedSet formatAssPair(const SubtitleSet &upper, const SubtitleSet &lower, c
         int start = s.mergeStart;
         if (!writer.admit(start, s.mergeEnd, s.text))
             continue;
-        const QString text = assText(s.text, s.angleTags);
         if (takeLower)
-            writer.event(lowerLayer, start, s.mergeEnd, "Lower", 0, text);
+            writer.event(lowerLayer, start, s.mergeEnd, "Lower", 0, s.text, s.angleTags);
         else
             writer.event(upperLayer, start, s.mergeEnd, "Upper",
-                         above ? upperMarginOver(upper, row, lower, firstLower) : 0, text);
+                         above ? upperMarginOver(upper, row, lower, firstLower) : 0, s.text, s.angleTags);
     }
     if (options.header && writer.result.written > 0) {
         const QString text = QLatin1String("{\\c") + assColor(bgrOf(options.upperColor))
             + QLatin1String("}Subtitles processed with{\\c}\\NTwinscript");
         writer.event(lowerLayer, clampToInt32(writer.lastEnd + 2000), clampToInt32(writer.lastEnd + 7000), "Lower", 0,
-                     text);
+                     text, false, true);
     }
     writer.flush();
     return writer.result;
@@ -498,7 +593,7 @@ FormattedSet formatAssSingle(const SubtitleSet &set, const ProcessingOptions &op
         const Subtitle &s = set.at(i);
         int start = s.start;
         if (writer.admit(start, s.end, s.text))
-            writer.event(lowerLayer, start, s.end, "Lower", 0, assText(s.text, s.angleTags));
+            writer.event(lowerLayer, start, s.end, "Lower", 0, s.text, s.angleTags);
     }
     writer.flush();
     return writer.result;

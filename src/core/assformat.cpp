@@ -251,29 +251,47 @@ QString fromMicroDvd(const QString &text)
     return event.out;
 }
 
-void appendNumber(QString &out, qint64 n)
+// Characters of an event line before its text, put together in place:
+// a file has 40000 of them.
+class LinePrefix
 {
-    QChar digits[20];
-    int k = 20;
-    do {
-        digits[--k] = QLatin1Char(char('0' + n % 10));
-        n /= 10;
-    } while (n > 0);
-    out.append(digits + k, 20 - k);
-}
-
-void appendTime(QString &out, int ms)
-{
-    const int cs = ms / 10;
-    appendNumber(out, cs / 360000);
-    const int parts[3] = {cs / 6000 % 60, cs / 100 % 60, cs % 100};
-    const char separators[3] = {':', ':', '.'};
-    for (int i = 0; i < 3; ++i) {
-        out += QLatin1Char(separators[i]);
-        out += QLatin1Char(char('0' + parts[i] / 10));
-        out += QLatin1Char(char('0' + parts[i] % 10));
+public:
+    void add(const char *text)
+    {
+        while (*text)
+            m_chars[m_size++] = *text++;
     }
-}
+    void add(char c) { m_chars[m_size++] = c; }
+    void number(qint64 n)
+    {
+        char digits[20];
+        int k = 20;
+        do {
+            digits[--k] = char('0' + n % 10);
+            n /= 10;
+        } while (n > 0);
+        while (k < 20)
+            m_chars[m_size++] = digits[k++];
+    }
+    // H:MM:SS.cc
+    void time(int ms)
+    {
+        const int cs = ms / 10;
+        number(cs / 360000);
+        const int parts[3] = {cs / 6000 % 60, cs / 100 % 60, cs % 100};
+        const char separators[3] = {':', ':', '.'};
+        for (int i = 0; i < 3; ++i) {
+            m_chars[m_size++] = separators[i];
+            m_chars[m_size++] = char('0' + parts[i] / 10);
+            m_chars[m_size++] = char('0' + parts[i] % 10);
+        }
+    }
+    QLatin1String text() const { return QLatin1String(m_chars, m_size); }
+
+private:
+    char m_chars[128]; // the longest line start, with 32-bit numbers, needs 80
+    int m_size = 0;
+};
 
 QString styleLine(const char *name, int fontSize, int rgb, int alignment)
 {
@@ -349,17 +367,19 @@ public:
     void event(int layer, int start, int end, const char *style, int marginV, const QString &text, bool angleTags,
                bool converted = false)
     {
-        m_piece += QLatin1String("Dialogue: ");
-        appendNumber(m_piece, layer);
-        m_piece += QLatin1Char(',');
-        appendTime(m_piece, start);
-        m_piece += QLatin1Char(',');
-        appendTime(m_piece, end);
-        m_piece += QLatin1Char(',');
-        m_piece += QLatin1String(style);
-        m_piece += QLatin1String(",,0,0,");
-        appendNumber(m_piece, marginV);
-        m_piece += QLatin1String(",,");
+        LinePrefix prefix;
+        prefix.add("Dialogue: ");
+        prefix.number(layer);
+        prefix.add(',');
+        prefix.time(start);
+        prefix.add(',');
+        prefix.time(end);
+        prefix.add(',');
+        prefix.add(style);
+        prefix.add(",,0,0,");
+        prefix.number(marginV);
+        prefix.add(",,");
+        m_piece += prefix.text();
         if (converted)
             m_piece += text;
         else

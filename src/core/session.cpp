@@ -178,6 +178,13 @@ bool Session::write(SubtitleSet &set, SafeWriter &target, const QString &path, c
         m_log.log(LogWarning, prefix,
                   QStringLiteral("%1 characters not representable in %2").arg(unrepresentable).arg(shownName));
     }
+    return commitSaved(set, target, path, formatted);
+}
+
+bool Session::commitSaved(const SubtitleSet &set, SafeWriter &target, const QString &path,
+                          const FormattedSet &formatted)
+{
+    const QString &prefix = set.logPrefix;
     if (target.commit() != WriteResult::Ok) {
         m_log.log(LogError, prefix, QStringLiteral("error: cannot write file"));
         return false;
@@ -210,13 +217,5 @@ bool Session::writeAss(const SubtitleSet &set, SafeWriter &target, const QString
     };
     const FormattedSet formatted
         = &set == &merged ? formatAssPair(upper, lower, options, out) : formatAssSingle(set, options, out);
-    if (target.commit() != WriteResult::Ok) {
-        m_log.log(LogError, prefix, QStringLiteral("error: cannot write file"));
-        return false;
-    }
-    if (formatted.cutAtZero > 0)
-        m_log.log(LogWarning, prefix, QStringLiteral("%1 subs before 0:00 cut or left out").arg(formatted.cutAtZero));
-    m_log.log(LogInfo, prefix,
-              QStringLiteral("%1 subs saved to %2").arg(formatted.written).arg(QFileInfo(path).fileName()));
-    return true;
+    return commitSaved(set, target, path, formatted);
 }

@@ -24,7 +24,7 @@ const char usageText[]
       "       twinscript-cli sync REFERENCE INPUT OUT [options]\n"
       "       twinscript-cli --help | --version\n"
       "\n"
-      "The suffix of OUT picks SubRip (.srt) or MicroDVD (anything else).\n"
+      "The suffix of OUT picks SubRip (.srt), Advanced SubStation (.ass) or MicroDVD (anything else).\n"
       "sync loads REFERENCE as the upper and INPUT as the lower set (their options as for merge),\n"
       "synchronizes the lower set onto the upper one and saves it to OUT as \"Save as\" does.\n"
       "\n"
@@ -40,6 +40,7 @@ const char usageText[]
       "  --cps N (25)  --gap N (0)  --snap N (500)  --bottom-lines N (2)\n"
       "  --join-lines  --last-line normal|dot|doubled  --no-header\n"
       "  --colors  --upper-color RRGGBB  --lower-color RRGGBB\n"
+      "  --upper-position above|top   .ass: the upper text over the lower one (above) or at the top\n"
       "Corrections (prefix upper-/lower- for merge, none for convert):\n"
       "  --upper-strip KINDS      comma list of round, square, curly, angle\n"
       "  --upper-shift S          seconds, three decimals\n"
@@ -89,6 +90,7 @@ struct Options
     bool colors = false;
     std::optional<int> upperColor, lowerColor;
     bool header = true;
+    UpperPosition upperPosition = UpperPosition::Above;
     QList<QPair<int, int>> links;
     QString sync;
     bool autoLink = false;
@@ -257,6 +259,11 @@ Options parseArguments(const QStringList &args)
             o.lowerColor = parseColor(a, value());
         } else if (!convert && a == QLatin1String("--no-header")) {
             o.header = false;
+        } else if (!convert && a == QLatin1String("--upper-position")) {
+            const QString v = value();
+            if (v != QLatin1String("above") && v != QLatin1String("top"))
+                fail(QStringLiteral("--upper-position: '%1' is not above or top").arg(v));
+            o.upperPosition = v == QLatin1String("top") ? UpperPosition::Top : UpperPosition::Above;
         } else if (!convert && a == QLatin1String("--link")) {
             const QString v = value();
             const QStringList parts = v.split(QLatin1Char(':'));
@@ -390,6 +397,7 @@ void Runner::run()
     p.upperColor = o.upperColor.value_or(0xffffff);
     p.lowerColor = o.lowerColor.value_or(0xffffff);
     p.header = o.header;
+    p.upperPosition = o.upperPosition;
 
     load(s.upper, o.files.at(0), o.upper, false);
     for (const QString &f : o.upper.appends)

@@ -12,12 +12,12 @@ class LogSink;
 class SubtitleSet;
 struct Subtitle;
 
-enum class SubtitleFormat { SubRip, MicroDvd, Mpl2, SubViewer };
+enum class SubtitleFormat { SubRip, MicroDvd, Mpl2, SubViewer, Ass };
 
-// "SubRip", "MicroDVD", "MPL2", "SubViewer 2.0": as the log names them.
+// "SubRip", "MicroDVD", "MPL2", "SubViewer 2.0", "Advanced SubStation": as the log names them.
 QString formatName(SubtitleFormat format);
 
-// ".srt" in any case is SubRip, any other name MicroDVD.
+// ".srt" in any case is SubRip, ".ass" Advanced SubStation, any other name MicroDVD.
 SubtitleFormat formatOfFileName(const QString &fileName);
 
 // The format of the first lines that carry a time (the majority of the first

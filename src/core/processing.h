@@ -5,6 +5,8 @@
 #include <QtGlobal>
 
 enum class LastLineStyle { Normal = 0, Dot = 1, Doubled = 2 };
+// Where an .ass file shows the upper language: directly over the lower text, or at the top.
+enum class UpperPosition { Above = 0, Top = 1 };
 
 struct ProcessingOptions
 {
@@ -18,6 +20,7 @@ struct ProcessingOptions
     int upperColor = 0xffffff;
     int lowerColor = 0xffffff;
     bool header = true;
+    UpperPosition upperPosition = UpperPosition::Above;
 };
 
 // A number box's range and what it does with a value typed outside it:

@@ -515,15 +515,19 @@ QString formatName(SubtitleFormat format)
         return QStringLiteral("MPL2");
     case SubtitleFormat::SubViewer:
         return QStringLiteral("SubViewer 2.0");
+    case SubtitleFormat::Ass:
+        return QStringLiteral("Advanced SubStation");
     }
     return QString();
 }
 
 SubtitleFormat formatOfFileName(const QString &fileName)
 {
-    return QFileInfo(fileName).suffix().compare(QLatin1String("srt"), Qt::CaseInsensitive) == 0
-        ? SubtitleFormat::SubRip
-        : SubtitleFormat::MicroDvd;
+    const QString suffix = QFileInfo(fileName).suffix();
+    if (suffix.compare(QLatin1String("ass"), Qt::CaseInsensitive) == 0)
+        return SubtitleFormat::Ass;
+    return suffix.compare(QLatin1String("srt"), Qt::CaseInsensitive) == 0 ? SubtitleFormat::SubRip
+                                                                          : SubtitleFormat::MicroDvd;
 }
 
 std::optional<SubtitleFormat> sniffFormat(const QString &text)
@@ -624,6 +628,8 @@ void readSubtitles(SubtitleSet &set, const QString &text, SubtitleFormat format,
             break;
         case SubtitleFormat::SubViewer:
             reader.addSubViewerLine(line);
+            break;
+        case SubtitleFormat::Ass: // written only: no text is taken for it
             break;
         }
     }

@@ -1,5 +1,6 @@
 #include "core/session.h"
 
+#include "core/assformat.h"
 #include "core/autolink.h"
 #include "core/codings.h"
 #include "core/logsink.h"
@@ -143,6 +144,11 @@ void Session::synchronize(SubtitleSet &target)
 
 void Session::process(SubtitleFormat outputFormat)
 {
+    if (outputFormat == SubtitleFormat::Ass) {
+        prepareAssSets(upper, lower, options, m_log);
+        merged.clear();
+        return;
+    }
     mergeSets(upper, lower, merged, options, outputFormat, m_log);
 }
 
@@ -162,10 +168,12 @@ std::unique_ptr<SafeWriter> Session::openTarget(const SubtitleSet &set, const QS
 
 bool Session::write(SubtitleSet &set, SafeWriter &target, const QString &path, const QString &codecName, int frameRate)
 {
+    const SubtitleFormat format = formatOfFileName(path);
+    if (format == SubtitleFormat::Ass)
+        return writeAss(set, target, path, codecName);
     const QString &prefix = set.logPrefix;
     bool unknown = false;
     const TextCodec codec = codecFor(set, codecName, m_log, &unknown);
-    const SubtitleFormat format = formatOfFileName(path);
     if (format == SubtitleFormat::MicroDvd)
         set.frameRate = frameRate;
     // Encoded and written piece by piece: a merged set can make a file of
@@ -182,6 +190,13 @@ bool Session::write(SubtitleSet &set, SafeWriter &target, const QString &path, c
         m_log.log(LogWarning, prefix,
                   QStringLiteral("%1 characters not representable in %2").arg(unrepresentable).arg(shownName));
     }
+    return commitSaved(set, target, path, formatted);
+}
+
+bool Session::commitSaved(const SubtitleSet &set, SafeWriter &target, const QString &path,
+                          const FormattedSet &formatted)
+{
+    const QString &prefix = set.logPrefix;
     if (target.commit() != WriteResult::Ok) {
         m_log.log(LogError, prefix, QStringLiteral("error: cannot write file"));
         return false;
@@ -197,4 +212,22 @@ bool Session::saveFile(SubtitleSet &set, const QString &path, const QString &cod
 {
     const std::unique_ptr<SafeWriter> target = openTarget(set, path);
     return target && write(set, *target, path, codecName, frameRate);
+}
+
+bool Session::writeAss(const SubtitleSet &set, SafeWriter &target, const QString &path, const QString &codecName)
+{
+    const QString &prefix = set.logPrefix;
+    // Renderers expect UTF-8 with a byte-order mark, whatever coding was chosen.
+    if (codecName != Codings::autoDetect() && codecName != QLatin1String("UTF-8"))
+        m_log.log(LogWarning, prefix, QStringLiteral("coding %1 not used, .ass written as UTF-8").arg(codecName));
+    TextEncoder encoder(TextCodec::named(QStringLiteral("UTF-8")));
+    target.write(QByteArrayLiteral("\xEF\xBB\xBF"));
+    const auto out = [&](const QString &piece) {
+        encoder.add(piece);
+        target.write(encoder.bytes);
+        encoder.bytes.clear();
+    };
+    const FormattedSet formatted
+        = &set == &merged ? formatAssPair(upper, lower, options, out) : formatAssSingle(set, options, out);
+    return commitSaved(set, target, path, formatted);
 }

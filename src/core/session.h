@@ -72,7 +72,9 @@ public:
     void autoLink();
     // Moves `target` onto the other set through the links.
     void synchronize(SubtitleSet &target);
-    // Fills the merged set; texts get the tags of the output format.
+    // Fills the merged set; texts get the tags of the output format. For
+    // Advanced SubStation only the merge times of both sets are made, and
+    // writing the merged set writes both sets.
     void process(SubtitleFormat outputFormat);
 
     // Saving takes two steps too: the target is opened first (the old file
@@ -83,4 +85,8 @@ public:
 
 private:
     LogSink &m_log;
+
+    bool writeAss(const SubtitleSet &set, SafeWriter &target, const QString &path, const QString &codecName);
+    // Completes the file and logs what was saved.
+    bool commitSaved(const SubtitleSet &set, SafeWriter &target, const QString &path, const FormattedSet &formatted);
 };

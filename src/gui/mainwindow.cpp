@@ -53,7 +53,7 @@ const QStringList &fixedEntries()
 constexpr int maxChosenCodings = 10;
 constexpr int maxRecentPairs = 10;
 
-const QString mergeFilters = QStringLiteral("SubRip (*.srt);;MicroDVD (*.sub)");
+const QString mergeFilters = QStringLiteral("SubRip (*.srt);;MicroDVD (*.sub);;Advanced SubStation (*.ass)");
 
 // "srt" for "SubRip (*.srt)".
 QString suffixOfFilter(const QString &filter)
@@ -75,7 +75,14 @@ QString filterOfSuffix(const QString &suffix)
 
 QString suffixOfFormat(SubtitleFormat format)
 {
-    return format == SubtitleFormat::SubRip ? QStringLiteral("srt") : QStringLiteral("sub");
+    switch (format) {
+    case SubtitleFormat::SubRip:
+        return QStringLiteral("srt");
+    case SubtitleFormat::Ass:
+        return QStringLiteral("ass");
+    default:
+        return QStringLiteral("sub");
+    }
 }
 
 // The language a file name states, as in "film.es.srt" or "film.ger.1958.srt":
@@ -330,6 +337,7 @@ void MainWindow::readProcessingOptions()
     o.upperColor = m_settings.upperColor;
     o.lowerColor = m_settings.lowerColor;
     o.header = ui->checkBox_credit->isChecked();
+    o.upperPosition = UpperPosition(qBound(0, ui->upperPosition->currentIndex(), 1));
 }
 
 void MainWindow::showCurrent(const SubtitleSet &set)
@@ -987,6 +995,9 @@ void MainWindow::restoreSettings()
     const int style = s->value(QStringLiteral("proc/lastline"), ui->comboBox_last->currentIndex()).toInt();
     if (style >= 0 && style < ui->comboBox_last->count())
         ui->comboBox_last->setCurrentIndex(style);
+    const int position = s->value(QStringLiteral("proc/upperpos"), ui->upperPosition->currentIndex()).toInt();
+    if (position >= 0 && position < ui->upperPosition->count())
+        ui->upperPosition->setCurrentIndex(position);
 
     // Only 24 bits are a colour; more would give colour tags with too many digits.
     m_settings.upperColor = s->value(QStringLiteral("color/upper"), 0xffffff).toInt() & 0xffffff;
@@ -1040,6 +1051,7 @@ void MainWindow::storeSettings()
     s->setValue(QStringLiteral("proc/botlin"), ui->spinBox_lin->value());
     s->setValue(QStringLiteral("proc/joinline"), ui->checkBox_join->isChecked());
     s->setValue(QStringLiteral("proc/lastline"), ui->comboBox_last->currentIndex());
+    s->setValue(QStringLiteral("proc/upperpos"), ui->upperPosition->currentIndex());
     s->setValue(QStringLiteral("color/upper"), m_settings.upperColor);
     s->setValue(QStringLiteral("color/lower"), m_settings.lowerColor);
     s->setValue(QStringLiteral("color/usetag"), ui->checkBox_coltag->isChecked());

@@ -110,6 +110,20 @@ private slots:
                                "--last-line", "dot"},
             readFile(fixture("pair_merged.sub")), merged("pair.sub"));
 
+        // .ass: both sets as events, the lower MicroDVD file at the rate it declares.
+        const QStringList assIn {"merge", fixture("ass_upper.srt"), fixture("ass_lower.sub")};
+        const QStringList assColors {"--upper-color", "ffff00", "--lower-color", "00ffff"};
+        const QStringList assLog {"Up: 5 subs loaded from ass_upper.srt", "Lw: frame rate 25.000 declared by the file",
+                                  "Lw: 6 subs loaded from ass_lower.sub", "Up: 0 subs stretched",
+                                  "Lw: 0 subs stretched"};
+        row("merge: .ass, upper above", assIn, "pair.ass", assColors, readFile(fixture("ass_merged_above.ass")),
+            assLog + QStringList {"Mx: 12 subs saved to pair.ass"});
+        row("merge: .ass, upper at the top, no header, another coding chosen", assIn, "top.ass",
+            assColors + QStringList {"--upper-position", "top", "--no-header", "--out-coding", "Windows-1250"},
+            readFile(fixture("ass_merged_top.ass")),
+            assLog
+                + QStringList {"Mx: coding Windows-1250 not used, .ass written as UTF-8", "Mx: 11 subs saved to top.ass"});
+
         const auto convert = [](const QString &in) { return QStringList {"convert", in}; };
         row("golden: UTF-8 SubRip to MicroDVD 25 fps in Windows-1252, shifted before 0:00",
             convert(fixture("pair_lower.srt")), "a.sub",
@@ -464,6 +478,10 @@ private slots:
         row("save-lower for convert", QStringList {"convert", in, out, "--save-lower", out},
             "unknown option '--save-lower'");
         row("sync without output", QStringList {"sync", in, in}, "sync takes 3 file arguments, 2 given");
+        row("bad upper position", QStringList {"merge", in, in, out, "--upper-position", "middle"},
+            "--upper-position: 'middle' is not above or top");
+        row("upper position for convert", QStringList {"convert", in, out, "--upper-position", "top"},
+            "unknown option '--upper-position'");
         // Links the window's "Add Link" would refuse.
         row("link to no subtitle", QStringList {"merge", in, in, out, "--link", "3:1"},
             "--link 3:1: no such subtitle (upper has 2, lower 2)");

@@ -1,5 +1,6 @@
 #include "fuzztargets.h"
 
+#include "core/assformat.h"
 #include "core/codings.h"
 #include "core/formats.h"
 #include "core/logsink.h"
@@ -421,6 +422,15 @@ void merge(const uint8_t *data, size_t size)
     // Two sets cut each other into at most four frames a subtitle, and the header.
     checkCount(session.merged, 4 * SubtitleSet::Capacity + 1);
     writeBoth(session.merged, QStringLiteral("UTF-8"));
+
+    // The same sets as .ass: one line per event counted, whatever the texts hold.
+    o.upperPosition = (o.upperColor & 1) ? UpperPosition::Top : UpperPosition::Above;
+    session.process(SubtitleFormat::Ass);
+    QString script;
+    const FormattedSet ass
+        = formatAssPair(session.upper, session.lower, o, [&script](const QString &piece) { script += piece; });
+    if (script.count(QLatin1String("\nDialogue: ")) != ass.written || ass.written > 2 * SubtitleSet::Capacity + 1)
+        broken("ass events");
 }
 
 const Target targets[5]

@@ -13,6 +13,7 @@
 
 #include "ui_mainwindow.h"
 
+#include <QProcess>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -512,6 +513,33 @@ private slots:
         const int before = log().size();
         ui().pushButton_synu->click();
         QCOMPARE(log().mid(before), (QStringList {"Up: synced to Lw: 3 points", "Up: 0 subs stretched"}));
+    }
+
+    // Process & Save offers .ass; a name ending in it writes the same file as
+    // the tool with the upper position chosen beside "Bottom Lines", asks no
+    // frame rate, and the choice is read at the press.
+    void processAndSaveAss()
+    {
+        loadPair();
+        QCOMPARE(rowsOf(ui().upperPosition), (QStringList {"Upper Above", "Upper at Top"}));
+        choose(ui().upperPosition, QStringLiteral("Upper at Top"));
+        const int dialogs = prompts.dialogsRun;
+        QCOMPARE(processAndSave(QStringLiteral("pair.ass")),
+                 (QStringList {"Up: 0 subs stretched", "Lw: 0 subs stretched", "Mx: 21 subs saved to pair.ass"}));
+        QCOMPARE(prompts.saveFilters.last(), QStringLiteral("SubRip (*.srt);;MicroDVD (*.sub);;Advanced SubStation (*.ass)"));
+        QCOMPARE(prompts.dialogsRun, dialogs);
+
+        QProcess cli;
+        cli.start(QStringLiteral(CLI_PATH),
+                  {"merge", fixture("pair_upper.srt"), fixture("pair_lower.srt"), path("cli.ass"), "--upper-position",
+                   "top"});
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(cli.exitCode(), 0);
+        const QByteArray written = readFile(path(QStringLiteral("pair.ass")));
+        QCOMPARE(written, readFile(path(QStringLiteral("cli.ass"))));
+        QCOMPARE(written.count("\nDialogue: 1,"), 10);
+        QVERIFY(written.contains("\nStyle: Upper,Arial,51,&H00FFFFFF,&H000000FF,&H00000000,&H80000000,0,0,0,0,100,100,0,"
+                                 "0,1,3,1,8,"));
     }
 
     // Time boxes: merge times after Process & Save, the set's own (shifted)

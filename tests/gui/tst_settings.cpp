@@ -30,7 +30,7 @@ const QVariantMap defaults
        {"select/codldlw", 0},    {"select/codsave", 0},      {"select/fpssave", 0},     {"select/fpsload", 0},
        {"proc/charps", 25},      {"proc/mingap", 0},         {"proc/snap", 500},        {"proc/botlin", 2},
        {"proc/joinline", false}, {"proc/lastline", 0},       {"color/upper", 0xffffff}, {"color/lower", 0xffffff},
-       {"color/usetag", false},  {"select/autodetect", true}, {"ver11", true},
+       {"color/usetag", false},  {"select/autodetect", true}, {"ver11", true}, {"proc/upperpos", 0},
        {"recent/upper", QStringList()}, {"recent/lower", QStringList()}, {"proc/format", "srt"}};
 
 // The window's size and splitter: checked on their own, they depend on the screen.
@@ -82,6 +82,7 @@ QVariantMap held(const MainWindow &w)
             {"proc/botlin", ui.spinBox_lin->value()},
             {"proc/joinline", ui.checkBox_join->isChecked()},
             {"proc/lastline", ui.comboBox_last->currentIndex()},
+            {"proc/upperpos", ui.upperPosition->currentIndex()},
             {"color/upper", s.upperColor},
             {"color/lower", s.lowerColor},
             {"color/usetag", ui.checkBox_coltag->isChecked()},
@@ -177,6 +178,7 @@ private slots:
                                    {"proc/botlin", 4},
                                    {"proc/joinline", true},
                                    {"proc/lastline", 2},
+                                   {"proc/upperpos", 1},
                                    {"color/upper", 0x12ab34},
                                    {"color/lower", 0xff8000},
                                    {"color/usetag", true},
@@ -199,6 +201,7 @@ private slots:
         row("snap 0", QVariantMap {{"proc/snap", 0}}, QVariantMap {{"proc/snap", 50}});
         row("bottom -3", QVariantMap {{"proc/botlin", -3}}, QVariantMap {{"proc/botlin", 0}});
         row("bottom 31", QVariantMap {{"proc/botlin", 31}}, QVariantMap {{"proc/botlin", 30}});
+        row("upper position past the list", QVariantMap {{"proc/upperpos", 2}}, QVariantMap());
         row("odd style and colours",
             QVariantMap {{"proc/lastline", 7}, {"color/upper", -1}, {"color/lower", 0x1abcdef}},
             QVariantMap {{"color/lower", 0xabcdef}});

@@ -272,7 +272,8 @@ void MainWindow::connectControls()
     for (QSpinBox *box : {ui->spinBox_cps, ui->spinBox_gap, ui->spinBox_snp, ui->spinBox_lin})
         connect(box, QOverload<int>::of(&QSpinBox::valueChanged), this, &MainWindow::showPreviews);
     connect(ui->checkBox_join, &QCheckBox::toggled, this, &MainWindow::showPreviews);
-    connect(ui->comboBox_last, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &MainWindow::showPreviews);
+    for (QComboBox *box : {ui->comboBox_last, ui->upperPosition})
+        connect(box, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &MainWindow::showPreviews);
 
     for (QComboBox *box : {ui->comboBox_loadupr, ui->comboBox_loadlwr, ui->comboBox_save})
         connect(box, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
@@ -651,8 +652,10 @@ void MainWindow::processAndSave()
     // written is the one the dialog showed.
     if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty())
         name += QLatin1Char('.') + suffixOfFilter(filter);
-    if (!name.isEmpty())
+    if (!name.isEmpty()) {
         m_settings.outputSuffix = suffixOfFormat(formatOfFileName(name));
+        showPreviews();
+    }
     if (name.isEmpty())
         m_log.log(LogInfo, merged.logPrefix, QStringLiteral("save cancelled"));
     // Runs after a cancel too: the corrections and merge times are wanted in the lists.
@@ -851,13 +854,41 @@ void MainWindow::refreshColorPreviews()
 void MainWindow::showPreviews()
 {
     readProcessingOptions();
-    const QString frame = frameAt(m_session.upper, m_session.lower, m_previewTime, m_session.options);
-    QString html = subtitleHtml(frame, true);
-    // Empty filler lines must keep their height.
-    html.replace(QLatin1String("<b> </b>"), QLatin1String("&nbsp;"));
-    html.replace(QLatin1String("<br><br>"), QLatin1String("<br>&nbsp;<br>"));
     QLabel *preview = ui->label_preview;
     const int pixels = qMax(8, preview->height() / 12);
+    QString html;
+    if (m_settings.outputSuffix == QLatin1String("ass")) {
+        // Styles, not fillers: each language in its colour, the upper one
+        // directly above the lower one or at the top of the picture.
+        ProcessingOptions o = m_session.options;
+        o.colorTags = true;
+        o.bottomLines = 0;
+        o.joinLines = false;
+        const SubtitleSet none {QString()};
+        QString upper = frameAt(m_session.upper, none, m_previewTime, o);
+        if (upper.endsWith(QLatin1Char('|')))
+            upper.chop(1);
+        const QString lower = frameAt(none, m_session.lower, m_previewTime, o);
+        QStringList parts;
+        if (!upper.isEmpty())
+            parts << subtitleHtml(upper, true);
+        if (o.upperPosition == UpperPosition::Top) {
+            const int room = preview->height() / qMax(1, int(pixels * 1.25));
+            const int used = (upper.isEmpty() ? 0 : upper.count(QLatin1Char('|')) + 1)
+                             + (lower.isEmpty() ? 0 : lower.count(QLatin1Char('|')) + 1);
+            for (int i = used; i < room; ++i)
+                parts << QStringLiteral("&nbsp;");
+        }
+        if (!lower.isEmpty())
+            parts << subtitleHtml(lower, true);
+        html = parts.join(QLatin1String("<br>"));
+    } else {
+        const QString frame = frameAt(m_session.upper, m_session.lower, m_previewTime, m_session.options);
+        html = subtitleHtml(frame, true);
+        // Empty filler lines must keep their height.
+        html.replace(QLatin1String("<b> </b>"), QLatin1String("&nbsp;"));
+        html.replace(QLatin1String("<br><br>"), QLatin1String("<br>&nbsp;<br>"));
+    }
     preview->setStyleSheet(
         QStringLiteral("QLabel { background-color : black; color : #ffffff; font: %1px; }").arg(pixels));
     preview->setText(html);

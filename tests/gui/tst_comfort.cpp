@@ -239,6 +239,14 @@ private slots:
         ui().verticalSlider_GUp->setValue(0);
         QVERIFY2(ui().label_preview->text().startsWith(QStringLiteral("<font color=#ff00ff>")),
                  qPrintable(ui().label_preview->text()));
+        // For .ass the styles colour and place the texts: no fillers.
+        prompts.saveNames = {path("both.ass")};
+        ui().pushButton_proc->click();
+        QCOMPARE(ui().label_preview->text(),
+                 QStringLiteral("<font color=#ff00ff><i>Where</i> a &lt; b<br>now?</font><br>"
+                                "<font color=#ffffff>Donde</font>"));
+        ui().upperPosition->setCurrentIndex(1);
+        QVERIFY(ui().label_preview->text().contains(QStringLiteral("now?</font><br>&nbsp;<br>")));
         // A long text is made smaller to fit.
         QVERIFY(ui().label_USpl->styleSheet().contains("font: 18pt"));
         const QString longer = write("long.srt", "1\n00:00:01,000 --> 00:00:03,000\n"

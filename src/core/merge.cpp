@@ -353,7 +353,7 @@ namespace {
 class SilentLog : public LogSink
 {
 public:
-    void write(int, const QString &) override {}
+    void write(int, const QString &) override { }
 };
 
 // The last subtitle starting at or before `time`, when it is still shown then.

@@ -23,9 +23,9 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSplitter>
-#include <QScrollBar>
 #include <QStatusBar>
 #include <QTextDocument>
 
@@ -89,10 +89,10 @@ QString suffixOfFormat(SubtitleFormat format)
 // the last part after the title of two or three letters, or a language's name.
 QString languageOf(const QString &path)
 {
-    static const QStringList names {"english", "spanish", "german", "french", "italian", "portuguese", "dutch",
-                                    "polish", "czech", "russian", "greek", "turkish", "swedish", "norwegian",
-                                    "danish", "finnish", "hungarian", "romanian", "croatian", "serbian",
-                                    "arabic", "hebrew", "chinese", "japanese", "korean", "vietnamese"};
+    static const QStringList names {
+        "english",  "spanish", "german",  "french",  "italian",   "portuguese", "dutch",   "polish",    "czech",
+        "russian",  "greek",   "turkish", "swedish", "norwegian", "danish",     "finnish", "hungarian", "romanian",
+        "croatian", "serbian", "arabic",  "hebrew",  "chinese",   "japanese",   "korean",  "vietnamese"};
     const QStringList parts = QFileInfo(path).completeBaseName().split(QLatin1Char('.'));
     for (int i = parts.size() - 1; i >= 1; --i) {
         const QString &part = parts.at(i);
@@ -116,9 +116,8 @@ QString subtitleHtml(QString text, bool angleTags)
         const QChar c = text.at(i);
         if (c == QLatin1Char('<')) {
             const QStringRef rest = text.midRef(i + 1);
-            const bool tag = std::any_of(kept.begin(), kept.end(), [&](const QString &k) {
-                return rest.startsWith(k, Qt::CaseInsensitive);
-            });
+            const bool tag = std::any_of(kept.begin(), kept.end(),
+                                         [&](const QString &k) { return rest.startsWith(k, Qt::CaseInsensitive); });
             const int close = text.indexOf(QLatin1Char('>'), i);
             if (tag && close > i) {
                 html += text.midRef(i, close - i + 1);
@@ -374,8 +373,8 @@ void MainWindow::refreshAddLink()
     const bool allowed = m_session.canAddLink(upperRow, lowerRow);
     ui->pushButton_ladd->setEnabled(allowed);
     // Why not: the link in the way lights up.
-    const bool rows = upperRow >= 0 && upperRow < m_session.upper.count && lowerRow >= 0
-                      && lowerRow < m_session.lower.count;
+    const bool rows
+        = upperRow >= 0 && upperRow < m_session.upper.count && lowerRow >= 0 && lowerRow < m_session.lower.count;
     int conflicting = rows && !allowed ? m_session.links.conflictingLink(upperRow, lowerRow) : -1;
     // A pair that is a link already is no conflict.
     if (conflicting >= 0 && m_session.links.at(conflicting).upperRow == upperRow
@@ -613,8 +612,7 @@ void MainWindow::setUpShortcuts()
         QString tip = s.button->toolTip();
         if (tip.isEmpty())
             tip = s.button->text().remove(QLatin1Char('&'));
-        s.button->setToolTip(
-            QStringLiteral("%1 (%2)").arg(tip, s.keys.toString(QKeySequence::NativeText)));
+        s.button->setToolTip(QStringLiteral("%1 (%2)").arg(tip, s.keys.toString(QKeySequence::NativeText)));
     }
 }
 
@@ -843,8 +841,9 @@ void MainWindow::refreshColorPreviews()
     const QString sheet = QStringLiteral("QLabel { background-color : %1; color : #%2; font: %3pt; }");
     for (QLabel *label : {ui->label_USpl, ui->label_LSpl}) {
         const int color = label == ui->label_USpl ? m_settings.upperColor : m_settings.lowerColor;
-        label->setStyleSheet(sheet.arg(on ? QStringLiteral("black") : QStringLiteral("grey"),
-                                       on ? colorHex(color) : QStringLiteral("ffffff"))
+        label->setStyleSheet(sheet
+                                 .arg(on ? QStringLiteral("black") : QStringLiteral("grey"),
+                                      on ? colorHex(color) : QStringLiteral("ffffff"))
                                  .arg(fittingPointSize(label)));
     }
 }
@@ -875,7 +874,7 @@ void MainWindow::showPreviews()
         if (o.upperPosition == UpperPosition::Top) {
             const int room = preview->height() / qMax(1, int(pixels * 1.25));
             const int used = (upper.isEmpty() ? 0 : upper.count(QLatin1Char('|')) + 1)
-                             + (lower.isEmpty() ? 0 : lower.count(QLatin1Char('|')) + 1);
+                + (lower.isEmpty() ? 0 : lower.count(QLatin1Char('|')) + 1);
             for (int i = used; i < room; ++i)
                 parts << QStringLiteral("&nbsp;");
         }

@@ -79,8 +79,9 @@ private slots:
         write("declared25.sub", "{0}{0}25.0\n{600}{660}Adios\n");
         write("plain.sub", "{600}{660}Adios\n");
         write("two.srt", "1\n00:00:01,000 --> 00:00:01,800\nOne\n\n2\n00:00:02,000 --> 00:00:02,800\nTwo\n");
-        write("brackets.srt", "1\n00:00:01,000 --> 00:00:02,000\n(sighs)\nHello [x]\n\n"
-                             "2\n00:00:03,000 --> 00:00:04,000\n- [DOOR SLAMS]\n- Who's there?\n");
+        write("brackets.srt",
+              "1\n00:00:01,000 --> 00:00:02,000\n(sighs)\nHello [x]\n\n"
+              "2\n00:00:03,000 --> 00:00:04,000\n- [DOOR SLAMS]\n- Who's there?\n");
         // A film and the same one 7.3 s late, lacking every seventh line; another film.
         write("film.srt", srtBytes(irregularStarts(60, 5)));
         write("late.srt", srtBytes(lateStarts(7300)));
@@ -122,7 +123,8 @@ private slots:
             assColors + QStringList {"--upper-position", "top", "--no-header", "--out-coding", "Windows-1250"},
             readFile(fixture("ass_merged_top.ass")),
             assLog
-                + QStringList {"Mx: coding Windows-1250 not used, .ass written as UTF-8", "Mx: 11 subs saved to top.ass"});
+                + QStringList {"Mx: coding Windows-1250 not used, .ass written as UTF-8",
+                               "Mx: 11 subs saved to top.ass"});
 
         const auto convert = [](const QString &in) { return QStringList {"convert", in}; };
         row("golden: UTF-8 SubRip to MicroDVD 25 fps in Windows-1252, shifted before 0:00",

@@ -77,8 +77,7 @@ private slots:
         addLinks(session.links, links);
         QCOMPARE(session.canAddLink(upperRow, lowerRow), expected);
         // The table alone knows nothing of the sets: between subtitles it decides alone.
-        if (upperRow >= 0 && upperRow < 20 && lowerRow >= 0 && lowerRow < 12)
-        {
+        if (upperRow >= 0 && upperRow < 20 && lowerRow >= 0 && lowerRow < 12) {
             QCOMPARE(session.links.canAdd(upperRow, lowerRow), expected);
             QCOMPARE(session.links.conflictingLink(upperRow, lowerRow), conflicting);
         }

@@ -104,9 +104,9 @@ private slots:
         if (upperFirst)
             w->loadDropped({sub("first.srt")}, &w->session().upper);
         const QStringList paths = QStringList {sub("a.srt"), sub("b.srt")}.mid(0, files);
-        QWidget *list = target == "upper"   ? ui().listWidget_upr->viewport()
-                        : target == "lower" ? ui().listWidget_lwr->viewport()
-                                            : nullptr;
+        QWidget *list = target == "upper" ? ui().listWidget_upr->viewport()
+            : target == "lower"           ? ui().listWidget_lwr->viewport()
+                                          : nullptr;
         drop(*w, list, paths);
         QTEST(fileName(w->session().upper.filePath), "upper");
         QTEST(fileName(w->session().lower.filePath), "lower");
@@ -135,14 +135,14 @@ private slots:
     void shortcuts()
     {
         const QList<QPair<QAbstractButton *, QString>> expected {
-            {ui().pushButton_ldupr, "Ctrl+O"}, {ui().pushButton_ldlwr, "Ctrl+Shift+O"},
-            {ui().pushButton_ladd, "Ctrl+L"},  {ui().autoLinkButton, "Ctrl+Shift+L"}, {ui().pushButton_ldel, "Ctrl+Del"},
-            {ui().pushButton_synl, "Ctrl+Y"},  {ui().pushButton_synu, "Ctrl+Shift+Y"},
-            {ui().pushButton_proc, "Ctrl+S"},  {ui().pushButton_quit, "Ctrl+Q"}};
+            {ui().pushButton_ldupr, "Ctrl+O"},      {ui().pushButton_ldlwr, "Ctrl+Shift+O"},
+            {ui().pushButton_ladd, "Ctrl+L"},       {ui().autoLinkButton, "Ctrl+Shift+L"},
+            {ui().pushButton_ldel, "Ctrl+Del"},     {ui().pushButton_synl, "Ctrl+Y"},
+            {ui().pushButton_synu, "Ctrl+Shift+Y"}, {ui().pushButton_proc, "Ctrl+S"},
+            {ui().pushButton_quit, "Ctrl+Q"}};
         for (const auto &e : expected) {
             QCOMPARE(e.first->shortcut().toString(), e.second);
-            QVERIFY2(e.first->toolTip().endsWith(QStringLiteral("(%1)").arg(e.second)),
-                     qPrintable(e.first->toolTip()));
+            QVERIFY2(e.first->toolTip().endsWith(QStringLiteral("(%1)").arg(e.second)), qPrintable(e.first->toolTip()));
         }
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
         QTest::keyClick(w.get(), Qt::Key_O, Qt::ControlModifier);
@@ -249,8 +249,7 @@ private slots:
         QVERIFY(ui().label_preview->text().contains(QStringLiteral("now?</font><br>&nbsp;<br>")));
         // A long text is made smaller to fit.
         QVERIFY(ui().label_USpl->styleSheet().contains("font: 18pt"));
-        const QString longer = write("long.srt", "1\n00:00:01,000 --> 00:00:03,000\n"
-                                                 + QByteArray(200, 'w') + "\n");
+        const QString longer = write("long.srt", "1\n00:00:01,000 --> 00:00:03,000\n" + QByteArray(200, 'w') + "\n");
         w->loadDropped({longer}, &w->session().upper);
         QVERIFY2(!ui().label_USpl->styleSheet().contains("font: 18pt"), qPrintable(ui().label_USpl->styleSheet()));
     }

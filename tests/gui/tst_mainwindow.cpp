@@ -142,8 +142,9 @@ private slots:
         QCOMPARE(ui().comboBox_last->count(), 3);
         QCOMPARE(ui().comboBox_last->itemText(2), QStringLiteral("Last is Doubled"));
         for (const QComboBox *box : {ui().comboBox_loadupr, ui().comboBox_loadlwr, ui().comboBox_save}) {
-            QCOMPARE(rowsOf(box), (QStringList {"Auto Detect", "Auto Local", "UTF-8"} + Codings::commonList()
-                                   + QStringList {QStringLiteral("More\u2026")}));
+            QCOMPARE(rowsOf(box),
+                     (QStringList {"Auto Detect", "Auto Local", "UTF-8"} + Codings::commonList()
+                      + QStringList {QStringLiteral("More\u2026")}));
             QCOMPARE(box->currentText(), QStringLiteral("Auto Detect"));
         }
         const QList<QSlider *> sliders = w->findChildren<QSlider *>(QRegularExpression("^verticalSlider_"));
@@ -526,7 +527,8 @@ private slots:
         const int dialogs = prompts.dialogsRun;
         QCOMPARE(processAndSave(QStringLiteral("pair.ass")),
                  (QStringList {"Up: 0 subs stretched", "Lw: 0 subs stretched", "Mx: 21 subs saved to pair.ass"}));
-        QCOMPARE(prompts.saveFilters.last(), QStringLiteral("SubRip (*.srt);;MicroDVD (*.sub);;Advanced SubStation (*.ass)"));
+        QCOMPARE(prompts.saveFilters.last(),
+                 QStringLiteral("SubRip (*.srt);;MicroDVD (*.sub);;Advanced SubStation (*.ass)"));
         QCOMPARE(prompts.dialogsRun, dialogs);
 
         QProcess cli;
@@ -538,8 +540,9 @@ private slots:
         const QByteArray written = readFile(path(QStringLiteral("pair.ass")));
         QCOMPARE(written, readFile(path(QStringLiteral("cli.ass"))));
         QCOMPARE(written.count("\nDialogue: 1,"), 10);
-        QVERIFY(written.contains("\nStyle: Upper,Arial,51,&H00FFFFFF,&H000000FF,&H00000000,&H80000000,0,0,0,0,100,100,0,"
-                                 "0,1,3,1,8,"));
+        QVERIFY(
+            written.contains("\nStyle: Upper,Arial,51,&H00FFFFFF,&H000000FF,&H00000000,&H80000000,0,0,0,0,100,100,0,"
+                             "0,1,3,1,8,"));
     }
 
     // Time boxes: merge times after Process & Save, the set's own (shifted)

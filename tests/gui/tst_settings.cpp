@@ -25,13 +25,29 @@ using namespace testutil;
 namespace {
 
 // Every key the window writes, with its first-run value.
-const QVariantMap defaults
-    = {{"workdir/load", "."},    {"workdir/save", "."},      {"codecs", QStringList()}, {"select/codldup", 0},
-       {"select/codldlw", 0},    {"select/codsave", 0},      {"select/fpssave", 0},     {"select/fpsload", 0},
-       {"proc/charps", 25},      {"proc/mingap", 0},         {"proc/snap", 500},        {"proc/botlin", 2},
-       {"proc/joinline", false}, {"proc/lastline", 0},       {"color/upper", 0xffffff}, {"color/lower", 0xffffff},
-       {"color/usetag", false},  {"select/autodetect", true}, {"ver11", true}, {"proc/upperpos", 0},
-       {"recent/upper", QStringList()}, {"recent/lower", QStringList()}, {"proc/format", "srt"}};
+const QVariantMap defaults = {{"workdir/load", "."},
+                              {"workdir/save", "."},
+                              {"codecs", QStringList()},
+                              {"select/codldup", 0},
+                              {"select/codldlw", 0},
+                              {"select/codsave", 0},
+                              {"select/fpssave", 0},
+                              {"select/fpsload", 0},
+                              {"proc/charps", 25},
+                              {"proc/mingap", 0},
+                              {"proc/snap", 500},
+                              {"proc/botlin", 2},
+                              {"proc/joinline", false},
+                              {"proc/lastline", 0},
+                              {"color/upper", 0xffffff},
+                              {"color/lower", 0xffffff},
+                              {"color/usetag", false},
+                              {"select/autodetect", true},
+                              {"ver11", true},
+                              {"proc/upperpos", 0},
+                              {"recent/upper", QStringList()},
+                              {"recent/lower", QStringList()},
+                              {"proc/format", "srt"}};
 
 // The window's size and splitter: checked on their own, they depend on the screen.
 bool isLayoutKey(const QString &key)
@@ -348,8 +364,7 @@ private slots:
         // A double click chooses too; Cancel, or a search that finds nothing, changes nothing.
         prompts.dialogs = {[](QDialog &d) {
                                d.show();
-                               doubleClickRow(static_cast<SelectCodecDlg &>(d).ui->listWidget_all,
-                                              "KOI8-R (Cyrillic)");
+                               doubleClickRow(static_cast<SelectCodecDlg &>(d).ui->listWidget_all, "KOI8-R (Cyrillic)");
                                return d.result();
                            },
                            [](QDialog &d) { return closeDialog(d, false); },

@@ -266,6 +266,44 @@ std::vector<int> reliableStretches(std::vector<int> path, const std::vector<unsi
     return reliable;
 }
 
+// A row right after a jump that matches under both offsets goes with the
+// one that keeps the upper rows in order: a match under the new offset on an
+// upper row already matched before the jump is chance.
+void settleJumps(std::vector<int> &path, const std::vector<unsigned char> &matches, int k, const Timeline &upper,
+                 const std::vector<double> &lowerStarts, double ratio, const std::vector<double> &offsets)
+{
+    const int n = int(path.size());
+    const auto upperRowOf = [&](int row, int candidate) {
+        Mapping m;
+        m.ratio = ratio;
+        m.offset = offsets[size_t(candidate)];
+        Match match {};
+        return matchOf(upper, lowerStarts[size_t(row)], row, m, matchToleranceMs, &match) ? match.upperRow : -1;
+    };
+    for (int b = 1; b < n; ++b) {
+        const int before = path[size_t(b - 1)];
+        const int after = path[size_t(b)];
+        if (before == after)
+            continue;
+        int lastUpper = -1;
+        for (int r = b - 1; r >= 0 && r >= b - 8 && lastUpper < 0; --r)
+            if (path[size_t(r)] == before && matches[size_t(r * k + before)])
+                lastUpper = upperRowOf(r, before);
+        if (lastUpper < 0)
+            continue;
+        for (int r = b; r < n && r < b + 8 && path[size_t(r)] == after; ++r) {
+            const int newUpper = matches[size_t(r * k + after)] ? upperRowOf(r, after) : -1;
+            const int oldUpper = matches[size_t(r * k + before)] ? upperRowOf(r, before) : -1;
+            if (newUpper > lastUpper)
+                break;
+            if (oldUpper > lastUpper) {
+                path[size_t(r)] = before;
+                lastUpper = oldUpper;
+            }
+        }
+    }
+}
+
 // Matches on one stretch of lower rows [first, last) that keep to its
 // mapping, after fitting the mapping's offset and drift to its matches.
 std::vector<Match> stretchMatches(const Timeline &upper, const std::vector<double> &lowerStarts, int first, int last,
@@ -343,6 +381,92 @@ void placeLinks(const std::vector<Match> &matches, std::vector<SyncLinks::Link> 
     }
 }
 
+// How much of a lower subtitle, placed on the upper time line by `m`, the
+// upper subtitles cover: a subtitle on the right side of a jump lies where
+// the other language speaks.
+double coveredByUpper(const SubtitleSet &upper, const Subtitle &s, const Mapping &m)
+{
+    const double from = (s.start - m.offsetAt(s.start)) / m.ratio;
+    const double to = (s.end - m.offsetAt(s.end)) / m.ratio;
+    int first = 0;
+    int last = upper.count;
+    while (first < last) {
+        const int middle = first + (last - first) / 2;
+        if (upper.at(middle).start < to)
+            first = middle + 1;
+        else
+            last = middle;
+    }
+    double covered = 0;
+    // Subtitles of one set rarely overlap more than a few deep.
+    for (int i = first - 1, seen = 0; i >= 0 && seen < 8; --i, ++seen) {
+        const double overlap = std::min(to, double(upper.at(i).end)) - std::max(from, double(upper.at(i).start));
+        if (overlap > 0)
+            covered += overlap;
+    }
+    return covered;
+}
+
+// How far a lower subtitle, placed on the upper time line by `m`, falls
+// outside the upper starts of the two matches around it: on the wrong side
+// of a jump it lands beyond one of them.
+double outsideMatches(const SubtitleSet &upper, const Subtitle &s, const Mapping &m, const Match &before,
+                      const Match &after)
+{
+    const double at = (s.start - m.offsetAt(s.start)) / m.ratio;
+    const double from = upper.at(before.upperRow).start;
+    const double to = upper.at(after.upperRow).start;
+    return std::max(0.0, from - at) + std::max(0.0, at - to);
+}
+
+// Between the last match before a jump and the first after it lie lower
+// subtitles that match nothing; the jump goes where they keep best between
+// those two matches, and among equals where the upper set covers them best
+// on their side of it.
+int jumpRow(const SubtitleSet &upper, const SubtitleSet &lower, const Match &before, const Mapping &beforeMapping,
+            const Match &after, const Mapping &afterMapping)
+{
+    const int from = before.lowerRow + 1;
+    const int to = after.lowerRow;
+    if (to - from > 64)
+        return to;
+    // Rows from `from` on counted on the new side first, then moved one by one.
+    double outside = 0;
+    double covered = 0;
+    for (int r = from; r < to; ++r) {
+        outside += outsideMatches(upper, lower.at(r), afterMapping, before, after);
+        covered += coveredByUpper(upper, lower.at(r), afterMapping);
+    }
+    double bestOutside = outside;
+    double bestCovered = covered;
+    int bestRow = from;
+    for (int r = from; r < to; ++r) {
+        const Subtitle &s = lower.at(r);
+        outside += outsideMatches(upper, s, beforeMapping, before, after)
+            - outsideMatches(upper, s, afterMapping, before, after);
+        covered += coveredByUpper(upper, s, beforeMapping) - coveredByUpper(upper, s, afterMapping);
+        if (outside < bestOutside - 1 || (outside <= bestOutside + 1 && covered > bestCovered)) {
+            bestOutside = outside;
+            bestCovered = covered;
+            bestRow = r + 1;
+        }
+    }
+    return bestRow;
+}
+
+// The first upper row after `beforeRow` that the new mapping puts at or
+// after the jump, at most `afterRow`.
+int jumpUpperRow(const SubtitleSet &upper, int beforeRow, int afterRow, double jumpLowerTime,
+                 const Mapping &afterMapping)
+{
+    for (int r = beforeRow + 1; r < afterRow; ++r) {
+        const double start = upper.at(r).start;
+        if (afterMapping.ratio * start + afterMapping.offsetAt(jumpLowerTime) >= jumpLowerTime)
+            return r;
+    }
+    return afterRow;
+}
+
 QString clockTime(qint64 ms)
 {
     const QString sign = ms < 0 ? QStringLiteral("-") : QString();
@@ -389,10 +513,14 @@ AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &low
         for (int i = 0; i < n; ++i)
             matches[size_t(i * k + c)] = matchOf(upper, lowerStarts[size_t(i)], i, m, matchToleranceMs, &match);
     }
-    const std::vector<int> path = reliableStretches(choosePath(matches, n, k), matches, k);
+    std::vector<int> path = reliableStretches(choosePath(matches, n, k), matches, k);
     if (path.empty())
         return result;
+    settleJumps(path, matches, k, upper, lowerStarts, rate.ratio, offsets);
 
+    Mapping previousMapping;
+    Match previousLast {};
+    bool havePrevious = false;
     for (int first = 0; first < n;) {
         int last = first + 1;
         while (last < n && path[size_t(last)] == path[size_t(first)])
@@ -402,11 +530,30 @@ AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &low
         m.offset = offsets[size_t(path[size_t(first)])];
         const std::vector<Match> stretch = stretchMatches(upper, lowerStarts, first, last, m);
         result.matched += int(stretch.size());
-        if (first == 0)
-            result.offsetMs = qint64(std::llround(m.offsetAt(0)));
-        else
-            result.splitTimes.push_back(qint64(lowerStarts[size_t(first)]));
+        const size_t before = result.links.size();
         placeLinks(stretch, result.links);
+        if (first == 0) {
+            result.offsetMs = qint64(std::llround(m.offsetAt(0)));
+        } else if (!havePrevious || stretch.empty()) {
+            result.splitTimes.push_back(qint64(lowerStarts[size_t(first)]));
+        } else {
+            const int lowerJump = jumpRow(upperSet, lowerSet, previousLast, previousMapping, stretch.front(), m);
+            const double jumpTime = lowerStarts[size_t(lowerJump)];
+            result.splitTimes.push_back(qint64(jumpTime));
+            // The stretch's first link carries the jump (its first match, or
+            // a later one when that shares a row with the last link before).
+            if (result.links.size() > before && before > 0
+                && result.links[before - 1].lowerRow == previousLast.lowerRow) {
+                SyncLinks::Link &link = result.links[before];
+                link.jumpLowerRow = qBound(previousLast.lowerRow + 1, lowerJump, link.lowerRow);
+                link.jumpUpperRow = jumpUpperRow(upperSet, previousLast.upperRow, link.upperRow, jumpTime, m);
+            }
+        }
+        if (!stretch.empty()) {
+            previousMapping = m;
+            previousLast = stretch.back();
+            havePrevious = true;
+        }
         first = last;
     }
     result.fromRate = rate.from;

@@ -55,7 +55,9 @@ int SyncLinks::replaceAutomatic(const std::vector<Link> &found)
             && (m_links[user].upperRow == link.upperRow || m_links[user].lowerRow <= link.lowerRow);
         if (crossesBefore || crossesAfter || int(m_links.size() + size_t(placed)) >= Capacity)
             continue;
-        merged.push_back(Link {link.upperRow, link.lowerRow, true});
+        Link placedLink = link;
+        placedLink.automatic = true;
+        merged.push_back(placedLink);
         ++placed;
     }
     merged.insert(merged.end(), m_links.begin() + std::ptrdiff_t(user), m_links.end());
@@ -99,6 +101,13 @@ void synchronize(SubtitleSet &target, const SubtitleSet &reference, bool targetI
         for (int k = 1; k < n; ++k) {
             const int a = targetRow(k - 1);
             const int b = targetRow(k);
+            const int jump = targetIsUpper ? links.at(k).jumpUpperRow : links.at(k).jumpLowerRow;
+            if (jump > a && jump <= b) {
+                // The rows before the jump keep the previous link's shift,
+                // the rows from it on take this link's.
+                shiftFrom(target, jump, qint64(reference.startOf(referenceRow(k))) - target.startOf(b));
+                continue;
+            }
             const qint64 oldSpan = qint64(target.startOf(b)) - target.startOf(a);
             const qint64 newSpan = qint64(reference.startOf(referenceRow(k))) - reference.startOf(referenceRow(k - 1));
             stretchRange(target, a, b, clampToInt32(oldSpan), clampToInt32(newSpan));

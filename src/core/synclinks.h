@@ -21,6 +21,12 @@ public:
         int upperRow;
         int lowerRow;
         bool automatic = false; // placed by "Auto Link", which replaces its own links
+        // Where "Auto Link" found the offset to jump between the previous
+        // link and this one: the first row of each set after the jump, -1
+        // for none. Synchronizing then moves the rows on either side with
+        // their own link instead of spreading the jump over them.
+        int jumpUpperRow = -1;
+        int jumpLowerRow = -1;
     };
 
     int count() const { return int(m_links.size()); }

@@ -137,6 +137,39 @@ private slots:
 
     // Links past a set's end (the same file reloaded after it got shorter
     // keeps its links) move nothing.
+    // A link that Auto Link marked with a jump: the rows before the jump keep
+    // the previous link's shift, the rows from it on take this link's;
+    // without a mark, or with one outside the two links, the rows between
+    // are spread as always.
+    void jumpBetweenLinks_data()
+    {
+        QTest::addColumn<bool>("upperTarget");
+        QTest::addColumn<int>("jumpRow");
+        QTest::addColumn<V>("expected");
+        // The target runs 100 ms late until the jump and 3100 ms late from it on.
+        row("jump at row 2", false, 2, V {1000, 5000, 9000, 20000, 24000});
+        row("no jump", false, -1, V {1000, 4454, 10500, 20000, 24000});
+        row("jump on the first link", false, 0, V {1000, 4454, 10500, 20000, 24000});
+        row("upper as target", true, 2, V {1000, 5000, 9000, 20000, 24000});
+    }
+    void jumpBetweenLinks()
+    {
+        QFETCH(bool, upperTarget);
+        QFETCH(int, jumpRow);
+        SubtitleSet reference(QStringLiteral("Up: "));
+        SubtitleSet target(QStringLiteral("Lw: "));
+        fillStarts(reference, V {1000, 5000, 9000, 20000, 24000}, 500);
+        fillStarts(target, V {1100, 5100, 12100, 23100, 27100}, 500);
+        SyncLinks links;
+        SyncLinks::Link first {0, 0};
+        SyncLinks::Link second {3, 3};
+        (upperTarget ? second.jumpUpperRow : second.jumpLowerRow) = jumpRow;
+        links.replaceAutomatic({first, second});
+        CollectingLog log;
+        synchronize(target, reference, upperTarget, links, 25, 0, log);
+        QTEST(startsOf(target), "expected");
+    }
+
     void staleLinks_data()
     {
         QTest::addColumn<bool>("upperTarget");

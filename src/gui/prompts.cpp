@@ -32,36 +32,40 @@ void Prompts::openUrl(const QUrl &url)
     QDesktopServices::openUrl(url);
 }
 
+namespace {
+
+// The next scripted answer; none left is a cancelled dialog.
+QString takeNext(std::deque<QString> &answers)
+{
+    if (answers.empty())
+        return QString();
+    QString answer = std::move(answers.front());
+    answers.pop_front();
+    return answer;
+}
+
+} // namespace
+
 QString ScriptedPrompts::openFileName(QWidget *, const QString &caption, const QString &dir, const QString &)
 {
     captions.append(caption);
     dirs.append(dir);
-    if (openNames.empty())
-        return QString();
-    QString name = openNames.front();
-    openNames.pop_front();
-    return name;
+    return takeNext(openNames);
 }
 
 QString ScriptedPrompts::saveFileName(QWidget *, const QString &caption, const QString &dir, const QString &)
 {
     captions.append(caption);
     dirs.append(dir);
-    if (saveNames.empty())
-        return QString();
-    QString name = saveNames.front();
-    saveNames.pop_front();
-    return name;
+    return takeNext(saveNames);
 }
 
 QString ScriptedPrompts::chooseSaveFile(QWidget *parent, const QString &caption, const QString &proposed,
                                         const QString &filters, QString *selectedFilter)
 {
     shownFilters.append(selectedFilter ? *selectedFilter : QString());
-    if (selectedFilter && !saveFilterChoices.empty()) {
-        *selectedFilter = saveFilterChoices.front();
-        saveFilterChoices.pop_front();
-    }
+    if (selectedFilter && !saveFilterChoices.empty())
+        *selectedFilter = takeNext(saveFilterChoices);
     return saveFileName(parent, caption, proposed, filters);
 }
 

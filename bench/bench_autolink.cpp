@@ -1,28 +1,45 @@
 // Automatic linking and synchronization against known distortions.
 //
-// Each pair (the two files given as arguments, and generated pairs) is
-// distorted, first the lower set and then the upper one instead; "Auto Link"
-// and "Synchronize" (lower onto upper) then run as in the window, and every
-// lower start is compared with where it belongs: its undistorted start, moved
-// by the distortion when the upper set carries it. Pairs that do not agree to
-// begin with (one language later throughout, or drifting) are judged against
-// the same run on the undistorted pair instead. Last, the time of the
-// auto-link alone on generated pairs of 1000 to 20000 subtitles.
+// Same source: each pair (the first two files given, and generated pairs)
+// is distorted, first the lower set and then the upper one instead; "Auto
+// Link" and "Synchronize" (lower onto upper) then run as in the window, and
+// every lower start is compared with where it belongs: its undistorted
+// start, moved by the distortion when the upper set carries it. Pairs that
+// do not agree to begin with (one language later throughout, or drifting)
+// are judged against the same run on the undistorted pair instead.
 //
-// Usage: bench_autolink [UPPER LOWER]
+// Different sources: pairs made from one set (the first file given, and a
+// generated film) as another source would subtitle it (tests/sourcepairs.h),
+// each distortion alone and mixed; the share of lower subtitles that have a
+// counterpart and start within 300 ms of it afterwards, and the worst error
+// inside the stretches between splits that last over a minute.
+//
+// A real pair from different sources (the third and fourth files): lines
+// matched across the languages by a rare word both share (a name, a
+// number), and the share of them that start within 500 ms of each other
+// before and after, beside what the best smooth map through them reaches.
+//
+// Last, the time of the auto-link alone on that real pair and on generated
+// different-source pairs of 1000 to 20000 subtitles.
+//
+// Usage: bench_autolink [UPPER LOWER [UPPER2 LOWER2]]
 
 #include "benchutil.h"
+#include "sourcepairs.h"
 
 #include "core/autolink.h"
 #include "core/logsink.h"
 #include "core/session.h"
+#include "core/timing.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
 
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <random>
 #include <vector>
 
@@ -39,20 +56,40 @@ public:
     }
 };
 
-struct Distortion
+class NoLog : public LogSink
 {
-    const char *name;
-    double offsetMs;
-    int fromRate;
-    int toRate;
-    std::vector<std::pair<double, double>> splits; // share of the film, jump in ms
+public:
+    void write(int, const QString &) override { }
 };
 
-const std::vector<Distortion> distortions = {
-    {"offset +7.3 s", 7300, 1, 1, {}},
-    {"offset +95 s, rate 25 => 23.976", 95000, 25000, 23976, {}},
-    {"offset -4 min, 2 splits +2.5 s / -4 s", -240000, 1, 1, {{0.25, 2500}, {0.60, -4000}}},
-    {"rate 23.976 => 29.97, 3 splits", 30000, 23976, 29970, {{0.2, 60000}, {0.5, -45000}, {0.8, 20000}}},
+struct Named
+{
+    const char *name;
+    TimeDistortion d;
+};
+
+const std::vector<Named> sameSource = {
+    {"offset +7.3 s", {7300, 1, 1, 0, {}}},
+    {"offset +95 s, rate 25 => 23.976", {95000, 25000, 23976, 0, {}}},
+    {"offset -4 min, 2 splits +2.5 s / -4 s", {-240000, 1, 1, 0, {{0.25, 2500}, {0.60, -4000}}}},
+    {"rate 23.976 => 29.97, 3 splits", {30000, 23976, 29970, 0, {{0.2, 60000}, {0.5, -45000}, {0.8, 20000}}}},
+};
+
+const std::vector<Named> differentSource = {
+    {"none", {}},
+    {"offset +7.3 s", {7300, 1, 1, 0, {}}},
+    {"offset -14 min", {-840000, 1, 1, 0, {}}},
+    {"rate 25 => 23.976, +45 s", {45000, 25000, 23976, 0, {}}},
+    {"rate 23.976 => 29.97", {0, 23976, 29970, 0, {}}},
+    {"rate 24 => 23.976, -3 s", {-3000, 24000, 23976, 0, {}}},
+    {"drift +0.1 %", {0, 1, 1, 0.001, {}}},
+    {"drift -0.07 %, +0.5 s", {500, 1, 1, -0.0007, {}}},
+    {"6 splits of 0.3 to 90 s",
+     {0, 1, 1, 0, {{0.12, 900}, {0.25, -1500}, {0.4, 300}, {0.55, 90000}, {0.7, -40000}, {0.85, 12000}}}},
+    {"mixed: rate, drift, -2 min, 3 splits",
+     {-120000, 25000, 23976, 0.0005, {{0.3, 30000}, {0.5, -1500}, {0.75, 8000}}}},
+    {"mixed: drift, +30 s, 6 splits",
+     {30000, 1, 1, -0.0008, {{0.1, 5000}, {0.3, -700}, {0.45, 60000}, {0.6, -2000}, {0.75, 1200}, {0.9, -20000}}}},
 };
 
 double lengthOf(const SubtitleSet &set)
@@ -61,25 +98,6 @@ double lengthOf(const SubtitleSet &set)
     for (int i = 0; i < set.count; ++i)
         last = std::max(last, double(set.at(i).end));
     return last;
-}
-
-// Where a time of the undistorted film lands.
-double distortTime(double t, const Distortion &d, double filmLength)
-{
-    double result = t * d.fromRate / d.toRate + d.offsetMs;
-    for (const auto &split : d.splits)
-        if (t >= split.first * filmLength)
-            result += split.second;
-    return result;
-}
-
-void distort(SubtitleSet &set, const Distortion &d, double filmLength)
-{
-    for (int i = 0; i < set.count; ++i) {
-        Subtitle &s = set.at(i);
-        s.start = qint32(std::lround(distortTime(s.start, d, filmLength)));
-        s.end = qint32(std::lround(distortTime(s.end, d, filmLength)));
-    }
 }
 
 void copySet(SubtitleSet &to, const SubtitleSet &from)
@@ -111,6 +129,10 @@ std::vector<double> synchronizedStarts(const SubtitleSet &upper, const SubtitleS
     return startsOf(s.lower);
 }
 
+bool allPassed = true;
+
+// --- Same source ---------------------------------------------------------
+
 struct Score
 {
     double within100 = 0; // share
@@ -130,46 +152,42 @@ Score compare(const std::vector<double> &got, const std::vector<double> &expecte
     return score;
 }
 
-bool allPassed = true;
-
-void report(const char *pair, const char *distorted, const Distortion &d, const Score &s, int links,
-            const QString &line)
+void distort(SubtitleSet &set, const TimeDistortion &d, double filmLength)
 {
-    const bool pass = s.within100 >= 0.95 && s.worstMs <= 1000;
-    allPassed = allPassed && pass;
-    std::printf("%-22s %-5s %-42s %6.1f %% %7.0f ms %4d links %s\n  %s\n", pair, distorted, d.name, 100 * s.within100,
-                s.worstMs, links, pass ? "ok" : "MISSED", qPrintable(line));
+    for (int i = 0; i < set.count; ++i) {
+        Subtitle &s = set.at(i);
+        s.start = qint32(std::lround(d.apply(s.start, filmLength)));
+        s.end = qint32(std::lround(d.apply(s.end, filmLength)));
+    }
 }
 
 // Every distortion, on the lower and then on the upper set: the synchronized
 // lower starts against `belong`, the lower starts before the distortion, moved
 // by it when the upper set carries it.
-void runDistortions(const char *name, const SubtitleSet &upper, const SubtitleSet &lower,
-                    const std::vector<double> &belong)
+void runSameSource(const char *name, const SubtitleSet &upper, const SubtitleSet &lower,
+                   const std::vector<double> &belong)
 {
     const double length = std::max(lengthOf(upper), lengthOf(lower));
-    for (const Distortion &d : distortions) {
+    for (const Named &d : sameSource) {
         for (const bool upperDistorted : {false, true}) {
             SubtitleSet up(QStringLiteral("Up: ")), low(QStringLiteral("Lw: "));
             copySet(up, upper);
             copySet(low, lower);
-            distort(upperDistorted ? up : low, d, length);
+            distort(upperDistorted ? up : low, d.d, length);
             std::vector<double> expected = belong;
             if (upperDistorted)
                 for (double &t : expected)
-                    t = distortTime(t, d, length);
+                    t = d.d.apply(t, length);
             QString line;
             int links = 0;
-            const std::vector<double> got = synchronizedStarts(up, low, &line, &links);
-            report(name, upperDistorted ? "upper" : "lower", d, compare(got, expected), links, line);
+            const Score s = compare(synchronizedStarts(up, low, &line, &links), expected);
+            const bool pass = s.within100 >= 0.95 && s.worstMs <= 1000;
+            allPassed = allPassed && pass;
+            std::printf("%-22s %-5s %-40s %6.1f %% %7.0f ms %4d links %s\n  %s\n", name,
+                        upperDistorted ? "upper" : "lower", d.name, 100 * s.within100, s.worstMs, links,
+                        pass ? "ok" : "MISSED", qPrintable(line));
         }
     }
-}
-
-// Pairs that agree: the lower starts belong where they are.
-void runAgreeing(const char *name, const SubtitleSet &upper, const SubtitleSet &lower)
-{
-    runDistortions(name, upper, lower, startsOf(lower));
 }
 
 // Pairs that do not agree: the lower starts belong where the run on the
@@ -183,7 +201,7 @@ void runDisagreeing(const char *name, const SubtitleSet &upper, const SubtitleSe
     std::printf("%-22s undistorted: largest move %.0f ms %s\n  %s\n", name, moved.worstMs,
                 moved.worstMs <= 1000 ? "ok" : "MISSED", qPrintable(line));
     allPassed = allPassed && moved.worstMs <= 1000;
-    runDistortions(name, upper, lower, plain);
+    runSameSource(name, upper, lower, plain);
 }
 
 // A film of n lines: the upper set one subtitle per line plus hearing-impaired
@@ -214,25 +232,173 @@ void generatePair(SubtitleSet &upper, SubtitleSet &lower, int n, unsigned seed, 
     }
 }
 
-class NoLog : public LogSink
+// --- Different sources ---------------------------------------------------
+
+struct SourceScore
 {
-public:
-    void write(int, const QString &) override { }
+    double within300 = 0; // share of the lower subtitles with a counterpart
+    double worstMs = 0; // inside stretches of over a minute
 };
 
-double autoLinkMs(int n, int runs)
+SourceScore judge(const SourcePair &pair, const std::vector<double> &starts)
 {
-    NoLog log;
-    Session s(log);
-    generatePair(s.upper, s.lower, n, 7);
+    SourceScore score;
+    int close = 0;
+    int counted = 0;
+    for (size_t i = 0; i < starts.size(); ++i) {
+        if (pair.counterpart[i] < 0)
+            continue;
+        const double error = std::abs(starts[i] - pair.counterpart[i]);
+        ++counted;
+        close += error <= 300;
+        if (pair.stretch[i].second - pair.stretch[i].first > 60000)
+            score.worstMs = std::max(score.worstMs, error);
+    }
+    score.within300 = counted ? double(close) / counted : 0;
+    return score;
+}
+
+void runDifferentSources(const char *name, const SubtitleSet &film)
+{
+    for (const Named &d : differentSource) {
+        for (const bool upperDistorted : {false, true}) {
+            if (d.d.splits.empty() && d.d.offsetMs == 0 && d.d.fromRate == d.d.toRate && d.d.drift == 0
+                && upperDistorted)
+                continue;
+            SourcePair pair = differentSources(film, 7);
+            pair.distort(d.d, upperDistorted);
+            QString line;
+            int links = 0;
+            const SourceScore s = judge(pair, synchronizedStarts(pair.upper, pair.lower, &line, &links));
+            const bool pass = s.within300 >= 0.90 && s.worstMs <= 2000;
+            allPassed = allPassed && pass;
+            std::printf("%-16s %-5s %-38s %6.1f %% %7.0f ms %4d links %s\n  %s\n", name,
+                        upperDistorted ? "upper" : "lower", d.name, 100 * s.within300, s.worstMs, links,
+                        pass ? "ok" : "MISSED", qPrintable(line));
+        }
+    }
+}
+
+// --- A real pair from different sources ----------------------------------
+
+QStringList wordsOf(const QString &text)
+{
+    static const QRegularExpression word(QStringLiteral("[\\p{L}\\p{N}]{3,}"));
+    QStringList words;
+    auto it = word.globalMatch(text);
+    while (it.hasNext())
+        words << it.next().captured().toLower();
+    return words;
+}
+
+// Lines matched across the languages: a word of three or more letters or
+// digits that both texts have and that each set uses at most twice, within
+// a minute of each other. Pairs of rows, upper first.
+std::vector<std::pair<int, int>> matchedLines(const SubtitleSet &upper, const SubtitleSet &lower)
+{
+    QHash<QString, int> upperUses, lowerUses;
+    for (int i = 0; i < upper.count; ++i)
+        for (const QString &w : wordsOf(upper.at(i).text))
+            ++upperUses[w];
+    for (int i = 0; i < lower.count; ++i)
+        for (const QString &w : wordsOf(lower.at(i).text))
+            ++lowerUses[w];
+    std::vector<std::pair<int, int>> pairs;
+    int lastUpper = -1;
+    for (int l = 0; l < lower.count; ++l) {
+        int best = -1;
+        for (const QString &w : wordsOf(lower.at(l).text)) {
+            if (lowerUses.value(w) > 2 || upperUses.value(w) == 0 || upperUses.value(w) > 2)
+                continue;
+            for (int u = lastUpper + 1; u < upper.count; ++u) {
+                if (std::abs(upper.at(u).start - lower.at(l).start) > 60000)
+                    continue;
+                if (wordsOf(upper.at(u).text).contains(w)) {
+                    best = u;
+                    break;
+                }
+            }
+            if (best >= 0)
+                break;
+        }
+        if (best >= 0) {
+            pairs.emplace_back(best, l);
+            lastUpper = best;
+        }
+    }
+    return pairs;
+}
+
+double shareWithin(const SubtitleSet &upper, const std::vector<double> &lowerStarts,
+                   const std::vector<std::pair<int, int>> &pairs, double ms, double *worst)
+{
+    int close = 0;
+    *worst = 0;
+    for (const auto &p : pairs) {
+        const double error = std::abs(lowerStarts[size_t(p.second)] - upper.at(p.first).start);
+        close += error <= ms;
+        *worst = std::max(*worst, error);
+    }
+    return pairs.empty() ? 0 : double(close) / double(pairs.size());
+}
+
+// What a smooth map reaches: each matched lower line moved by the median
+// difference of the matched lines within two minutes of it.
+std::vector<double> smoothMap(const SubtitleSet &upper, const SubtitleSet &lower,
+                              const std::vector<std::pair<int, int>> &pairs)
+{
+    std::vector<double> starts = startsOf(lower);
+    for (const auto &p : pairs) {
+        std::vector<double> differences;
+        for (const auto &q : pairs)
+            if (std::abs(lower.at(q.second).start - lower.at(p.second).start) <= 120000)
+                differences.push_back(upper.at(q.first).start - lower.at(q.second).start);
+        starts[size_t(p.second)] += bench::median(differences);
+    }
+    return starts;
+}
+
+void runRealPair(const SubtitleSet &upper, const SubtitleSet &lower)
+{
+    const std::vector<std::pair<int, int>> pairs = matchedLines(upper, lower);
+    double worst = 0;
+    std::printf("real pair from different sources: %d / %d subtitles, %zu lines matched by a shared word\n",
+                upper.count, lower.count, pairs.size());
+    const double before = shareWithin(upper, startsOf(lower), pairs, 500, &worst);
+    std::printf("  as they are:          %5.1f %% within 500 ms, worst %.0f ms\n", 100 * before, worst);
+    const double smooth = shareWithin(upper, smoothMap(upper, lower, pairs), pairs, 500, &worst);
+    std::printf("  best smooth map:      %5.1f %% within 500 ms, worst %.0f ms\n", 100 * smooth, worst);
+    QString line;
+    int links = 0;
+    const double after = shareWithin(upper, synchronizedStarts(upper, lower, &line, &links), pairs, 500, &worst);
+    std::printf("  auto-link and sync:   %5.1f %% within 500 ms, worst %.0f ms (%d links)\n  %s\n", 100 * after, worst,
+                links, qPrintable(line));
+    for (const Named &d : {differentSource[3], differentSource[9]}) {
+        for (const bool upperDistorted : {false, true}) {
+            SubtitleSet up(QStringLiteral("Up: ")), low(QStringLiteral("Lw: "));
+            copySet(up, upper);
+            copySet(low, lower);
+            const double length = std::max(lengthOf(up), lengthOf(low));
+            distort(upperDistorted ? up : low, d.d, length);
+            const double distorted = shareWithin(up, synchronizedStarts(up, low, &line, &links), pairs, 500, &worst);
+            std::printf("  %s %-38s %5.1f %% within 500 ms, worst %.0f ms\n  %s\n", upperDistorted ? "upper" : "lower",
+                        d.name, 100 * distorted, worst, qPrintable(line));
+        }
+    }
+}
+
+// --- Time -----------------------------------------------------------------
+
+double autoLinkMs(const SubtitleSet &upper, const SubtitleSet &lower, int runs)
+{
     std::vector<double> times;
     for (int r = 0; r < runs; ++r) {
         QElapsedTimer timer;
         timer.start();
-        const AutoLinkResult result = findAutoLinks(s.upper, s.lower);
+        const AutoLinkResult result = findAutoLinks(upper, lower);
         times.push_back(double(timer.nsecsElapsed()) / 1e6);
         if (!result.reliable)
-            std::printf("  (n=%d: no reliable match)\n", n);
+            std::printf("  (no reliable match)\n");
     }
     return bench::median(times);
 }
@@ -243,33 +409,56 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.size() == 2) {
-        NoLog log;
-        Session s(log);
-        s.loadFile(s.upper, args[0], QStringLiteral("UTF-8"), 0, false);
-        s.loadFile(s.lower, args[1], QStringLiteral("UTF-8"), 0, false);
-        std::printf("sample pair: %d / %d subtitles\n", s.upper.count, s.lower.count);
-        runAgreeing("sample", s.upper, s.lower);
+    NoLog log;
+    Session sample(log);
+    if (args.size() >= 2) {
+        sample.loadFile(sample.upper, args[0], QStringLiteral("UTF-8"), 0, false);
+        sample.loadFile(sample.lower, args[1], QStringLiteral("UTF-8"), 0, false);
+        std::printf("sample pair: %d / %d subtitles\n", sample.upper.count, sample.lower.count);
+        runSameSource("sample", sample.upper, sample.lower, startsOf(sample.lower));
         // The same pair made to disagree: the lower language 500 ms later throughout.
         SubtitleSet late(QStringLiteral("Lw: "));
-        copySet(late, s.lower);
+        copySet(late, sample.lower);
         shiftFrom(late, 0, 500);
-        runDisagreeing("sample, lower +0.5 s", s.upper, late);
+        runDisagreeing("sample, lower +0.5 s", sample.upper, late);
     }
     SubtitleSet upper(QStringLiteral("Up: ")), lower(QStringLiteral("Lw: "));
     generatePair(upper, lower, 900, 1);
-    runAgreeing("generated", upper, lower);
+    runSameSource("generated", upper, lower, startsOf(lower));
     generatePair(upper, lower, 900, 2, 500);
     runDisagreeing("generated, +0.5 s", upper, lower);
     generatePair(upper, lower, 900, 3, -200, 1.0001);
     runDisagreeing("generated, drifting", upper, lower);
 
-    std::printf("\nauto-link time, median of runs (ms), and per n log n relative to n = 1000:\n");
-    const double base = autoLinkMs(1000, 21);
-    const double baseNLogN = 1000 * std::log2(1000.0);
+    std::printf(
+        "\ndifferent sources (share within 300 ms of the counterpart, worst inside stretches over a minute):\n");
+    if (args.size() >= 2)
+        runDifferentSources("from sample", sample.upper);
+    SubtitleSet film(QStringLiteral("Up: "));
+    generateFilm(film, 900, 5);
+    runDifferentSources("from generated", film);
+
+    std::printf("\n");
+    Session real(log);
+    if (args.size() >= 4) {
+        real.loadFile(real.upper, args[2], QStringLiteral("UTF-8"), 0, false);
+        real.loadFile(real.lower, args[3], QStringLiteral("UTF-8"), 0, false);
+        runRealPair(real.upper, real.lower);
+        std::printf("auto-link time on it (%d x %d), median of 11 runs: %.1f ms\n", real.upper.count, real.lower.count,
+                    autoLinkMs(real.upper, real.lower, 11));
+    }
+    std::printf("auto-link time on generated different-source pairs, median of runs (ms), and per n log n "
+                "relative to n = 1000:\n");
+    double base = 0;
     for (int n : {1000, 2000, 5000, 10000, 20000}) {
-        const double ms = n == 1000 ? base : autoLinkMs(n, n >= 10000 ? 5 : 11);
-        std::printf("  n=%5d %8.2f ms  ratio %.2f\n", n, ms, (ms / base) / (n * std::log2(double(n)) / baseNLogN));
+        generateFilm(film, n, 9);
+        SourceDifferences differences;
+        differences.recapMs = 0;
+        const SourcePair pair = differentSources(film, 3, differences);
+        const double ms = autoLinkMs(pair.upper, pair.lower, n >= 10000 ? 5 : 11);
+        base = base > 0 ? base : ms;
+        std::printf("  n=%5d (%5d x %5d) %8.2f ms  ratio %.2f\n", n, pair.upper.count, pair.lower.count, ms,
+                    (ms / base) / (n * std::log2(double(n)) / (1000 * std::log2(1000.0))));
     }
     std::printf("%s\n", allPassed ? "all targets met" : "some targets MISSED");
     return 0;

@@ -6,43 +6,113 @@
 #include <QStringList>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
+#include <cstdint>
 
-// The method, after alass and ffsubsync: the rate and the candidate offsets
-// come from a vote of start differences (every lower start against the upper
-// starts within reach of the largest offset), one histogram per rate ratio;
-// a dynamic program over the lower subtitles then picks, for each, one of the
-// candidate offsets, paying a penalty per change, so that a jump (a cut scene)
-// becomes a split. Starts only: the ends of two languages differ with their
-// reading speeds, and line breaks and lengths differ, but the starts of the
-// same line agree within a few frames.
+// The method, after alass: two files of one film show text at the same
+// moments, whoever cut and timed them, so a mapping of the lower time line
+// onto the upper one is scored by how long both sets show text at once under
+// it (the overlap of their spans), never by coinciding starts, which two
+// sources rarely share. First the rate: for each ratio of the usual frame
+// rates, and then a fine drift around the best, the overlap as a function of
+// the offset (accumulated pair by pair as trapezoids), whose highest peak
+// ranks the ratio. Then a dynamic program over the lower subtitles gives each
+// one an offset on a grid, paying a penalty per change, so that a cut scene
+// or an advert becomes a split. Last, each stretch is refined on its starts
+// (the starts of the same line agree best once the map is known): a robust
+// line through the start differences, to 10 ms, with a slope for drift.
+//
+// Whether the match is real: the same search on the lower set played
+// backwards (a film with the same lengths and gaps that belongs to nothing)
+// tells what chance reaches with these two sets, and the real map must beat
+// it clearly.
 
 namespace {
 
-// Ten minutes of offset, plus three jumps of up to a minute each.
-constexpr double maxOffsetMs = 13 * 60 * 1000;
-constexpr double binMs = 50;
-// A peak is summed over 200 ms: two releases start the same line up to about 100 ms apart.
-constexpr int peakBins = 4;
-// Enough votes to find the offsets; more only cost time on long sets.
-constexpr int maxVoters = 4000;
-// Only very dense sets reach it; every second or third start still finds the peak.
-constexpr int maxVotesPerVoter = 512;
-constexpr int maxCandidates = 8;
-constexpr double candidateSeparationMs = 1000;
-constexpr double matchToleranceMs = 100;
+constexpr double maxOffsetMs = 15 * 60 * 1000;
+// A song or a sign shown for a minute would outweigh a dozen lines.
+constexpr double maxSpanMs = 8000;
+constexpr double searchBinMs = 100;
+constexpr double coarseBinMs = 200;
+// Enough spans to rank the rates; more only cost time on long sets.
+constexpr size_t maxSearchSpans = 3000;
+constexpr size_t maxCoarseSpans = 800;
+constexpr double driftStep = 0.0002;
+constexpr int driftSteps = 8; // each way: up to 0.16 %
+// A drift this close to a rate near 1 (24 against 23.976) is that rate.
+constexpr double sameRateTolerance = 0.0001;
+constexpr double dpCellBudget = 3e7;
+constexpr double dpMinStepMs = 200;
+constexpr int maxSplits = 6;
+// Matched seconds of overlap a split must win, in subtitle lengths.
+constexpr double splitPenaltySpans = 2.5;
+// Jumps smaller than this between two fitted stretches are drift.
+constexpr double minJumpMs = 150;
+constexpr double stretchMatchToleranceMs = 300;
+constexpr double minStretchShare = 0.25;
+constexpr double minStretchShareGain = 0.1;
+// Cut scenes and advert breaks are shorter; a jump further is chance.
+constexpr double maxJumpMs = 180000;
+constexpr double maxSlope = 0.003;
+constexpr double minDriftSpanMs = 20 * 60 * 1000;
+// Two releases start the same line up to half a second apart.
+constexpr double startTolerances[] = {700, 500, 350, 250};
+constexpr double minStartToleranceMs = 60;
+constexpr double maxStartToleranceMs = 250;
 // Links go on pairs close to the fitted mapping, so that the rubber band
-// between two links carries no pair's own jitter.
+// between two links carries little of any pair's own jitter.
 constexpr double linkToleranceMs = 40;
-constexpr int splitPenalty = 8; // matched subtitles a split must gain
-constexpr int maxSplits = 3;
+constexpr double wideLinkToleranceMs = 120;
 constexpr double linkSpacingMs = 20000;
-// Two unrelated sets match a few per cent of their starts by chance; short
-// ones, given the choice of rates, offsets and splits, up to a quarter.
-constexpr double minMatchedShare = 0.35;
-constexpr int minMatched = 8;
-constexpr double minStretchShare = 0.3;
+constexpr double endLinkToleranceMs = 250;
+constexpr double endLinkDistanceMs = 10000;
+// Gain over the same search on an unrelated film, as a share of what a
+// perfect match would gain over chance.
+constexpr double minExcessOverChance = 0.12;
+constexpr int minLinkedRows = 4;
+
+struct Span
+{
+    double start;
+    double end;
+    int row;
+};
+
+std::vector<Span> spansOf(const SubtitleSet &set)
+{
+    std::vector<Span> spans;
+    spans.reserve(size_t(set.count));
+    for (int i = 0; i < set.count; ++i) {
+        const double start = set.at(i).start;
+        const double end = std::min(std::max(double(set.at(i).end), start + 1), start + maxSpanMs);
+        spans.push_back({start, end, i});
+    }
+    std::stable_sort(spans.begin(), spans.end(), [](const Span &a, const Span &b) { return a.start < b.start; });
+    return spans;
+}
+
+// The same spans played backwards: a film of the same lengths and gaps
+// that matches nothing.
+std::vector<Span> reversed(const std::vector<Span> &spans)
+{
+    double last = 0;
+    for (const Span &s : spans)
+        last = std::max(last, s.end);
+    std::vector<Span> out;
+    out.reserve(spans.size());
+    for (auto s = spans.rbegin(); s != spans.rend(); ++s)
+        out.push_back({last - s->end, last - s->start, s->row});
+    return out;
+}
+
+double medianOf(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    const auto middle = values.begin() + std::ptrdiff_t(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
 
 struct Rate
 {
@@ -51,7 +121,7 @@ struct Rate
     double ratio;
 };
 
-std::vector<Rate> candidateRates()
+std::vector<Rate> namedRates()
 {
     std::vector<Rate> rates {{1, 1, 1.0}};
     for (int from : microDvdFrameRates)
@@ -61,22 +131,309 @@ std::vector<Rate> candidateRates()
     return rates;
 }
 
+// The best peak of the overlap of the two sets as a function of the offset,
+// lower = ratio * upper + offset: every pair of spans within reach adds a
+// trapezoid, accumulated as changes of slope and summed twice.
+struct Peak
+{
+    double offset = 0;
+    double overlap = -1;
+};
+
+Peak bestOffset(const std::vector<Span> &upper, const std::vector<Span> &lower, double ratio, double binMs,
+                size_t maxSpans)
+{
+    const double reach = 2 * maxSpanMs * std::max(1.0, ratio) + binMs;
+    const double lo = -maxOffsetMs - reach;
+    const int bins = int((2 * (maxOffsetMs + reach)) / binMs) + 2;
+    std::vector<double> slopeChanges(size_t(bins) + 1, 0);
+    const auto bin = [&](double d) { return int(std::min(double(bins), std::max(0.0, (d - lo) / binMs + 0.5))); };
+    const size_t stride = std::max<size_t>(1, lower.size() / maxSpans);
+    size_t first = 0;
+    for (size_t i = 0; i < lower.size(); i += stride) {
+        const Span &l = lower[i];
+        // Upper spans whose overlap with this one is not zero for some offset within reach.
+        const double earliest = (l.start - maxOffsetMs) / ratio - maxSpanMs;
+        while (first < upper.size() && upper[first].start < earliest)
+            ++first;
+        const double latest = (l.end + maxOffsetMs) / ratio;
+        for (size_t j = first; j < upper.size() && upper[j].start < latest; ++j) {
+            const double a1 = ratio * upper[j].start;
+            const double a2 = ratio * upper[j].end;
+            const double shorter = std::min(a2 - a1, l.end - l.start);
+            const double rise = l.start - a2;
+            const double fall = l.end - a1;
+            slopeChanges[size_t(bin(rise))] += 1;
+            slopeChanges[size_t(bin(rise + shorter))] -= 1;
+            slopeChanges[size_t(bin(fall - shorter))] -= 1;
+            slopeChanges[size_t(bin(fall))] += 1;
+        }
+    }
+    Peak best;
+    double slope = 0;
+    double value = 0;
+    for (int k = 0; k < bins; ++k) {
+        slope += slopeChanges[size_t(k)];
+        value += slope;
+        const double offset = lo + k * binMs;
+        if (std::abs(offset) <= maxOffsetMs && value > best.overlap)
+            best = {offset, value};
+    }
+    best.overlap *= binMs * double(stride);
+    return best;
+}
+
+// The ratio whose overlap peaks highest: the usual rates first, on a
+// coarser grid and fewer spans, then a fine drift around the best of them,
+// in two rounds. Both the named rate and the drifted one when they differ:
+// with splits, a slight drift can line up two stretches at once, and only
+// the whole path tells which is right.
+std::vector<double> candidateRatios(const std::vector<Span> &upper, const std::vector<Span> &lower)
+{
+    double ratio = 1;
+    double best = -1;
+    for (const Rate &r : namedRates()) {
+        const Peak p = bestOffset(upper, lower, r.ratio, coarseBinMs, maxCoarseSpans);
+        if (p.overlap > best) {
+            best = p.overlap;
+            ratio = r.ratio;
+        }
+    }
+    const double named = bestOffset(upper, lower, ratio, searchBinMs, maxSearchSpans).overlap;
+    best = named;
+    const double base = ratio;
+    for (double step : {2 * driftStep, driftStep}) {
+        const double around = ratio;
+        const int steps = step > driftStep ? driftSteps / 2 : 1;
+        for (int k = -steps; k <= steps; ++k) {
+            if (k == 0)
+                continue;
+            const double r = around * (1 + k * step);
+            const Peak p = bestOffset(upper, lower, r, searchBinMs, maxSearchSpans);
+            if (p.overlap > best) {
+                best = p.overlap;
+                ratio = r;
+            }
+        }
+    }
+    if (ratio == base)
+        return {base};
+    return {base, ratio};
+}
+
+// The named rate that describes a ratio: the nearest one, where a ratio near
+// 1 is a rate only when it is that rate within a drift's error.
+Rate describedRate(double ratio)
+{
+    Rate nearest = namedRates().front();
+    for (const Rate &r : namedRates())
+        if (std::abs(r.ratio - ratio) < std::abs(nearest.ratio - ratio))
+            nearest = r;
+    if (nearest.from != nearest.to && std::abs(nearest.ratio - 1) < 0.01
+        && std::abs(nearest.ratio - ratio) > sameRateTolerance)
+        return namedRates().front();
+    return nearest;
+}
+
+// How much of the time the upper set, mapped onto the lower time line by a
+// ratio, shows text before each moment: sampled on a grid, so that the
+// overlap of a lower span with the whole upper set under an offset is two
+// look-ups.
+class Coverage
+{
+public:
+    Coverage(const std::vector<Span> &upper, double ratio, double from, double to, double gridMs)
+        : m_from(from)
+        , m_grid(gridMs)
+    {
+        const size_t points = size_t(std::ceil((to - from) / gridMs)) + 2;
+        m_covered.resize(points);
+        // The union of the spans, in order.
+        std::vector<std::pair<double, double>> merged;
+        for (const Span &s : upper) {
+            const double a = ratio * s.start;
+            const double b = ratio * s.end;
+            if (!merged.empty() && a <= merged.back().second)
+                merged.back().second = std::max(merged.back().second, b);
+            else
+                merged.emplace_back(a, b);
+        }
+        size_t k = 0;
+        double done = 0;
+        for (size_t p = 0; p < points; ++p) {
+            const double t = from + double(p) * gridMs;
+            while (k < merged.size() && merged[k].second <= t)
+                done += merged[k].second - merged[k].first, ++k;
+            m_covered[p] = done + (k < merged.size() ? std::max(0.0, t - merged[k].first) : 0);
+        }
+        m_total = done;
+        for (; k < merged.size(); ++k)
+            m_total += merged[k].second - merged[k].first;
+        m_density = merged.empty() ? 0 : m_total / std::max(1.0, merged.back().second - merged.front().first);
+    }
+
+    double before(double t) const
+    {
+        const double x = std::max(0.0, std::min((t - m_from) / m_grid, double(m_covered.size() - 2)));
+        const size_t i = size_t(x);
+        const double f = x - double(i);
+        return m_covered[i] * (1 - f) + m_covered[i + 1] * f;
+    }
+    double overlap(const Span &s, double offset) const { return before(s.end - offset) - before(s.start - offset); }
+    // Share of its own span that the upper set covers: what a span placed at
+    // random overlaps.
+    double density() const { return m_density; }
+    double from() const { return m_from; }
+    double grid() const { return m_grid; }
+    const std::vector<double> &table() const { return m_covered; }
+
+private:
+    double m_from;
+    double m_grid;
+    double m_total = 0;
+    double m_density = 0;
+    std::vector<double> m_covered;
+};
+
+struct OffsetPath
+{
+    std::vector<double> offsets; // one per lower span
+    double score = 0; // overlap won, less the penalties
+};
+
+// For each lower span an offset on a grid of the whole range: the path that
+// overlaps the upper set most, less `penalty` per change of offset.
+OffsetPath bestPath(const Coverage &coverage, const std::vector<Span> &lower, double stepMs, double penalty)
+{
+    const int n = int(lower.size());
+    const int offsets = int(2 * maxOffsetMs / stepMs) + 1;
+    const size_t words = size_t(offsets + 63) / 64;
+    std::vector<std::uint64_t> switched(size_t(n) * words, 0);
+    std::vector<int> bestBefore(size_t(n), 0);
+    std::vector<double> score(size_t(offsets), 0);
+    const std::vector<double> &table = coverage.table();
+    const int stepPoints = int(std::lround(stepMs / coverage.grid()));
+    const int lastPoint = int(table.size()) - 2;
+    double bestScore = 0;
+    int bestIndex = 0;
+    for (int s = 0; s < n; ++s) {
+        const Span &l = lower[size_t(s)];
+        const double carried = bestScore - penalty;
+        std::uint64_t *bits = &switched[size_t(s) * words];
+        bestBefore[size_t(s)] = bestIndex;
+        // The grid point before each end of the span moved back by the
+        // largest offset; every step of the offset moves both back by a
+        // whole number of points, so one interpolation weight serves the row.
+        const double xEnd = (l.end + maxOffsetMs - coverage.from()) / coverage.grid();
+        const double xStart = (l.start + maxOffsetMs - coverage.from()) / coverage.grid();
+        const int iEnd = int(xEnd);
+        const int iStart = int(xStart);
+        const double fEnd = xEnd - iEnd;
+        const double fStart = xStart - iStart;
+        // The table reaches every offset of every span; the bounds only guard rounding.
+        const int kFirst = std::max(0, (std::max(iEnd, iStart) - lastPoint + stepPoints - 1) / stepPoints);
+        const int kLast = std::min(offsets - 1, std::min(iEnd, iStart) / stepPoints);
+        double top = -1e300;
+        int topIndex = 0;
+        for (int k = 0; k < offsets; ++k) {
+            double value = score[size_t(k)];
+            if (s > 0 && carried > value) {
+                value = carried;
+                bits[size_t(k) / 64] |= std::uint64_t(1) << (k % 64);
+            }
+            if (k >= kFirst && k <= kLast) {
+                const double *e = &table[size_t(iEnd - k * stepPoints)];
+                const double *b = &table[size_t(iStart - k * stepPoints)];
+                value += e[0] + (e[1] - e[0]) * fEnd - b[0] - (b[1] - b[0]) * fStart;
+            }
+            score[size_t(k)] = value;
+            if (value > top)
+                top = value, topIndex = k;
+        }
+        bestScore = top;
+        bestIndex = topIndex;
+    }
+    OffsetPath path;
+    path.score = bestScore;
+    path.offsets.resize(size_t(n));
+    int k = bestIndex;
+    for (int s = n - 1; s >= 0; --s) {
+        path.offsets[size_t(s)] = -maxOffsetMs + k * stepMs;
+        if (switched[size_t(s) * words + size_t(k) / 64] >> (k % 64) & 1)
+            k = bestBefore[size_t(s)];
+    }
+    return path;
+}
+
+int changesIn(const std::vector<double> &offsets)
+{
+    int changes = 0;
+    for (size_t i = 1; i < offsets.size(); ++i)
+        changes += offsets[i] != offsets[i - 1];
+    return changes;
+}
+
+struct Search
+{
+    double ratio = 1;
+    OffsetPath path;
+    double chance = 0; // overlap a random placement of the lower spans gets
+    double perfect = 0; // overlap were every lower span covered
+};
+
+// The rate, then the path of offsets with at most maxSplits changes, the
+// penalty per change raised until it has.
+Search search(const std::vector<Span> &upper, const std::vector<Span> &lower)
+{
+    Search best;
+    double lowest = lower.front().start;
+    double highest = lower.front().end;
+    std::vector<double> lengths;
+    double perfect = 0;
+    for (const Span &s : lower) {
+        lowest = std::min(lowest, s.start);
+        highest = std::max(highest, s.end);
+        lengths.push_back(s.end - s.start);
+        perfect += s.end - s.start;
+    }
+    const double rangeMs = highest - lowest + 2 * maxOffsetMs;
+    const double gridMs = std::max(20.0, std::ceil(rangeMs / 2e6 / 10) * 10);
+    // As fine as the budget of cells allows, a whole number of grid points.
+    const double cells = double(lower.size()) * 2 * maxOffsetMs;
+    const double stepMs = std::ceil(std::max(dpMinStepMs, cells / dpCellBudget) / gridMs) * gridMs;
+    bool first = true;
+    for (double ratio : candidateRatios(upper, lower)) {
+        Search result;
+        result.ratio = ratio;
+        result.perfect = perfect;
+        const Coverage coverage(upper, ratio, lowest - maxOffsetMs - gridMs, highest + maxOffsetMs + gridMs, gridMs);
+        result.chance = coverage.density() * perfect;
+        double penalty = splitPenaltySpans * medianOf(lengths);
+        for (int attempt = 0; attempt < 8; ++attempt) {
+            result.path = bestPath(coverage, lower, stepMs, penalty);
+            const int changes = changesIn(result.path.offsets);
+            if (changes <= maxSplits)
+                break;
+            penalty *= std::max(2, changes / maxSplits);
+        }
+        if (first || result.path.score > best.path.score)
+            best = result;
+        first = false;
+    }
+    return best;
+}
+
 // The upper starts in time order, with their rows.
 struct Timeline
 {
     std::vector<double> times;
     std::vector<int> rows;
 
-    explicit Timeline(const SubtitleSet &set)
+    explicit Timeline(const std::vector<Span> &spans)
     {
-        std::vector<std::pair<double, int>> starts;
-        starts.reserve(size_t(set.count));
-        for (int i = 0; i < set.count; ++i)
-            starts.emplace_back(set.at(i).start, i);
-        std::sort(starts.begin(), starts.end());
-        for (const auto &s : starts) {
-            times.push_back(s.first);
-            rows.push_back(s.second);
+        for (const Span &s : spans) {
+            times.push_back(s.start);
+            rows.push_back(s.row);
         }
     }
 
@@ -102,6 +459,7 @@ struct Mapping
     double origin = 0;
 
     double offsetAt(double lower) const { return offset + slope * (lower - origin); }
+    double upperTime(double lower) const { return (lower - offsetAt(lower)) / ratio; }
 };
 
 struct Match
@@ -112,248 +470,136 @@ struct Match
     double residual; // lower time minus where the mapping puts the upper start
 };
 
-bool matchOf(const Timeline &upper, double lowerTime, int lowerRow, const Mapping &m, double tolerance, Match *out)
+Match nearestMatch(const Timeline &upper, double lowerTime, int lowerRow, const Mapping &m)
 {
     const double expected = lowerTime - m.offsetAt(lowerTime);
     const size_t j = upper.nearest(expected / m.ratio);
-    const double residual = expected - m.ratio * upper.times[j];
-    if (std::abs(residual) > tolerance)
-        return false;
-    *out = Match {lowerRow, upper.rows[j], lowerTime, residual};
-    return true;
+    return Match {lowerRow, upper.rows[j], lowerTime, expected - m.ratio * upper.times[j]};
 }
 
-double median(std::vector<double> values)
+// A stretch of lower spans [first, last) that keeps one mapping.
+struct Stretch
 {
-    if (values.empty())
-        return 0;
-    const auto middle = values.begin() + std::ptrdiff_t(values.size() / 2);
-    std::nth_element(values.begin(), middle, values.end());
-    return *middle;
-}
+    int first;
+    int last;
+    Mapping mapping;
+    std::vector<Match> matches; // within the fitted tolerance, in lower order
+    std::vector<Match> nearest; // every row's nearest upper start
+};
 
-// Votes of start differences (lower minus ratio * upper) in bins of binMs,
-// summed over peakBins neighbouring bins.
-std::vector<int> offsetVotes(const Timeline &upper, const std::vector<double> &lowerStarts, double ratio)
+// Refines a stretch's offset and drift on its starts: a line through the
+// start differences to the nearest upper starts, each weighted by how close
+// it lies (Tukey's biweight), the window narrowing from the spread of two
+// sources to that of the pair itself.
+void fitStretch(const Timeline &upper, const std::vector<Span> &lower, Stretch &stretch, double slope)
 {
-    const int bins = int(2 * maxOffsetMs / binMs) + 1;
-    std::vector<int> votes(size_t(bins), 0);
-    const size_t step = std::max<size_t>(1, lowerStarts.size() / maxVoters);
-    for (size_t i = 0; i < lowerStarts.size(); i += step) {
-        const double l = lowerStarts[i];
-        const auto first = std::lower_bound(upper.times.begin(), upper.times.end(), (l - maxOffsetMs) / ratio);
-        const auto last = std::upper_bound(first, upper.times.end(), (l + maxOffsetMs) / ratio);
-        const std::ptrdiff_t stride = std::max<std::ptrdiff_t>(1, (last - first) / maxVotesPerVoter);
-        for (auto u = first; u < last; u += stride) {
-            const int bin = int((l - ratio * *u + maxOffsetMs) / binMs);
-            if (bin >= 0 && bin < bins)
-                ++votes[size_t(bin)];
-            if (last - u <= stride)
-                break;
+    Mapping &m = stretch.mapping;
+    const double from = lower[size_t(stretch.first)].start;
+    const double to = lower[size_t(stretch.last - 1)].start;
+    m.offset = m.offsetAt((from + to) / 2);
+    m.origin = (from + to) / 2;
+    m.slope = slope;
+    std::vector<Match> near;
+    const auto collect = [&](double tolerance) {
+        near.clear();
+        for (int i = stretch.first; i < stretch.last; ++i) {
+            const Match match = nearestMatch(upper, lower[size_t(i)].start, i, m);
+            if (std::abs(match.residual) <= tolerance)
+                near.push_back(match);
         }
-    }
-    std::vector<int> peaks(size_t(bins), 0);
-    int sum = 0;
-    for (int b = 0; b < bins; ++b) {
-        sum += votes[size_t(b)];
-        if (b >= peakBins)
-            sum -= votes[size_t(b - peakBins)];
-        peaks[size_t(std::max(0, b - peakBins + 1))] = sum;
-    }
-    return peaks;
-}
-
-// The highest peaks, at least candidateSeparationMs apart, each refined to
-// the median difference of the starts it matches.
-std::vector<double> candidateOffsets(const std::vector<int> &peaks, const Timeline &upper,
-                                     const std::vector<double> &lowerStarts, double ratio)
-{
-    std::vector<int> order;
-    for (int b = 0; b < int(peaks.size()); ++b)
-        if (peaks[size_t(b)] > 0)
-            order.push_back(b);
-    std::sort(order.begin(), order.end(), [&](int a, int b) { return peaks[size_t(a)] > peaks[size_t(b)]; });
-    const int separation = int(candidateSeparationMs / binMs);
-    std::vector<int> chosen;
-    for (int b : order) {
-        if (int(chosen.size()) == maxCandidates || peaks[size_t(b)] * 20 < peaks[size_t(order.front())])
-            break;
-        if (std::none_of(chosen.begin(), chosen.end(), [&](int c) { return std::abs(c - b) < separation; }))
-            chosen.push_back(b);
-    }
-    std::vector<double> offsets;
-    for (int b : chosen) {
-        Mapping m;
-        m.ratio = ratio;
-        m.offset = (b + peakBins / 2.0) * binMs - maxOffsetMs;
-        std::vector<double> residuals;
-        Match match {};
-        for (size_t i = 0; i < lowerStarts.size(); ++i)
-            if (matchOf(upper, lowerStarts[i], int(i), m, peakBins * binMs, &match))
-                residuals.push_back(match.residual);
-        offsets.push_back(m.offset + median(residuals));
-    }
-    return offsets;
-}
-
-// For each lower subtitle, the candidate offset it follows: the path that
-// matches most starts, less splitPenalty per change, with at most maxSplits.
-std::vector<int> choosePath(const std::vector<unsigned char> &matches, int n, int k)
-{
-    constexpr int states = maxSplits + 1;
-    const int none = INT_MIN / 2;
-    std::vector<int> score(size_t(k * states), none);
-    std::vector<int> next(score.size());
-    std::vector<signed char> previous(size_t(n) * score.size(), -1);
-    for (int c = 0; c < k; ++c)
-        score[size_t(c * states)] = matches[size_t(c)];
-    for (int i = 1; i < n; ++i) {
-        signed char *back = &previous[size_t(i) * score.size()];
-        for (int c = 0; c < k; ++c) {
-            for (int s = 0; s < states; ++s) {
-                const int state = c * states + s;
-                int best = score[size_t(state)];
-                int from = state;
-                for (int d = 0; s > 0 && d < k; ++d) {
-                    const int switched = score[size_t(d * states + s - 1)] - splitPenalty;
-                    if (d != c && switched > best) {
-                        best = switched;
-                        from = d * states + s - 1;
-                    }
-                }
-                next[size_t(state)] = best == none ? none : best + matches[size_t(i * k + c)];
-                back[state] = static_cast<signed char>(from);
-            }
-        }
-        score.swap(next);
-    }
-    int state = int(std::max_element(score.begin(), score.end()) - score.begin());
-    std::vector<int> path(static_cast<size_t>(n));
-    for (int i = n - 1; i >= 0; --i) {
-        path[size_t(i)] = state / states;
-        if (i > 0)
-            state = previous[size_t(i) * score.size() + size_t(state)];
-    }
-    return path;
-}
-
-// A stretch whose offset matches little more than chance would is a drift or a
-// gap, not a split: it keeps its neighbour's offset, and the line fitted to the
-// stretch then follows the drift. Empty when no stretch holds.
-std::vector<int> reliableStretches(std::vector<int> path, const std::vector<unsigned char> &matches, int k)
-{
-    const int n = int(path.size());
-    std::vector<int> reliable(path.size(), -1);
-    int previous = -1;
-    for (int first = 0; first < n;) {
-        int last = first + 1;
-        while (last < n && path[size_t(last)] == path[size_t(first)])
-            ++last;
-        int matched = 0;
-        for (int i = first; i < last; ++i)
-            matched += matches[size_t(i * k + path[size_t(first)])];
-        if (matched >= minMatched && matched >= minStretchShare * (last - first))
-            previous = path[size_t(first)];
-        for (int i = first; i < last; ++i)
-            reliable[size_t(i)] = previous;
-        first = last;
-    }
-    if (previous < 0)
-        return {};
-    // Stretches before the first reliable one take its offset.
-    const auto firstReliable = std::find_if(reliable.begin(), reliable.end(), [](int c) { return c >= 0; });
-    std::fill(reliable.begin(), firstReliable, *firstReliable);
-    return reliable;
-}
-
-// A row right after a jump that matches under both offsets goes with the
-// one that keeps the upper rows in order: a match under the new offset on an
-// upper row already matched before the jump is chance.
-void settleJumps(std::vector<int> &path, const std::vector<unsigned char> &matches, int k, const Timeline &upper,
-                 const std::vector<double> &lowerStarts, double ratio, const std::vector<double> &offsets)
-{
-    const int n = int(path.size());
-    const auto upperRowOf = [&](int row, int candidate) {
-        Mapping m;
-        m.ratio = ratio;
-        m.offset = offsets[size_t(candidate)];
-        Match match {};
-        return matchOf(upper, lowerStarts[size_t(row)], row, m, matchToleranceMs, &match) ? match.upperRow : -1;
     };
-    for (int b = 1; b < n; ++b) {
-        const int before = path[size_t(b - 1)];
-        const int after = path[size_t(b)];
-        if (before == after)
-            continue;
-        int lastUpper = -1;
-        for (int r = b - 1; r >= 0 && r >= b - 8 && lastUpper < 0; --r)
-            if (path[size_t(r)] == before && matches[size_t(r * k + before)])
-                lastUpper = upperRowOf(r, before);
-        if (lastUpper < 0)
-            continue;
-        for (int r = b; r < n && r < b + 8 && path[size_t(r)] == after; ++r) {
-            const int newUpper = matches[size_t(r * k + after)] ? upperRowOf(r, after) : -1;
-            const int oldUpper = matches[size_t(r * k + before)] ? upperRowOf(r, before) : -1;
-            if (newUpper > lastUpper)
-                break;
-            if (oldUpper > lastUpper) {
-                path[size_t(r)] = before;
-                lastUpper = oldUpper;
-            }
-        }
-    }
-}
-
-// Matches on one stretch of lower rows [first, last) that keep to its
-// mapping, after fitting the mapping's offset and drift to its matches.
-std::vector<Match> stretchMatches(const Timeline &upper, const std::vector<double> &lowerStarts, int first, int last,
-                                  Mapping &m)
-{
-    m.origin = lowerStarts[size_t(first)];
-    std::vector<Match> matches;
-    // Each pass fits the line to the matches so far; with a drift, the fitted
-    // line reaches further along the stretch and finds more.
-    for (int pass = 0; pass < 8; ++pass) {
-        std::vector<Match> found;
-        Match match {};
-        for (int i = first; i < last; ++i)
-            if (matchOf(upper, lowerStarts[size_t(i)], i, m, matchToleranceMs, &match))
-                found.push_back(match);
-        const bool grew = found.size() > matches.size();
-        matches.swap(found);
-        if (matches.size() < 2 || !grew)
-            break;
-        // Least squares line through the residuals.
-        double sx = 0, sy = 0, sxx = 0, sxy = 0;
-        for (const Match &x : matches) {
+    const auto fit = [&](double tolerance) {
+        collect(tolerance);
+        double sw = 0, st = 0, sy = 0;
+        for (const Match &x : near) {
+            const double u = x.residual / tolerance;
+            const double w = (1 - u * u) * (1 - u * u);
             const double t = x.lowerTime - m.origin;
             const double y = m.offsetAt(x.lowerTime) + x.residual;
-            sx += t;
-            sy += y;
-            sxx += t * t;
-            sxy += t * y;
+            sw += w, st += w * t, sy += w * y;
         }
-        const double count = double(matches.size());
-        const double spread = sxx - sx * sx / count;
-        m.slope = spread > 1 ? (sxy - sx * sy / count) / spread : 0;
-        m.offset = (sy - m.slope * sx) / count;
-    }
-    return matches;
+        if (sw < 1e-9)
+            return;
+        m.offset = (sy - m.slope * st) / sw;
+    };
+    for (double tolerance : startTolerances)
+        for (int pass = 0; pass < 2; ++pass)
+            fit(tolerance);
+    // The pair's own spread decides the last window: tight for one source.
+    collect(maxStartToleranceMs);
+    std::vector<double> distances;
+    for (const Match &x : near)
+        distances.push_back(std::abs(x.residual));
+    const double tolerance
+        = std::max(minStartToleranceMs, std::min(maxStartToleranceMs, 2.5 * 1.4826 * medianOf(distances)));
+    for (int pass = 0; pass < 3; ++pass)
+        fit(tolerance);
+    collect(tolerance);
+    stretch.matches = near;
+    collect(1e300);
+    stretch.nearest = near;
 }
 
-// One link per linkSpacingMs of the stretch on its closest pair, and links on
-// its first and last pairs, so that the rubber band reproduces a split with
-// as few subtitles as possible between the links on either side.
-void placeLinks(const std::vector<Match> &matches, std::vector<SyncLinks::Link> &links)
+// The drift the rate search left, one for the whole film: a line through
+// the start differences of every stretch, each about its own mean, so
+// that the stretches' offsets do not count as drift.
+double commonDrift(const std::vector<Stretch> &stretches)
 {
-    if (matches.empty())
+    double across = 0;
+    double spread = 0;
+    double first = 1e300;
+    double last = -1e300;
+    for (const Stretch &s : stretches) {
+        if (s.matches.size() < 2)
+            continue;
+        double meanT = 0;
+        double meanY = 0;
+        for (const Match &x : s.matches) {
+            meanT += x.lowerTime;
+            meanY += s.mapping.offsetAt(x.lowerTime) + x.residual;
+        }
+        meanT /= double(s.matches.size());
+        meanY /= double(s.matches.size());
+        for (const Match &x : s.matches) {
+            const double t = x.lowerTime - meanT;
+            across += t * (s.mapping.offsetAt(x.lowerTime) + x.residual - meanY);
+            spread += t * t;
+            first = std::min(first, x.lowerTime);
+            last = std::max(last, x.lowerTime);
+        }
+    }
+    // Over a short film the jitter of two sources looks like drift.
+    if (spread <= 0 || last - first < minDriftSpanMs)
+        return 0;
+    return std::max(-maxSlope, std::min(maxSlope, across / spread));
+}
+
+// Share of the lower rows [first, last) that start within
+// stretchMatchToleranceMs of an upper start under the mapping.
+double startShare(const Timeline &upper, const std::vector<Span> &lower, int first, int last, const Mapping &m)
+{
+    int close = 0;
+    for (int i = first; i < last; ++i)
+        close += std::abs(nearestMatch(upper, lower[size_t(i)].start, i, m).residual) <= stretchMatchToleranceMs;
+    return last > first ? double(close) / (last - first) : 0;
+}
+
+// One link per linkSpacingMs of the stretch on its closest pair, and links
+// on pairs near its first and last rows, so that the rubber band reproduces
+// a split with as few subtitles as possible between the links around it.
+void placeLinks(const Stretch &stretch, std::vector<SyncLinks::Link> &links, std::vector<Match> &linked)
+{
+    std::vector<const Match *> close;
+    for (double tolerance : {linkToleranceMs, wideLinkToleranceMs}) {
+        for (const Match &m : stretch.matches)
+            if (std::abs(m.residual) <= tolerance)
+                close.push_back(&m);
+        if (close.size() >= 2)
+            break;
+        close.clear();
+    }
+    if (close.empty())
         return;
-    std::vector<const Match *> close {&matches.front()};
-    for (const Match &m : matches)
-        if (std::abs(m.residual) <= linkToleranceMs && &m != &matches.front() && &m != &matches.back())
-            close.push_back(&m);
-    if (&matches.back() != &matches.front())
-        close.push_back(&matches.back());
     std::vector<const Match *> chosen {close.front()};
     const double origin = close.front()->lowerTime;
     long long bucket = 0;
@@ -373,11 +619,25 @@ void placeLinks(const std::vector<Match> &matches, std::vector<SyncLinks::Link> 
         chosen.push_back(best);
     if (close.back() != close.front())
         chosen.push_back(close.back());
+    // Rows beyond the outer links only shift with them: under another rate
+    // they drift away, so a looser pair much nearer the end is better.
+    const auto looser = [&](const Match *outer, bool front) {
+        const Match *found = outer;
+        for (const Match &m : stretch.nearest)
+            if (std::abs(m.residual) <= endLinkToleranceMs
+                && (front ? m.lowerTime < found->lowerTime : m.lowerTime > found->lowerTime))
+                found = &m;
+        const bool far = std::abs(found->lowerTime - outer->lowerTime) > endLinkDistanceMs;
+        return far ? found : outer;
+    };
+    chosen.front() = looser(chosen.front(), true);
+    chosen.back() = looser(chosen.back(), false);
     for (const Match *m : chosen) {
         // Links never cross and no row carries two.
         if (!links.empty() && (m->upperRow <= links.back().upperRow || m->lowerRow <= links.back().lowerRow))
             continue;
         links.push_back(SyncLinks::Link {m->upperRow, m->lowerRow});
+        linked.push_back(*m);
     }
 }
 
@@ -386,17 +646,11 @@ void placeLinks(const std::vector<Match> &matches, std::vector<SyncLinks::Link> 
 // the other language speaks.
 double coveredByUpper(const SubtitleSet &upper, const Subtitle &s, const Mapping &m)
 {
-    const double from = (s.start - m.offsetAt(s.start)) / m.ratio;
-    const double to = (s.end - m.offsetAt(s.end)) / m.ratio;
-    int first = 0;
-    int last = upper.count;
-    while (first < last) {
-        const int middle = first + (last - first) / 2;
-        if (upper.at(middle).start < to)
-            first = middle + 1;
-        else
-            last = middle;
-    }
+    const double from = m.upperTime(s.start);
+    const double to = m.upperTime(s.end);
+    const int first = int(
+        std::partition_point(&upper.at(0), &upper.at(0) + upper.count, [&](const Subtitle &u) { return u.start < to; })
+        - &upper.at(0));
     double covered = 0;
     // Subtitles of one set rarely overlap more than a few deep.
     for (int i = first - 1, seen = 0; i >= 0 && seen < 8; --i, ++seen) {
@@ -408,33 +662,43 @@ double coveredByUpper(const SubtitleSet &upper, const Subtitle &s, const Mapping
 }
 
 // How far a lower subtitle, placed on the upper time line by `m`, falls
-// outside the upper starts of the two matches around it: on the wrong side
+// outside the upper starts of the two links around it: on the wrong side
 // of a jump it lands beyond one of them.
 double outsideMatches(const SubtitleSet &upper, const Subtitle &s, const Mapping &m, const Match &before,
                       const Match &after)
 {
-    const double at = (s.start - m.offsetAt(s.start)) / m.ratio;
+    const double at = m.upperTime(s.start);
     const double from = upper.at(before.upperRow).start;
     const double to = upper.at(after.upperRow).start;
     return std::max(0.0, from - at) + std::max(0.0, at - to);
 }
 
-// Between the last match before a jump and the first after it lie lower
-// subtitles that match nothing; the jump goes where they keep best between
-// those two matches, and among equals where the upper set covers them best
-// on their side of it.
-int jumpRow(const SubtitleSet &upper, const SubtitleSet &lower, const Match &before, const Mapping &beforeMapping,
-            const Match &after, const Mapping &afterMapping)
+// How far a lower start lies from the nearest upper start under a mapping,
+// up to a second: on its own side of a jump it finds its partner.
+double misfit(const Timeline &starts, const Subtitle &s, const Mapping &m)
+{
+    return std::min(1000.0, std::abs(nearestMatch(starts, s.start, 0, m).residual));
+}
+
+// Between the last link before a jump and the first after it lie lower
+// subtitles; the jump goes where they keep best between those two links and
+// nearest an upper start, and among equals where the upper set covers them
+// best on their side of it. Far apart, the search's own boundary stands.
+int jumpRow(const Timeline &starts, const SubtitleSet &upper, const SubtitleSet &lower, const Match &before,
+            const Mapping &beforeMapping, const Match &after, const Mapping &afterMapping, int boundary)
 {
     const int from = before.lowerRow + 1;
     const int to = after.lowerRow;
     if (to - from > 64)
-        return to;
+        return std::max(from, std::min(to, boundary));
+    const auto outsideOf = [&](const Subtitle &s, const Mapping &m) {
+        return outsideMatches(upper, s, m, before, after) + misfit(starts, s, m);
+    };
     // Rows from `from` on counted on the new side first, then moved one by one.
     double outside = 0;
     double covered = 0;
     for (int r = from; r < to; ++r) {
-        outside += outsideMatches(upper, lower.at(r), afterMapping, before, after);
+        outside += outsideOf(lower.at(r), afterMapping);
         covered += coveredByUpper(upper, lower.at(r), afterMapping);
     }
     double bestOutside = outside;
@@ -442,8 +706,7 @@ int jumpRow(const SubtitleSet &upper, const SubtitleSet &lower, const Match &bef
     int bestRow = from;
     for (int r = from; r < to; ++r) {
         const Subtitle &s = lower.at(r);
-        outside += outsideMatches(upper, s, beforeMapping, before, after)
-            - outsideMatches(upper, s, afterMapping, before, after);
+        outside += outsideOf(s, beforeMapping) - outsideOf(s, afterMapping);
         covered += coveredByUpper(upper, s, beforeMapping) - coveredByUpper(upper, s, afterMapping);
         if (outside < bestOutside - 1 || (outside <= bestOutside + 1 && covered > bestCovered)) {
             bestOutside = outside;
@@ -459,12 +722,29 @@ int jumpRow(const SubtitleSet &upper, const SubtitleSet &lower, const Match &bef
 int jumpUpperRow(const SubtitleSet &upper, int beforeRow, int afterRow, double jumpLowerTime,
                  const Mapping &afterMapping)
 {
-    for (int r = beforeRow + 1; r < afterRow; ++r) {
-        const double start = upper.at(r).start;
-        if (afterMapping.ratio * start + afterMapping.offsetAt(jumpLowerTime) >= jumpLowerTime)
+    for (int r = beforeRow + 1; r < afterRow; ++r)
+        if (afterMapping.ratio * upper.at(r).start + afterMapping.offsetAt(jumpLowerTime) >= jumpLowerTime)
             return r;
-    }
     return afterRow;
+}
+
+// Stretches of equal offset along the path; a stretch too short to fit
+// joins the one before it.
+std::vector<Stretch> stretchesOf(const std::vector<double> &offsets, double ratio)
+{
+    std::vector<Stretch> stretches;
+    const int n = int(offsets.size());
+    for (int first = 0; first < n;) {
+        int last = first + 1;
+        while (last < n && offsets[size_t(last)] == offsets[size_t(first)])
+            ++last;
+        if (!stretches.empty() && last - first < minLinkedRows)
+            stretches.back().last = last;
+        else
+            stretches.push_back(Stretch {first, last, Mapping {ratio, offsets[size_t(first)], 0, 0}, {}, {}});
+        first = last;
+    }
+    return stretches;
 }
 
 QString clockTime(qint64 ms)
@@ -479,87 +759,122 @@ QString clockTime(qint64 ms)
 AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &lowerSet)
 {
     AutoLinkResult result;
-    const int n = lowerSet.count;
-    if (n == 0 || upperSet.count == 0)
+    if (lowerSet.count == 0 || upperSet.count == 0)
         return result;
-    const Timeline upper(upperSet);
-    std::vector<double> lowerStarts(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i)
-        lowerStarts[size_t(i)] = lowerSet.at(i).start;
+    const std::vector<Span> upperSpans = spansOf(upperSet);
+    const std::vector<Span> lowerSpans = spansOf(lowerSet);
+    const Search found = search(upperSpans, lowerSpans);
+    const Search unrelated = search(upperSpans, reversed(lowerSpans));
+    const double room = std::max(1.0, found.perfect - found.chance);
+    result.excess = (found.path.score - found.chance) / room;
+    result.chanceExcess = (unrelated.path.score - unrelated.chance) / room;
+    if (result.excess - std::max(0.0, result.chanceExcess) < minExcessOverChance)
+        return result;
 
-    Rate rate = candidateRates().front();
-    std::vector<int> peaks;
-    int bestPeak = -1;
-    for (const Rate &r : candidateRates()) {
-        std::vector<int> p = offsetVotes(upper, lowerStarts, r.ratio);
-        const int top = *std::max_element(p.begin(), p.end());
-        if (top > bestPeak) {
-            bestPeak = top;
-            rate = r;
-            peaks.swap(p);
+    const Timeline upper(upperSpans);
+    std::vector<Stretch> stretches = stretchesOf(found.path.offsets, found.ratio);
+    for (Stretch &s : stretches)
+        fitStretch(upper, lowerSpans, s, 0);
+    // A stretch on an offset of its own must start with the upper set
+    // clearly more often there than under its neighbours' mapping, and lie
+    // within a few minutes of them: lines that only one file has (signs, a
+    // song) match somewhere by chance and would pull their rows far away.
+    // The shortest failing stretch goes first, into the neighbour that
+    // maps its rows best: of a far jump's two sides, the chance one is short.
+    for (;;) {
+        size_t weakest = stretches.size();
+        size_t into = 0;
+        for (size_t k = 0; k < stretches.size() && stretches.size() > 1; ++k) {
+            const Stretch &s = stretches[k];
+            const double own = startShare(upper, lowerSpans, s.first, s.last, s.mapping);
+            size_t better = k;
+            double neighbour = -1;
+            bool farJump = false;
+            for (size_t n : {k - 1, k + 1}) {
+                if (n >= stretches.size())
+                    continue;
+                const double share = startShare(upper, lowerSpans, s.first, s.last, stretches[n].mapping);
+                if (share > neighbour)
+                    neighbour = share, better = n;
+                const double at = lowerSpans[size_t(n < k ? s.first : s.last - 1)].start;
+                farJump = farJump || std::abs(s.mapping.offsetAt(at) - stretches[n].mapping.offsetAt(at)) > maxJumpMs;
+            }
+            const bool fails = own < minStretchShare || own < neighbour + minStretchShareGain || farJump;
+            if (fails
+                && (weakest == stretches.size()
+                    || s.last - s.first < stretches[weakest].last - stretches[weakest].first)) {
+                weakest = k;
+                into = better;
+            }
+        }
+        if (weakest == stretches.size())
+            break;
+        Stretch &target = stretches[into];
+        target.first = std::min(target.first, stretches[weakest].first);
+        target.last = std::max(target.last, stretches[weakest].last);
+        stretches.erase(stretches.begin() + std::ptrdiff_t(weakest));
+        fitStretch(upper, lowerSpans, stretches[into > weakest ? into - 1 : into], 0);
+    }
+    const double drift = commonDrift(stretches);
+    for (Stretch &s : stretches)
+        fitStretch(upper, lowerSpans, s, drift);
+    // Neighbours that meet within a drift's error are one stretch.
+    for (size_t k = 1; k < stretches.size();) {
+        Stretch &before = stretches[k - 1];
+        const double at = lowerSpans[size_t(stretches[k].first)].start;
+        if (std::abs(before.mapping.offsetAt(at) - stretches[k].mapping.offsetAt(at)) < minJumpMs) {
+            before.last = stretches[k].last;
+            stretches.erase(stretches.begin() + std::ptrdiff_t(k));
+            fitStretch(upper, lowerSpans, before, drift);
+        } else {
+            ++k;
         }
     }
-    const std::vector<double> offsets = candidateOffsets(peaks, upper, lowerStarts, rate.ratio);
-    const int k = int(offsets.size());
-    if (k == 0)
-        return result;
 
-    std::vector<unsigned char> matches(size_t(n) * size_t(k), 0);
-    Match match {};
-    for (int c = 0; c < k; ++c) {
-        Mapping m;
-        m.ratio = rate.ratio;
-        m.offset = offsets[size_t(c)];
-        for (int i = 0; i < n; ++i)
-            matches[size_t(i * k + c)] = matchOf(upper, lowerStarts[size_t(i)], i, m, matchToleranceMs, &match);
-    }
-    std::vector<int> path = reliableStretches(choosePath(matches, n, k), matches, k);
-    if (path.empty())
-        return result;
-    settleJumps(path, matches, k, upper, lowerStarts, rate.ratio, offsets);
-
+    // The spans are in time order; links and jumps speak of rows.
+    const auto rowOf = [&](int span) { return lowerSpans[size_t(span)].row; };
     Mapping previousMapping;
     Match previousLast {};
     bool havePrevious = false;
-    for (int first = 0; first < n;) {
-        int last = first + 1;
-        while (last < n && path[size_t(last)] == path[size_t(first)])
-            ++last;
-        Mapping m;
-        m.ratio = rate.ratio;
-        m.offset = offsets[size_t(path[size_t(first)])];
-        const std::vector<Match> stretch = stretchMatches(upper, lowerStarts, first, last, m);
-        result.matched += int(stretch.size());
+    for (size_t k = 0; k < stretches.size(); ++k) {
+        Stretch &s = stretches[k];
+        for (Match &m : s.matches)
+            m.lowerRow = rowOf(m.lowerRow);
+        for (Match &m : s.nearest)
+            m.lowerRow = rowOf(m.lowerRow);
+        result.matched += int(s.matches.size());
         const size_t before = result.links.size();
-        placeLinks(stretch, result.links);
-        if (first == 0) {
-            result.offsetMs = qint64(std::llround(m.offsetAt(0)));
-        } else if (!havePrevious || stretch.empty()) {
-            result.splitTimes.push_back(qint64(lowerStarts[size_t(first)]));
+        std::vector<Match> linked;
+        placeLinks(s, result.links, linked);
+        const int boundary = rowOf(s.first);
+        if (k == 0) {
+            result.offsetMs = qint64(std::llround(s.mapping.offsetAt(0)));
+        } else if (!havePrevious || linked.empty()) {
+            result.splitTimes.push_back(qint64(lowerSet.at(boundary).start));
         } else {
-            const int lowerJump = jumpRow(upperSet, lowerSet, previousLast, previousMapping, stretch.front(), m);
-            const double jumpTime = lowerStarts[size_t(lowerJump)];
+            const int lowerJump = jumpRow(upper, upperSet, lowerSet, previousLast, previousMapping, linked.front(),
+                                          s.mapping, boundary);
+            const double jumpTime = lowerSet.at(std::min(lowerJump, lowerSet.count - 1)).start;
             result.splitTimes.push_back(qint64(jumpTime));
-            // The stretch's first link carries the jump (its first match, or
-            // a later one when that shares a row with the last link before).
+            // The stretch's first link carries the jump, when the last link
+            // before it is the previous stretch's own.
             if (result.links.size() > before && before > 0
                 && result.links[before - 1].lowerRow == previousLast.lowerRow) {
                 SyncLinks::Link &link = result.links[before];
-                link.jumpLowerRow = qBound(previousLast.lowerRow + 1, lowerJump, link.lowerRow);
-                link.jumpUpperRow = jumpUpperRow(upperSet, previousLast.upperRow, link.upperRow, jumpTime, m);
+                link.jumpLowerRow = std::max(previousLast.lowerRow + 1, std::min(lowerJump, link.lowerRow));
+                link.jumpUpperRow = jumpUpperRow(upperSet, previousLast.upperRow, link.upperRow, jumpTime, s.mapping);
             }
         }
-        if (!stretch.empty()) {
-            previousMapping = m;
-            previousLast = stretch.back();
+        if (!linked.empty()) {
+            previousMapping = s.mapping;
+            previousLast = linked.back();
             havePrevious = true;
         }
-        first = last;
     }
+    const Rate rate = describedRate(found.ratio);
     result.fromRate = rate.from;
     result.toRate = rate.to;
-    result.reliable = result.matched >= minMatched
-        && result.matched >= minMatchedShare * std::min(upperSet.count, lowerSet.count) && !result.links.empty();
+    result.reliable = int(result.links.size()) >= 2;
     if (!result.reliable)
         result.links.clear();
     return result;

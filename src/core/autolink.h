@@ -1,8 +1,9 @@
 #pragma once
 // Automatic linking: finds how the lower set's time line maps onto the upper
-// one (a frame-rate ratio, an offset and up to three jumps of the offset) from
-// the starts of the subtitles alone, and proposes sync links on pairs that
-// start together under that mapping, so that synchronization reproduces it.
+// one (a frame-rate ratio with a slight drift, an offset and up to six jumps
+// of the offset) from when each set shows text, and proposes sync links on
+// pairs that start together under that mapping, so that synchronization
+// reproduces it.
 
 #include "core/synclinks.h"
 
@@ -22,6 +23,11 @@ struct AutoLinkResult
     qint64 offsetMs = 0; // of the first stretch, before any split
     std::vector<qint64> splitTimes; // lower-set times where the offset jumps
     int matched = 0; // lower subtitles that start with an upper one under the mapping
+    // What the mapping wins over chance, as a share of what a perfect match
+    // would (0 chance, 1 every lower subtitle covered), and what the same
+    // search wins on the lower set played backwards.
+    double excess = 0;
+    double chanceExcess = 0;
     std::vector<SyncLinks::Link> links; // both rows increasing
 };
 

@@ -128,6 +128,12 @@ bool Session::canAddLink(int upperRow, int lowerRow) const
 
 void Session::autoLink()
 {
+    if (upper.count == 0 || lower.count == 0) {
+        m_log.log(LogWarning, lower.logPrefix,
+                  QStringLiteral("nothing to link: the %1 set is empty")
+                      .arg(upper.count == 0 ? QStringLiteral("upper") : QStringLiteral("lower")));
+        return;
+    }
     const AutoLinkResult found = findAutoLinks(upper, lower);
     if (!found.reliable) {
         m_log.log(LogInfo, lower.logPrefix, QStringLiteral("no reliable match found"));

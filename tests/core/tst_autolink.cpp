@@ -5,6 +5,8 @@
 
 #include "testutil.h"
 
+#include "sourcepairs.h"
+
 #include "core/autolink.h"
 
 #include <QtTest>
@@ -127,6 +129,7 @@ void checkLinks(const Pair &pair, const std::vector<SyncLinks::Link> &links, int
 } // namespace
 
 Q_DECLARE_METATYPE(Distortion)
+Q_DECLARE_METATYPE(TimeDistortion)
 Q_DECLARE_METATYPE(Cues)
 
 class TestAutoLink : public QObject
@@ -201,27 +204,111 @@ private slots:
         QTest::addColumn<int>("upperLines");
         QTest::addColumn<int>("lowerLines");
         QTest::addColumn<unsigned>("lowerSeed");
-        row("different films", 600, 500, 12u);
-        row("different films, another", 800, 800, 13u);
-        row("different short films", 40, 40, 14u);
-        row("different films of 20 lines", 20, 20, 15u);
-        row("empty upper set", 0, 300, 11u);
-        row("empty lower set", 300, 0, 11u);
-        row("both empty", 0, 0, 11u);
+        QTest::addColumn<QString>("line");
+        const QString none = QStringLiteral("Lw: no reliable match found");
+        row("different films", 600, 500, 12u, none);
+        row("different films, another", 800, 800, 13u, none);
+        row("different short films", 40, 40, 14u, none);
+        row("different films of 20 lines", 20, 20, 15u, none);
+        row("different realistic films", -900, -700, 16u, none);
+        row("empty upper set", 0, 300, 11u, QStringLiteral("Lw: nothing to link: the upper set is empty"));
+        row("empty lower set", 300, 0, 11u, QStringLiteral("Lw: nothing to link: the lower set is empty"));
+        row("both empty", 0, 0, 11u, QStringLiteral("Lw: nothing to link: the upper set is empty"));
     }
     void noReliableMatch()
     {
         QFETCH(int, upperLines);
         QFETCH(int, lowerLines);
         QFETCH(unsigned, lowerSeed);
+        QFETCH(QString, line);
         CollectingLog log;
         Session session(log);
-        fillStarts(session.upper, irregularStarts(upperLines, 11), 1500);
-        fillStarts(session.lower, irregularStarts(lowerLines, lowerSeed), 1500);
+        // Negative counts ask for films with realistic lengths and gaps.
+        if (upperLines < 0) {
+            generateFilm(session.upper, -upperLines, 11);
+            generateFilm(session.lower, -lowerLines, lowerSeed);
+        } else {
+            fillStarts(session.upper, irregularStarts(upperLines, 11), 1500);
+            fillStarts(session.lower, irregularStarts(lowerLines, lowerSeed), 1500);
+        }
         session.links.add(0, 0); // the user's own stays
         session.autoLink();
-        QCOMPARE(log.lines, QStringList {"Lw: no reliable match found"});
+        QCOMPARE(log.lines, QStringList {line});
         QCOMPARE(session.links.count(), 1);
+    }
+
+    // Pairs from different sources (re-cut, jittered, lines and cues in one
+    // set only, a recap), each distortion alone and mixed, on either set:
+    // after Auto Link and Synchronize, most lower subtitles start within
+    // 300 ms of their counterpart, and none far off.
+    void differentSources_data()
+    {
+        QTest::addColumn<TimeDistortion>("distortion");
+        QTest::addColumn<bool>("upperSet");
+        QTest::addColumn<double>("minShare");
+        QTest::addColumn<int>("worstMs");
+        const auto d = [](double offset, int from, int to, double drift = 0,
+                          std::vector<std::pair<double, double>> splits = {}) {
+            return TimeDistortion {offset, from, to, drift, splits};
+        };
+        // Splits and a drift left over after the rate fall short of 90 % yet.
+        row("in sync", d(0, 1, 1), false, 0.93, 600);
+        row("offset +7.3 s", d(7300, 1, 1), false, 0.93, 600);
+        row("offset -14 min, upper", d(-840000, 1, 1), true, 0.93, 600);
+        row("rate 25 => 23.976, +45 s", d(45000, 25000, 23976), false, 0.93, 600);
+        row("rate 23.976 => 29.97, upper", d(0, 23976, 29970), true, 0.93, 600);
+        row("drift +0.1 %", d(0, 1, 1, 0.001), false, 0.93, 600);
+        row("drift -0.07 %, +0.5 s, upper", d(500, 1, 1, -0.0007), true, 0.85, 800);
+        row("splits +40 s, -20 s", d(0, 1, 1, 0, {{0.3, 40000}, {0.7, -20000}}), false, 0.84, 2000);
+        row("rate, offset, splits", d(-120000, 25000, 23976, 0, {{0.4, 30000}, {0.75, 8000}}), false, 0.84, 2000);
+    }
+    void differentSources()
+    {
+        QFETCH(TimeDistortion, distortion);
+        QFETCH(bool, upperSet);
+        QFETCH(double, minShare);
+        QFETCH(int, worstMs);
+        SubtitleSet film(QStringLiteral("Up: "));
+        generateFilm(film, 500, 5);
+        SourcePair pair = ::differentSources(film, 7);
+        pair.distort(distortion, upperSet);
+        CollectingLog log;
+        Session session(log);
+        std::swap(session.upper, pair.upper);
+        std::swap(session.lower, pair.lower);
+        session.autoLink();
+        session.synchronize(session.lower);
+        int close = 0;
+        int counted = 0;
+        double worst = 0;
+        for (int i = 0; i < session.lower.count; ++i) {
+            if (pair.counterpart[size_t(i)] < 0)
+                continue;
+            const double error = std::abs(session.lower.at(i).start - pair.counterpart[size_t(i)]);
+            ++counted;
+            close += error <= 300;
+            worst = std::max(worst, error);
+        }
+        const QString found = log.lines.value(0);
+        QVERIFY2(close >= minShare * counted,
+                 qPrintable(QStringLiteral("%1 of %2, %3").arg(close).arg(counted).arg(found)));
+        QVERIFY2(worst <= worstMs, qPrintable(QStringLiteral("%1 ms, %2").arg(worst).arg(found)));
+    }
+
+    // A pair that agrees keeps its times: the offset found is the pair's
+    // own, and nothing moves by more than the pair's jitter.
+    void agreeingPairKeepsItsTimes()
+    {
+        Pair pair(600, 11, Cues::InUpper, 30);
+        const AutoLinkResult found = findAutoLinks(pair.upper, pair.lower);
+        QVERIFY2(found.reliable && std::abs(found.offsetMs) <= 30, qPrintable(describeMapping(found)));
+        const SubtitleSet before = pair.lower;
+        CollectingLog log;
+        SyncLinks links;
+        links.replaceAutomatic(found.links);
+        synchronize(pair.lower, pair.upper, false, links, 25, 0, log);
+        for (int i = 0; i < pair.lower.count; ++i)
+            QVERIFY2(std::abs(pair.lower.at(i).start - before.at(i).start) <= 60, qPrintable(QString::number(i)));
     }
 
     // The user's links stay; automatic links that would cross one or share

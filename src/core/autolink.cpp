@@ -53,12 +53,13 @@ constexpr double minStretchShare = 0.25;
 constexpr double minStretchShareGain = 0.1;
 // Cut scenes and advert breaks are shorter; a jump further is chance.
 constexpr double maxJumpMs = 180000;
+constexpr double nearJumpMs = 2500;
 constexpr double maxSlope = 0.003;
 constexpr double minDriftSpanMs = 20 * 60 * 1000;
 // Two releases start the same line up to half a second apart.
-constexpr double startTolerances[] = {700, 500, 350, 250};
+constexpr double startTolerances[] = {700, 500};
 constexpr double minStartToleranceMs = 60;
-constexpr double maxStartToleranceMs = 250;
+constexpr double maxStartToleranceMs = 600;
 // Links go on pairs close to the fitted mapping, so that the rubber band
 // between two links carries little of any pair's own jitter.
 constexpr double linkToleranceMs = 40;
@@ -487,91 +488,101 @@ struct Stretch
     std::vector<Match> nearest; // every row's nearest upper start
 };
 
-// Refines a stretch's offset and drift on its starts: a line through the
+// Refines the stretches' offsets on their starts: each a line through the
 // start differences to the nearest upper starts, each weighted by how close
 // it lies (Tukey's biweight), the window narrowing from the spread of two
-// sources to that of the pair itself.
-void fitStretch(const Timeline &upper, const std::vector<Span> &lower, Stretch &stretch, double slope)
+// sources to that of the pair itself. With `estimateDrift`, one slope for
+// all of them (the drift the rate search left, a property of the whole
+// film), each stretch about its own mean so that their offsets do not count
+// as drift; else `drift` stays.
+double fitStretches(const Timeline &upper, const std::vector<Span> &lower, std::vector<Stretch *> group, double drift,
+                    bool estimateDrift)
 {
-    Mapping &m = stretch.mapping;
-    const double from = lower[size_t(stretch.first)].start;
-    const double to = lower[size_t(stretch.last - 1)].start;
-    m.offset = m.offsetAt((from + to) / 2);
-    m.origin = (from + to) / 2;
-    m.slope = slope;
+    for (Stretch *s : group) {
+        Mapping &m = s->mapping;
+        const double middle = (lower[size_t(s->first)].start + lower[size_t(s->last - 1)].start) / 2;
+        m.offset = m.offsetAt(middle);
+        m.origin = middle;
+        m.slope = drift;
+    }
     std::vector<Match> near;
-    const auto collect = [&](double tolerance) {
+    const auto collect = [&](const Stretch &s, double tolerance) {
         near.clear();
-        for (int i = stretch.first; i < stretch.last; ++i) {
-            const Match match = nearestMatch(upper, lower[size_t(i)].start, i, m);
+        for (int i = s.first; i < s.last; ++i) {
+            const Match match = nearestMatch(upper, lower[size_t(i)].start, i, s.mapping);
             if (std::abs(match.residual) <= tolerance)
                 near.push_back(match);
         }
     };
-    const auto fit = [&](double tolerance) {
-        collect(tolerance);
-        double sw = 0, st = 0, sy = 0;
-        for (const Match &x : near) {
-            const double u = x.residual / tolerance;
-            const double w = (1 - u * u) * (1 - u * u);
-            const double t = x.lowerTime - m.origin;
-            const double y = m.offsetAt(x.lowerTime) + x.residual;
-            sw += w, st += w * t, sy += w * y;
+    std::vector<double> tolerances(group.size());
+    const auto fit = [&]() {
+        struct Sums
+        {
+            double w = 0, t = 0, y = 0, tt = 0, ty = 0;
+        };
+        std::vector<Sums> sums(group.size());
+        double across = 0;
+        double spread = 0;
+        double first = 1e300;
+        double last = -1e300;
+        for (size_t k = 0; k < group.size(); ++k) {
+            const Mapping &m = group[k]->mapping;
+            collect(*group[k], tolerances[k]);
+            Sums &z = sums[k];
+            for (const Match &x : near) {
+                const double u = x.residual / tolerances[k];
+                const double w = (1 - u * u) * (1 - u * u);
+                const double t = x.lowerTime - m.origin;
+                const double y = m.offsetAt(x.lowerTime) + x.residual;
+                z.w += w, z.t += w * t, z.y += w * y, z.tt += w * t * t, z.ty += w * t * y;
+                first = std::min(first, x.lowerTime);
+                last = std::max(last, x.lowerTime);
+            }
+            if (z.w > 1e-9) {
+                across += z.ty - z.t * z.y / z.w;
+                spread += z.tt - z.t * z.t / z.w;
+            }
         }
-        if (sw < 1e-9)
-            return;
-        m.offset = (sy - m.slope * st) / sw;
+        // Over a short film the jitter of two sources looks like drift.
+        if (estimateDrift)
+            drift = spread > 0 && last - first >= minDriftSpanMs
+                ? std::max(-maxSlope, std::min(maxSlope, across / spread))
+                : 0;
+        for (size_t k = 0; k < group.size(); ++k) {
+            Mapping &m = group[k]->mapping;
+            m.slope = drift;
+            if (sums[k].w > 1e-9)
+                m.offset = (sums[k].y - drift * sums[k].t) / sums[k].w;
+        }
     };
-    for (double tolerance : startTolerances)
+    for (double tolerance : startTolerances) {
+        std::fill(tolerances.begin(), tolerances.end(), tolerance);
         for (int pass = 0; pass < 2; ++pass)
-            fit(tolerance);
-    // The pair's own spread decides the last window: tight for one source.
-    collect(maxStartToleranceMs);
-    std::vector<double> distances;
-    for (const Match &x : near)
-        distances.push_back(std::abs(x.residual));
-    const double tolerance
-        = std::max(minStartToleranceMs, std::min(maxStartToleranceMs, 2.5 * 1.4826 * medianOf(distances)));
+            fit();
+    }
+    // Each pair's own spread decides its last window: tight for one source.
+    for (size_t k = 0; k < group.size(); ++k) {
+        collect(*group[k], maxStartToleranceMs);
+        std::vector<double> distances;
+        for (const Match &x : near)
+            distances.push_back(std::abs(x.residual));
+        tolerances[k]
+            = std::max(minStartToleranceMs, std::min(maxStartToleranceMs, 2.5 * 1.4826 * medianOf(distances)));
+    }
     for (int pass = 0; pass < 3; ++pass)
-        fit(tolerance);
-    collect(tolerance);
-    stretch.matches = near;
-    collect(1e300);
-    stretch.nearest = near;
+        fit();
+    for (size_t k = 0; k < group.size(); ++k) {
+        collect(*group[k], tolerances[k]);
+        group[k]->matches = near;
+        collect(*group[k], 1e300);
+        group[k]->nearest = near;
+    }
+    return drift;
 }
 
-// The drift the rate search left, one for the whole film: a line through
-// the start differences of every stretch, each about its own mean, so
-// that the stretches' offsets do not count as drift.
-double commonDrift(const std::vector<Stretch> &stretches)
+void fitStretch(const Timeline &upper, const std::vector<Span> &lower, Stretch &stretch, double drift)
 {
-    double across = 0;
-    double spread = 0;
-    double first = 1e300;
-    double last = -1e300;
-    for (const Stretch &s : stretches) {
-        if (s.matches.size() < 2)
-            continue;
-        double meanT = 0;
-        double meanY = 0;
-        for (const Match &x : s.matches) {
-            meanT += x.lowerTime;
-            meanY += s.mapping.offsetAt(x.lowerTime) + x.residual;
-        }
-        meanT /= double(s.matches.size());
-        meanY /= double(s.matches.size());
-        for (const Match &x : s.matches) {
-            const double t = x.lowerTime - meanT;
-            across += t * (s.mapping.offsetAt(x.lowerTime) + x.residual - meanY);
-            spread += t * t;
-            first = std::min(first, x.lowerTime);
-            last = std::max(last, x.lowerTime);
-        }
-    }
-    // Over a short film the jitter of two sources looks like drift.
-    if (spread <= 0 || last - first < minDriftSpanMs)
-        return 0;
-    return std::max(-maxSlope, std::min(maxSlope, across / spread));
+    fitStretches(upper, lower, {&stretch}, drift, false);
 }
 
 // Share of the lower rows [first, last) that start within
@@ -789,7 +800,7 @@ AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &low
             const double own = startShare(upper, lowerSpans, s.first, s.last, s.mapping);
             size_t better = k;
             double neighbour = -1;
-            bool farJump = false;
+            double jump = 0;
             for (size_t n : {k - 1, k + 1}) {
                 if (n >= stretches.size())
                     continue;
@@ -797,9 +808,12 @@ AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &low
                 if (share > neighbour)
                     neighbour = share, better = n;
                 const double at = lowerSpans[size_t(n < k ? s.first : s.last - 1)].start;
-                farJump = farJump || std::abs(s.mapping.offsetAt(at) - stretches[n].mapping.offsetAt(at)) > maxJumpMs;
+                jump = std::max(jump, std::abs(s.mapping.offsetAt(at) - stretches[n].mapping.offsetAt(at)));
             }
-            const bool fails = own < minStretchShare || own < neighbour + minStretchShareGain || farJump;
+            // A step of a second or two is a re-timed scene, never chance:
+            // it need not show in the starts as clearly.
+            const bool fails = jump > maxJumpMs
+                || (jump > nearJumpMs && (own < minStretchShare || own < neighbour + minStretchShareGain));
             if (fails
                 && (weakest == stretches.size()
                     || s.last - s.first < stretches[weakest].last - stretches[weakest].first)) {
@@ -815,9 +829,10 @@ AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &low
         stretches.erase(stretches.begin() + std::ptrdiff_t(weakest));
         fitStretch(upper, lowerSpans, stretches[into > weakest ? into - 1 : into], 0);
     }
-    const double drift = commonDrift(stretches);
+    std::vector<Stretch *> all;
     for (Stretch &s : stretches)
-        fitStretch(upper, lowerSpans, s, drift);
+        all.push_back(&s);
+    const double drift = fitStretches(upper, lowerSpans, all, 0, true);
     // Neighbours that meet within a drift's error are one stretch.
     for (size_t k = 1; k < stretches.size();) {
         Stretch &before = stretches[k - 1];

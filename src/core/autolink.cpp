@@ -54,6 +54,7 @@ constexpr double minStretchShareGain = 0.1;
 // Cut scenes and advert breaks are shorter; a jump further is chance.
 constexpr double maxJumpMs = 180000;
 constexpr double nearJumpMs = 2500;
+constexpr int boundaryReach = 12;
 constexpr double maxSlope = 0.003;
 constexpr double minDriftSpanMs = 20 * 60 * 1000;
 // Two releases start the same line up to half a second apart.
@@ -595,6 +596,39 @@ double startShare(const Timeline &upper, const std::vector<Span> &lower, int fir
     return last > first ? double(close) / (last - first) : 0;
 }
 
+// Moves each boundary between two stretches, within a few rows of where
+// the search put it (its grid of offsets and the overlap of neighbours blur
+// it), to where the rows on either side start closest to an upper start
+// under their own stretch's mapping.
+void settleBoundaries(const Timeline &upper, const std::vector<Span> &lower, std::vector<Stretch> &stretches)
+{
+    const auto fit = [&](int row, const Mapping &m) {
+        const double residual = std::abs(nearestMatch(upper, lower[size_t(row)].start, row, m).residual);
+        return std::max(0.0, 1 - residual / maxStartToleranceMs);
+    };
+    for (size_t k = 1; k < stretches.size(); ++k) {
+        Stretch &before = stretches[k - 1];
+        Stretch &after = stretches[k];
+        const int from = std::max(before.first + 1, after.first - boundaryReach);
+        const int to = std::min(after.last - 1, after.first + boundaryReach);
+        double score = 0;
+        for (int r = from; r < to; ++r)
+            score += fit(r, after.mapping);
+        double best = score;
+        int bestRow = from;
+        for (int r = from; r < to; ++r) {
+            score += fit(r, before.mapping) - fit(r, after.mapping);
+            if (score > best + 1e-9
+                || (score > best - 1e-9 && std::abs(r + 1 - after.first) < std::abs(bestRow - after.first))) {
+                best = score;
+                bestRow = r + 1;
+            }
+        }
+        before.last = bestRow;
+        after.first = bestRow;
+    }
+}
+
 // One link per linkSpacingMs of the stretch on its closest pair, and links
 // on pairs near its first and last rows, so that the rubber band reproduces
 // a split with as few subtitles as possible between the links around it.
@@ -641,8 +675,9 @@ void placeLinks(const Stretch &stretch, std::vector<SyncLinks::Link> &links, std
         const bool far = std::abs(found->lowerTime - outer->lowerTime) > endLinkDistanceMs;
         return far ? found : outer;
     };
-    chosen.front() = looser(chosen.front(), true);
-    chosen.back() = looser(chosen.back(), false);
+    // Both stay candidates: the looser one may cross the link before.
+    chosen.insert(chosen.begin(), looser(chosen.front(), true));
+    chosen.push_back(looser(chosen.back(), false));
     for (const Match *m : chosen) {
         // Links never cross and no row carries two.
         if (!links.empty() && (m->upperRow <= links.back().upperRow || m->lowerRow <= links.back().lowerRow))
@@ -846,6 +881,9 @@ AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &low
         }
     }
 
+    settleBoundaries(upper, lowerSpans, stretches);
+    for (Stretch &s : stretches)
+        fitStretch(upper, lowerSpans, s, drift);
     // The spans are in time order; links and jumps speak of rows.
     const auto rowOf = [&](int span) { return lowerSpans[size_t(span)].row; };
     Mapping previousMapping;

@@ -56,6 +56,9 @@ constexpr double maxJumpMs = 180000;
 constexpr double nearJumpMs = 2500;
 constexpr int boundaryReach = 12;
 constexpr double maxSlope = 0.003;
+constexpr double driftReachMs = 2 * 60 * 1000;
+constexpr double closeRivalShare = 0.9;
+constexpr double pathReachMs = 5 * 60 * 1000;
 constexpr double minDriftSpanMs = 20 * 60 * 1000;
 // Two releases start the same line up to half a second apart.
 constexpr double startTolerances[] = {700, 500};
@@ -70,7 +73,7 @@ constexpr double endLinkToleranceMs = 250;
 constexpr double endLinkDistanceMs = 10000;
 // Gain over the same search on an unrelated film, as a share of what a
 // perfect match would gain over chance.
-constexpr double minExcessOverChance = 0.12;
+constexpr double minExcessOverChance = 0.1;
 constexpr int minLinkedRows = 4;
 
 struct Span
@@ -142,23 +145,24 @@ struct Peak
     double overlap = -1;
 };
 
+// Offsets from centre - reach to centre + reach only.
 Peak bestOffset(const std::vector<Span> &upper, const std::vector<Span> &lower, double ratio, double binMs,
-                size_t maxSpans)
+                size_t maxSpans, double centre = 0, double reach = maxOffsetMs)
 {
-    const double reach = 2 * maxSpanMs * std::max(1.0, ratio) + binMs;
-    const double lo = -maxOffsetMs - reach;
-    const int bins = int((2 * (maxOffsetMs + reach)) / binMs) + 2;
-    std::vector<double> slopeChanges(size_t(bins) + 1, 0);
+    const double margin = 2 * maxSpanMs * std::max(1.0, ratio) + binMs;
+    const double lo = centre - reach - margin;
+    const int bins = int((2 * (reach + margin)) / binMs) + 2;
+    std::vector<int> slopeChanges(size_t(bins) + 1, 0);
     const auto bin = [&](double d) { return int(std::min(double(bins), std::max(0.0, (d - lo) / binMs + 0.5))); };
     const size_t stride = std::max<size_t>(1, lower.size() / maxSpans);
     size_t first = 0;
     for (size_t i = 0; i < lower.size(); i += stride) {
         const Span &l = lower[i];
         // Upper spans whose overlap with this one is not zero for some offset within reach.
-        const double earliest = (l.start - maxOffsetMs) / ratio - maxSpanMs;
+        const double earliest = (l.start - centre - reach) / ratio - maxSpanMs;
         while (first < upper.size() && upper[first].start < earliest)
             ++first;
-        const double latest = (l.end + maxOffsetMs) / ratio;
+        const double latest = (l.end - centre + reach) / ratio;
         for (size_t j = first; j < upper.size() && upper[j].start < latest; ++j) {
             const double a1 = ratio * upper[j].start;
             const double a2 = ratio * upper[j].end;
@@ -172,14 +176,14 @@ Peak bestOffset(const std::vector<Span> &upper, const std::vector<Span> &lower, 
         }
     }
     Peak best;
-    double slope = 0;
-    double value = 0;
+    long long slope = 0;
+    long long value = 0;
     for (int k = 0; k < bins; ++k) {
         slope += slopeChanges[size_t(k)];
         value += slope;
         const double offset = lo + k * binMs;
-        if (std::abs(offset) <= maxOffsetMs && value > best.overlap)
-            best = {offset, value};
+        if (std::abs(offset - centre) <= reach && std::abs(offset) <= maxOffsetMs && double(value) > best.overlap)
+            best = {offset, double(value)};
     }
     best.overlap *= binMs * double(stride);
     return best;
@@ -187,40 +191,59 @@ Peak bestOffset(const std::vector<Span> &upper, const std::vector<Span> &lower, 
 
 // The ratio whose overlap peaks highest: the usual rates first, on a
 // coarser grid and fewer spans, then a fine drift around the best of them,
-// in two rounds. Both the named rate and the drifted one when they differ:
-// with splits, a slight drift can line up two stretches at once, and only
-// the whole path tells which is right.
-std::vector<double> candidateRatios(const std::vector<Span> &upper, const std::vector<Span> &lower)
+// in two rounds.
+struct Candidate
 {
-    double ratio = 1;
+    double ratio;
+    double offset; // where its overlap peaks
+};
+
+std::vector<Candidate> candidateRatios(const std::vector<Span> &upper, const std::vector<Span> &lower)
+{
+    Candidate named {1, 0};
     double best = -1;
     for (const Rate &r : namedRates()) {
         const Peak p = bestOffset(upper, lower, r.ratio, coarseBinMs, maxCoarseSpans);
-        if (p.overlap > best) {
-            best = p.overlap;
-            ratio = r.ratio;
-        }
+        if (p.overlap > best)
+            best = p.overlap, named = {r.ratio, p.offset};
     }
-    const double named = bestOffset(upper, lower, ratio, searchBinMs, maxSearchSpans).overlap;
-    best = named;
-    const double base = ratio;
+    // The coarse grid does not tell apart rates a drift apart (25 against 24
+    // or 23.976): those near the best are weighed again finely. The drift
+    // moves the peak by a few seconds an hour: a window around it will do.
+    const Candidate coarse = named;
+    best = -1;
+    std::vector<std::pair<double, Candidate>> near;
+    for (const Rate &r : namedRates()) {
+        if (std::abs(r.ratio / coarse.ratio - 1) > 2 * driftSteps * driftStep)
+            continue;
+        const Peak p = bestOffset(upper, lower, r.ratio, searchBinMs, maxSearchSpans, coarse.offset, driftReachMs);
+        near.push_back({p.overlap, Candidate {r.ratio, p.offset}});
+        if (p.overlap > best)
+            best = p.overlap, named = {r.ratio, p.offset};
+    }
+    Candidate drifted = named;
+    const double namedBest = best;
     for (double step : {2 * driftStep, driftStep}) {
-        const double around = ratio;
+        const Candidate around = drifted;
         const int steps = step > driftStep ? driftSteps / 2 : 1;
         for (int k = -steps; k <= steps; ++k) {
             if (k == 0)
                 continue;
-            const double r = around * (1 + k * step);
-            const Peak p = bestOffset(upper, lower, r, searchBinMs, maxSearchSpans);
-            if (p.overlap > best) {
-                best = p.overlap;
-                ratio = r;
-            }
+            const double r = around.ratio * (1 + k * step);
+            const Peak p = bestOffset(upper, lower, r, searchBinMs, maxSearchSpans, around.offset, driftReachMs);
+            if (p.overlap > best)
+                best = p.overlap, drifted = {r, p.offset};
         }
     }
-    if (ratio == base)
-        return {base};
-    return {base, ratio};
+    // With splits, a slight drift or the neighbouring rate can line up two
+    // stretches at once and peak as high: the whole path decides.
+    std::vector<Candidate> candidates {named};
+    for (const auto &other : near)
+        if (other.second.ratio != named.ratio && other.first >= closeRivalShare * namedBest)
+            candidates.push_back(other.second);
+    if (drifted.ratio != named.ratio)
+        candidates.push_back(drifted);
+    return candidates;
 }
 
 // The named rate that describes a ratio: the nearest one, where a ratio near
@@ -305,10 +328,11 @@ struct OffsetPath
 
 // For each lower span an offset on a grid of the whole range: the path that
 // overlaps the upper set most, less `penalty` per change of offset.
-OffsetPath bestPath(const Coverage &coverage, const std::vector<Span> &lower, double stepMs, double penalty)
+OffsetPath bestPath(const Coverage &coverage, const std::vector<Span> &lower, double lowest, double highest,
+                    double stepMs, double penalty)
 {
     const int n = int(lower.size());
-    const int offsets = int(2 * maxOffsetMs / stepMs) + 1;
+    const int offsets = int((highest - lowest) / stepMs) + 1;
     const size_t words = size_t(offsets + 63) / 64;
     std::vector<std::uint64_t> switched(size_t(n) * words, 0);
     std::vector<int> bestBefore(size_t(n), 0);
@@ -324,10 +348,10 @@ OffsetPath bestPath(const Coverage &coverage, const std::vector<Span> &lower, do
         std::uint64_t *bits = &switched[size_t(s) * words];
         bestBefore[size_t(s)] = bestIndex;
         // The grid point before each end of the span moved back by the
-        // largest offset; every step of the offset moves both back by a
+        // lowest offset; every step of the offset moves both back by a
         // whole number of points, so one interpolation weight serves the row.
-        const double xEnd = (l.end + maxOffsetMs - coverage.from()) / coverage.grid();
-        const double xStart = (l.start + maxOffsetMs - coverage.from()) / coverage.grid();
+        const double xEnd = (l.end - lowest - coverage.from()) / coverage.grid();
+        const double xStart = (l.start - lowest - coverage.from()) / coverage.grid();
         const int iEnd = int(xEnd);
         const int iStart = int(xStart);
         const double fEnd = xEnd - iEnd;
@@ -360,7 +384,7 @@ OffsetPath bestPath(const Coverage &coverage, const std::vector<Span> &lower, do
     path.offsets.resize(size_t(n));
     int k = bestIndex;
     for (int s = n - 1; s >= 0; --s) {
-        path.offsets[size_t(s)] = -maxOffsetMs + k * stepMs;
+        path.offsets[size_t(s)] = lowest + k * stepMs;
         if (switched[size_t(s) * words + size_t(k) / 64] >> (k % 64) & 1)
             k = bestBefore[size_t(s)];
     }
@@ -401,10 +425,14 @@ Search search(const std::vector<Span> &upper, const std::vector<Span> &lower)
     const double rangeMs = highest - lowest + 2 * maxOffsetMs;
     const double gridMs = std::max(20.0, std::ceil(rangeMs / 2e6 / 10) * 10);
     // As fine as the budget of cells allows, a whole number of grid points.
-    const double cells = double(lower.size()) * 2 * maxOffsetMs;
+    const double cells = double(lower.size()) * 2 * pathReachMs;
     const double stepMs = std::ceil(std::max(dpMinStepMs, cells / dpCellBudget) / gridMs) * gridMs;
     bool first = true;
-    for (double ratio : candidateRatios(upper, lower)) {
+    for (const Candidate &candidate : candidateRatios(upper, lower)) {
+        const double ratio = candidate.ratio;
+        // Splits lie within minutes of the offset most of the film keeps.
+        const double from = std::max(-maxOffsetMs, candidate.offset - pathReachMs);
+        const double to = std::min(maxOffsetMs, candidate.offset + pathReachMs);
         Search result;
         result.ratio = ratio;
         result.perfect = perfect;
@@ -412,11 +440,11 @@ Search search(const std::vector<Span> &upper, const std::vector<Span> &lower)
         result.chance = coverage.density() * perfect;
         double penalty = splitPenaltySpans * medianOf(lengths);
         for (int attempt = 0; attempt < 8; ++attempt) {
-            result.path = bestPath(coverage, lower, stepMs, penalty);
+            result.path = bestPath(coverage, lower, from, to, stepMs, penalty);
             const int changes = changesIn(result.path.offsets);
             if (changes <= maxSplits)
                 break;
-            penalty *= std::max(2, changes / maxSplits);
+            penalty *= std::max(2, 2 * changes / maxSplits);
         }
         if (first || result.path.score > best.path.score)
             best = result;
@@ -810,10 +838,12 @@ AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &low
     const std::vector<Span> upperSpans = spansOf(upperSet);
     const std::vector<Span> lowerSpans = spansOf(lowerSet);
     const Search found = search(upperSpans, lowerSpans);
-    const Search unrelated = search(upperSpans, reversed(lowerSpans));
     const double room = std::max(1.0, found.perfect - found.chance);
     result.excess = (found.path.score - found.chance) / room;
-    result.chanceExcess = (unrelated.path.score - unrelated.chance) / room;
+    // Two unrelated films of the same shapes: the lower one backwards, and
+    // the upper one backwards under the lower one.
+    for (const Search &unrelated : {search(upperSpans, reversed(lowerSpans)), search(reversed(upperSpans), lowerSpans)})
+        result.chanceExcess = std::max(result.chanceExcess, (unrelated.path.score - unrelated.chance) / room);
     if (result.excess - std::max(0.0, result.chanceExcess) < minExcessOverChance)
         return result;
 

@@ -27,7 +27,7 @@ struct AutoLinkResult
     // would (0 chance, 1 every lower subtitle covered), and what the same
     // search wins on the lower set played backwards.
     double excess = 0;
-    double chanceExcess = 0;
+    double chanceExcess = -1;
     std::vector<SyncLinks::Link> links; // both rows increasing
 };
 

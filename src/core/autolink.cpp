@@ -51,6 +51,8 @@ constexpr double minJumpMs = 150;
 constexpr double stretchMatchToleranceMs = 300;
 constexpr double minStretchShare = 0.25;
 constexpr double minStretchShareGain = 0.1;
+// A short stretch gains a share easily by chance: it must gain rows.
+constexpr double minExtraMatches = 8;
 // Cut scenes and advert breaks are shorter; a jump further is chance.
 constexpr double maxJumpMs = 180000;
 constexpr double nearJumpMs = 2500;
@@ -878,7 +880,9 @@ AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &low
             // A step of a second or two is a re-timed scene, never chance:
             // it need not show in the starts as clearly.
             const bool fails = jump > maxJumpMs
-                || (jump > nearJumpMs && (own < minStretchShare || own < neighbour + minStretchShareGain));
+                || (jump > nearJumpMs
+                    && (own < minStretchShare || own < neighbour + minStretchShareGain
+                        || (own - neighbour) * (s.last - s.first) < minExtraMatches));
             if (fails
                 && (weakest == stretches.size()
                     || s.last - s.first < stretches[weakest].last - stretches[weakest].first)) {

@@ -37,6 +37,7 @@ constexpr double coarseBinMs = 200;
 // Enough spans to rank the rates; more only cost time on long sets.
 constexpr size_t maxSearchSpans = 3000;
 constexpr size_t maxCoarseSpans = 800;
+constexpr size_t maxPairsPerSpan = 1024;
 constexpr double driftStep = 0.0002;
 constexpr int driftSteps = 8; // each way: up to 0.16 %
 // A drift this close to a rate near 1 (24 against 23.976) is that rate.
@@ -165,16 +166,22 @@ Peak bestOffset(const std::vector<Span> &upper, const std::vector<Span> &lower, 
         while (first < upper.size() && upper[first].start < earliest)
             ++first;
         const double latest = (l.end - centre + reach) / ratio;
-        for (size_t j = first; j < upper.size() && upper[j].start < latest; ++j) {
+        const size_t last = size_t(std::partition_point(upper.begin() + std::ptrdiff_t(first), upper.end(),
+                                                        [&](const Span &u) { return u.start < latest; })
+                                   - upper.begin());
+        // Only sets packed far denser than speech reach it; every few of them still find the peak.
+        const size_t step = std::max<size_t>(1, (last - first) / maxPairsPerSpan);
+        for (size_t j = first; j < last; j += step) {
             const double a1 = ratio * upper[j].start;
             const double a2 = ratio * upper[j].end;
             const double shorter = std::min(a2 - a1, l.end - l.start);
             const double rise = l.start - a2;
             const double fall = l.end - a1;
-            slopeChanges[size_t(bin(rise))] += 1;
-            slopeChanges[size_t(bin(rise + shorter))] -= 1;
-            slopeChanges[size_t(bin(fall - shorter))] -= 1;
-            slopeChanges[size_t(bin(fall))] += 1;
+            const int weight = int(step);
+            slopeChanges[size_t(bin(rise))] += weight;
+            slopeChanges[size_t(bin(rise + shorter))] -= weight;
+            slopeChanges[size_t(bin(fall - shorter))] -= weight;
+            slopeChanges[size_t(bin(fall))] += weight;
         }
     }
     Peak best;

@@ -44,11 +44,6 @@ struct TextStyle
     }
 };
 
-int bgrOf(int rgb)
-{
-    return ((rgb & 0xff) << 16) | (rgb & 0xff00) | ((rgb >> 16) & 0xff);
-}
-
 QString assColor(int bgr)
 {
     return QLatin1String("&H") + colorHex(bgr).toUpper() + QLatin1Char('&');
@@ -333,7 +328,7 @@ QString scriptHeader(const ProcessingOptions &options)
     return header;
 }
 
-void appendAssText(QString &out, const QString &text, bool angleTags);
+void appendAssText(QString &out, const QString &text, TagStyle tags);
 
 // Writes events in pieces and counts them.
 class EventWriter
@@ -350,21 +345,11 @@ public:
     // Returns false for an event that is not written: no text, or no time on the screen.
     bool admit(int &start, int end, const QString &text)
     {
-        if (text.isEmpty() || end <= start)
-            return false;
-        if (end <= 0) {
-            ++result.cutAtZero;
-            return false;
-        }
-        if (start < 0) {
-            ++result.cutAtZero;
-            start = 0;
-        }
-        return true;
+        return !text.isEmpty() && end > start && cutAtZero(start, end, result);
     }
 
     // `text` as the subtitle holds it, or already converted with `converted`.
-    void event(int layer, int start, int end, const char *style, int marginV, const QString &text, bool angleTags,
+    void event(int layer, int start, int end, const char *style, int marginV, const QString &text, TagStyle tags,
                bool converted = false)
     {
         LinePrefix prefix;
@@ -383,10 +368,10 @@ public:
         if (converted)
             m_piece += text;
         else
-            appendAssText(m_piece, text, angleTags);
+            appendAssText(m_piece, text, tags);
         m_piece += QLatin1Char('\n');
         lastEnd = qMax<qint64>(lastEnd, end);
-        if (++result.written % 500 == 0)
+        if (++result.written % subtitlesPerPiece == 0)
             flush();
     }
 
@@ -425,7 +410,7 @@ int upperMarginOver(const SubtitleSet &upper, int upperRow, const SubtitleSet &l
     for (int k = firstLower; k < lower.count && lower.at(k).mergeStart < u.mergeEnd; ++k) {
         const Subtitle &l = lower.at(k);
         if (l.mergeEnd > u.mergeStart && l.mergeEnd > l.mergeStart)
-            lines = qMax(lines, assLineCount(l.text, l.angleTags));
+            lines = qMax(lines, assLineCount(l.text, l.tagStyle()));
     }
     if (lines == 0)
         return AssLayout::bottomMargin;
@@ -489,9 +474,9 @@ int letterWidth(QChar c)
 namespace {
 
 // Most texts hold no tag and nothing to escape: only their line breaks change.
-bool isPlainText(const QString &text, bool angleTags)
+bool isPlainText(const QString &text, TagStyle tags)
 {
-    const QChar tagOpen = QLatin1Char(angleTags ? '<' : '{');
+    const QChar tagOpen = QLatin1Char(tags == TagStyle::SubRip ? '<' : '{');
     for (const QChar c : text)
         if (c == tagOpen || c == QLatin1Char('{') || c == QLatin1Char('}') || c == QLatin1Char('\\')
             || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
@@ -500,10 +485,10 @@ bool isPlainText(const QString &text, bool angleTags)
 }
 
 // Appends an event's text without building it first (40000 events a file).
-void appendAssText(QString &out, const QString &text, bool angleTags)
+void appendAssText(QString &out, const QString &text, TagStyle tags)
 {
-    if (!isPlainText(text, angleTags)) {
-        out += assText(text, angleTags);
+    if (!isPlainText(text, tags)) {
+        out += assText(text, tags);
         return;
     }
     const QChar *begin = text.constData();
@@ -520,21 +505,22 @@ void appendAssText(QString &out, const QString &text, bool angleTags)
 
 } // namespace
 
-QString assText(const QString &text, bool angleTags)
+QString assText(const QString &text, TagStyle tags)
 {
-    if (isPlainText(text, angleTags)) {
+    if (isPlainText(text, tags)) {
         QString out;
-        appendAssText(out, text, angleTags);
+        appendAssText(out, text, tags);
         return out;
     }
-    return angleTags ? fromSubRip(text) : fromMicroDvd(text);
+    return tags == TagStyle::SubRip ? fromSubRip(text) : fromMicroDvd(text);
 }
 
-int assLineCount(const QString &text, bool angleTags)
+int assLineCount(const QString &text, TagStyle tags)
 {
     if (text.isEmpty())
         return 0;
     constexpr int width = AssLayout::playResX - 2 * AssLayout::sideMargin;
+    const bool angleTags = tags == TagStyle::SubRip;
     const QChar tagOpen = QLatin1Char(angleTags ? '<' : '{');
     const QChar tagClose = QLatin1Char(angleTags ? '>' : '}');
     int lines = 0;
@@ -560,15 +546,6 @@ int assLineCount(const QString &text, bool angleTags)
     return lines;
 }
 
-void prepareAssSets(SubtitleSet &upper, SubtitleSet &lower, const ProcessingOptions &options, LogSink &log)
-{
-    correctDurations(upper, options.cps, options.gap, log);
-    correctDurations(lower, options.cps, options.gap, log);
-    snapNeighbours(upper, options.snap);
-    snapNeighbours(lower, options.snap);
-    crossSnap(upper, lower, options.snap);
-}
-
 FormattedSet formatAssPair(const SubtitleSet &upper, const SubtitleSet &lower, const ProcessingOptions &options,
                            const std::function<void(const QString &piece)> &out)
 {
@@ -589,16 +566,16 @@ FormattedSet formatAssPair(const SubtitleSet &upper, const SubtitleSet &lower, c
         if (!writer.admit(start, s.mergeEnd, s.text))
             continue;
         if (takeLower)
-            writer.event(lowerLayer, start, s.mergeEnd, "Lower", 0, s.text, s.angleTags);
+            writer.event(lowerLayer, start, s.mergeEnd, "Lower", 0, s.text, s.tagStyle());
         else
             writer.event(upperLayer, start, s.mergeEnd, "Upper",
-                         above ? upperMarginOver(upper, row, lower, firstLower) : 0, s.text, s.angleTags);
+                         above ? upperMarginOver(upper, row, lower, firstLower) : 0, s.text, s.tagStyle());
     }
     if (options.header && writer.result.written > 0) {
-        const QString text = QLatin1String("{\\c") + assColor(bgrOf(options.upperColor))
-            + QLatin1String("}Subtitles processed with{\\c}\\NTwinscript");
-        writer.event(lowerLayer, clampToInt32(writer.lastEnd + 2000), clampToInt32(writer.lastEnd + 7000), "Lower", 0,
-                     text, false, true);
+        const CreditLine credit = creditAfter(writer.lastEnd);
+        const QString text = QLatin1String("{\\c") + assColor(bgrOf(options.upperColor)) + QLatin1Char('}')
+            + credit.first + QLatin1String("{\\c}\\N") + credit.second;
+        writer.event(lowerLayer, credit.start, credit.end, "Lower", 0, text, TagStyle::MicroDvd, true);
     }
     writer.flush();
     return writer.result;
@@ -613,7 +590,7 @@ FormattedSet formatAssSingle(const SubtitleSet &set, const ProcessingOptions &op
         const Subtitle &s = set.at(i);
         int start = s.start;
         if (writer.admit(start, s.end, s.text))
-            writer.event(lowerLayer, start, s.end, "Lower", 0, s.text, s.angleTags);
+            writer.event(lowerLayer, start, s.end, "Lower", 0, s.text, s.tagStyle());
     }
     writer.flush();
     return writer.result;

@@ -5,6 +5,7 @@
 
 #include "core/formats.h"
 #include "core/processing.h"
+#include "core/tags.h"
 
 #include <QString>
 
@@ -30,15 +31,11 @@ constexpr int stackSpacing = 16;
 // One subtitle's text ("|" between lines, tags of SubRip or MicroDVD style)
 // as the text of an event: tags become override blocks, line breaks "\N",
 // and braces and backslashes show as they read.
-QString assText(const QString &text, bool angleTags);
+QString assText(const QString &text, TagStyle tags);
 
 // The lines the lower style is expected to take for the text, long lines
 // counted as the renderer wraps them (rather one too many than one too few).
-int assLineCount(const QString &text, bool angleTags);
-
-// The pipeline before the events: readability correction of both sets and the
-// snapping of transitions within and across them, in the merge times.
-void prepareAssSets(SubtitleSet &upper, SubtitleSet &lower, const ProcessingOptions &options, LogSink &log);
+int assLineCount(const QString &text, TagStyle tags);
 
 // The script of both sets in their merge times, events in time order, and the
 // header subtitle with `options.header`. Subtitles ending at or before 0:00

@@ -20,7 +20,7 @@ void Subtitle::normalize()
             text = text.simplified();
         }
     }
-    visibleLength = visibleLengthOf(text, angleTags);
+    visibleLength = visibleLengthOf(text, tagStyle());
 }
 
 bool isCleanText(const QString &text)
@@ -51,9 +51,9 @@ void Subtitle::shift(qint32 delta)
 }
 
 // The same as removing every "<[^>]*>" (or "\{[^\}]*\}") and counting the rest.
-int visibleLengthOf(const QString &text, bool angleTags)
+int visibleLengthOf(const QString &text, TagStyle tags)
 {
-    const Bracket tag = angleTags ? Bracket::Angle : Bracket::Curly;
+    const Bracket tag = tags == TagStyle::SubRip ? Bracket::Angle : Bracket::Curly;
     int visible = 0;
     int from = 0;
     int length = 0;

@@ -25,6 +25,9 @@ public:
     // Any slot, also past the subtitles (the sentinel, the reader's next
     // record): the set grows to hold it, new slots blank.
     Subtitle &slot(int i);
+    // The subtitles, without the slots behind them.
+    const Subtitle *begin() const { return m_records.data(); }
+    const Subtitle *end() const { return m_records.data() + count; }
 
     // No subtitles, no slots.
     void clear();

@@ -306,9 +306,9 @@ private slots:
             QStringList {"Lw: 15 links found: offset +7.300 s", "Lw: synced to Up: 15 points"}, true);
         row("own link first", QStringList {"--link", "2:2", "--auto-link"}, "late.srt",
             QStringList {"Lw: 15 links found: offset +7.300 s", "Lw: synced to Up: 16 points"}, true);
-        row("no links", QStringList {}, "late.srt", QStringList {"Lw: 0 subs stretched"}, false);
+        row("no links", QStringList {}, "late.srt", QStringList {"Lw: no links to synchronize with"}, false);
         row("another film", QStringList {"--auto-link"}, "other.srt",
-            QStringList {"Lw: no reliable match found", "Lw: 0 subs stretched"}, false);
+            QStringList {"Lw: no reliable match found", "Lw: no links to synchronize with"}, false);
     }
     void syncCommand()
     {
@@ -435,6 +435,9 @@ private slots:
         row("missing lower, merged anyway",
             QStringList {"merge", path("two.srt"), path("missing.srt"), path("out.srt")},
             QStringList {"Lw: error: cannot open file", "Mx: 3 subs saved to out.srt"}, true);
+        row("both missing, nothing merged",
+            QStringList {"merge", path("missing.srt"), path("missing.srt"), path("out.srt")},
+            QStringList {"Up: error: cannot open file", "Mx: nothing to save: both sets are empty"}, false);
         row("folder of the output missing", QStringList {"convert", path("two.srt"), path("no/out.srt")},
             QStringList {"Up: error: cannot write file"}, false);
     }

@@ -45,7 +45,7 @@ private slots:
         s.normalize();
         QTEST(s.text, "expected");
         QCOMPARE(s.visibleLength, visible);
-        QCOMPARE(visibleLengthOf(s.text, angle), visible);
+        QCOMPARE(visibleLengthOf(s.text, styleOf(angle)), visible);
     }
 
     void shiftClampsInsteadOfWrapping()

@@ -2,7 +2,7 @@
 // engine, with the answers a user would give in the dialogs taken from the
 // options. It needs no display and never touches the window's settings.
 
-#include "core/codings.h"
+#include "core/codinglist.h"
 #include "core/colors.h"
 #include "core/logsink.h"
 #include "core/session.h"
@@ -184,6 +184,9 @@ QVector<OptionSpec> optionTable()
             o.*field = parseInt(option, value);
         };
     };
+    const auto turn = [](bool Options::*field, bool on) {
+        return [field, on](Options &o, SetOptions *, const QString &, const QString &) { o.*field = on; };
+    };
     const auto seconds = [](std::optional<double> SetOptions::*field) {
         return [field](Options &, SetOptions *set, const QString &option, const QString &value) {
             set->*field = parseSeconds(option, value);
@@ -232,19 +235,16 @@ QVector<OptionSpec> optionTable()
          QStringLiteral("lines the upper text stands above the bottom (%1)").arg(defaults.bottomLines),
          number(&Options::bottomLines)},
         {processing, QStringLiteral("join-lines"), SetNaming::None, pairCommands, QString(),
-         QStringLiteral("join the lines of each subtitle into one"),
-         [](Options &o, SetOptions *, const QString &, const QString &) { o.joinLines = true; }},
+         QStringLiteral("join the lines of each subtitle into one"), turn(&Options::joinLines, true)},
         {processing, QStringLiteral("last-line"), SetNaming::None, pairCommands, QStringLiteral("normal|dot|doubled"),
          QStringLiteral("what fills the bottom line when the lower set shows nothing"),
          [lastLines](Options &o, SetOptions *, const QString &option, const QString &value) {
              o.lastLine = LastLineStyle(parseChoice(option, value, lastLines, "normal, dot or doubled"));
          }},
         {processing, QStringLiteral("no-header"), SetNaming::None, pairCommands, QString(),
-         QStringLiteral("no credit line at the end"),
-         [](Options &o, SetOptions *, const QString &, const QString &) { o.header = false; }},
+         QStringLiteral("no credit line at the end"), turn(&Options::header, false)},
         {processing, QStringLiteral("colors"), SetNaming::None, pairCommands, QString(),
-         QStringLiteral("colour tags, in the colours below"),
-         [](Options &o, SetOptions *, const QString &, const QString &) { o.colors = true; }},
+         QStringLiteral("colour tags, in the colours below"), turn(&Options::colors, true)},
         {processing, QStringLiteral("color"), SetNaming::Prefix, pairCommands, QStringLiteral("RRGGBB"),
          QStringLiteral("the set's colour (%1)").arg(colorHex(defaultTextColor)),
          [](Options &o, SetOptions *set, const QString &option, const QString &value) {
@@ -281,8 +281,7 @@ QVector<OptionSpec> optionTable()
              o.links.append({parseInt(option, parts[0]), parseInt(option, parts[1])});
          }},
         {syncing, QStringLiteral("auto-link"), SetNaming::None, pairCommands, QString(),
-         QStringLiteral("then add the links that automatic linking finds"),
-         [](Options &o, SetOptions *, const QString &, const QString &) { o.autoLink = true; }},
+         QStringLiteral("then add the links that automatic linking finds"), turn(&Options::autoLink, true)},
         {syncing, QStringLiteral("sync"), SetNaming::None, MergeCommand, QStringLiteral("upper|lower"),
          QStringLiteral("synchronize that set to the other through the links (merge)"),
          [syncTargets](Options &o, SetOptions *, const QString &option, const QString &value) {

@@ -2,9 +2,11 @@
 
 #include "core/assformat.h"
 #include "core/autolink.h"
-#include "core/codings.h"
+#include "core/codinglist.h"
+#include "core/detection.h"
 #include "core/logsink.h"
 #include "core/merge.h"
+#include "core/textcodec.h"
 #include "core/textfile.h"
 
 #include <QFileInfo>

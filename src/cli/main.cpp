@@ -12,11 +12,14 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <optional>
 
 #ifdef __GLIBC__
 #include <malloc.h>
+#include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -562,6 +565,21 @@ void keepLargeBuffers()
 #ifdef __GLIBC__
     mallopt(M_MMAP_THRESHOLD, 256 << 20);
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    // A merge of two full sets touches some 30 MB of fresh heap: in pages of
+    // 4 KB that is thousands of page faults, a good part of the run. The heap
+    // grows in one step now, and that step is offered to the kernel for huge
+    // pages (where it has them on request; elsewhere nothing changes).
+    constexpr int heapStep = 64 << 20;
+    constexpr uintptr_t hugePage = 2 << 20;
+    mallopt(M_TOP_PAD, heapStep);
+    const auto start = reinterpret_cast<uintptr_t>(sbrk(0));
+    // Volatile, so that the compiler keeps an allocation it sees freed at once.
+    void *volatile grow = std::malloc(1 << 20);
+    std::free(grow);
+    const auto end = reinterpret_cast<uintptr_t>(sbrk(0));
+    const uintptr_t from = (start + hugePage - 1) & ~(hugePage - 1);
+    if (end > from)
+        madvise(reinterpret_cast<void *>(from), end - from, MADV_HUGEPAGE);
 #endif
 }
 

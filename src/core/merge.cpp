@@ -121,20 +121,34 @@ private:
     const TagStyle m_output;
     int m_current = 0;
 
+    // A subtitle stays in several frames while the other set changes: its
+    // part is made once.
+    struct Part
+    {
+        int row = -1;
+        QString text;
+        int lines = 0;
+    };
+    Part m_upperPart;
+    Part m_lowerPart;
+
     void step();
-    int sourcePart(const Cursor &cursor, int color, QString &text) const;
+    const Part &sourcePart(const Cursor &cursor, int color, Part &part);
 };
 
 // The text the subtitle under a cursor adds to a frame, in the output's tag
-// style and colour; returns its number of lines.
-int Stacker::sourcePart(const Cursor &cursor, int color, QString &text) const
+// style and colour, with its number of lines.
+const Stacker::Part &Stacker::sourcePart(const Cursor &cursor, int color, Part &part)
 {
+    if (part.row == cursor.row)
+        return part;
     const Subtitle &source = cursor.subtitle();
-    text = source.text;
-    const int lines = prepareLines(text, source.tagStyle(), m_output, m_options.joinLines);
+    part.row = cursor.row;
+    part.text = source.text;
+    part.lines = prepareLines(part.text, source.tagStyle(), m_output, m_options.joinLines);
     if (m_options.colorTags)
-        applyColorTag(text, color, m_output);
-    return lines;
+        applyColorTag(part.text, color, m_output);
+    return part;
 }
 
 void Stacker::step()
@@ -171,13 +185,18 @@ void Stacker::step()
     const bool srt = m_output == TagStyle::SubRip;
     QString upperText;
     int upperLines = 0;
-    if (upperActive)
-        upperLines = sourcePart(m_upper, m_options.upperColor, upperText);
+    if (upperActive) {
+        const Part &part = sourcePart(m_upper, m_options.upperColor, m_upperPart);
+        upperText = part.text;
+        upperLines = part.lines;
+    }
 
     QString lowerText;
     int lowerLines = 0;
     if (lowerActive) {
-        lowerLines = sourcePart(m_lower, m_options.lowerColor, lowerText);
+        const Part &part = sourcePart(m_lower, m_options.lowerColor, m_lowerPart);
+        lowerText = part.text;
+        lowerLines = part.lines;
     } else if (bottomLines > 0) {
         // Some players drop trailing empty lines, so the bottom line always holds something.
         lowerLines = 1;
@@ -307,6 +326,8 @@ void stackFrames(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, co
                  TagStyle output)
 {
     merged.clear();
+    // Every transition of either set ends at most one frame; the header and the sentinel follow.
+    merged.reserve(2 * (upper.count + lower.count) + 3);
     // The sentinels are read when a set runs out.
     upper.slot(upper.count);
     lower.slot(lower.count);

@@ -617,6 +617,8 @@ void readSubtitles(SubtitleSet &set, const QString &text, SubtitleFormat format,
 
     const int first = set.count;
     reader.current = set.count;
+    // No subtitle takes fewer than eight characters ("{1}{2}x" and its line end).
+    set.reserve(set.count + int(qMin<qint64>(SubtitleSet::Capacity, text.size() / 8)) + 2);
     LineReader lines(text, maxLineLength);
     QString line;
     while (reader.current < SubtitleSet::Capacity && lines.next(&line)) {

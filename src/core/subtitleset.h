@@ -31,6 +31,9 @@ public:
 
     // No subtitles, no slots.
     void clear();
+    // Room for `slotCount` slots, taken at once rather than grown into: a set of
+    // 20000 would otherwise be copied and its pages touched again many times.
+    void reserve(int slotCount) { m_records.reserve(size_t(qMax(0, slotCount))); }
     // Appends a subtitle behind the others (tests and generators).
     Subtitle &append(int start, int end, const QString &text, bool angleTags = true);
 

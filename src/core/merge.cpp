@@ -183,13 +183,10 @@ void Stacker::step()
     const int bottomLines = m_options.bottomLines;
     const bool colorTags = m_options.colorTags;
     const bool srt = m_output == TagStyle::SubRip;
-    QString upperText;
-    int upperLines = 0;
-    if (upperActive) {
-        const Part &part = sourcePart(m_upper, m_options.upperColor, m_upperPart);
-        upperText = part.text;
-        upperLines = part.lines;
-    }
+    const Part noPart;
+    const Part &upperPart = upperActive ? sourcePart(m_upper, m_options.upperColor, m_upperPart) : noPart;
+    const QString &upperText = upperPart.text;
+    const int upperLines = upperPart.lines;
 
     QString lowerText;
     int lowerLines = 0;

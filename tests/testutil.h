@@ -27,6 +27,12 @@ constexpr int intMin = std::numeric_limits<int>::min();
 // codec for. A change here means files in these codings are read differently.
 inline const QStringList fallbackEntries = {"JIS X 0201 (Japanese)", "JIS X 0208 (Japanese)", "MuleLao-1", "WINSAMI2"};
 
+// The tag style a table's flag column names: SubRip (angle tags) when set.
+inline TagStyle styleOf(bool subRip)
+{
+    return subRip ? TagStyle::SubRip : TagStyle::MicroDvd;
+}
+
 // One row of a data table, its values in the order of the columns.
 template<typename... T> void row(const char *name, const T &...values)
 {

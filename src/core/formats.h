@@ -53,6 +53,15 @@ struct FormattedSet
     int cutAtZero = 0; // started before 0:00 and cut, or ended by then and left out
 };
 
+// Subtitles are written in pieces of this many, so that no file is held whole as text.
+constexpr int subtitlesPerPiece = 500;
+
+// No player reads a negative time: what a shift moved before the film starts
+// is cut there, in the file only (shifting back restores it). Moves `start`
+// to 0:00 or, for a subtitle that ends by then, returns false to leave it
+// out; both are counted in `result.cutAtZero`.
+bool cutAtZero(int &start, int end, FormattedSet &result);
+
 // The file's text. Subtitles without text are left out, and so are those
 // that end at or before 0:00; those that start before it start at 0:00.
 FormattedSet formatSubtitles(const SubtitleSet &set, SubtitleFormat format, int frameRate);

@@ -5,7 +5,12 @@
 #include "core/subtitleset.h"
 #include "core/tags.h"
 
+#include <algorithm>
+
 namespace {
+
+// The dot that holds the bottom line, dimmed when colours are on.
+constexpr int dotColor = 0x505050;
 
 // A position on a set's time line: the start (even positions) or the end (odd)
 // of a subtitle, or the end sentinel once the set is exhausted.
@@ -94,12 +99,12 @@ class Stacker
 {
 public:
     Stacker(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options,
-            bool srtOutput)
+            TagStyle output)
         : m_upper(upper)
         , m_lower(lower)
         , m_merged(merged)
         , m_options(options)
-        , m_srtOutput(srtOutput)
+        , m_output(output)
     {
     }
 
@@ -113,23 +118,37 @@ private:
     Cursor m_lower;
     SubtitleSet &m_merged;
     const ProcessingOptions &m_options;
-    const bool m_srtOutput;
+    const TagStyle m_output;
     int m_current = 0;
 
+    // A subtitle stays in several frames while the other set changes: its
+    // part is made once.
+    struct Part
+    {
+        int row = -1;
+        QString text;
+        int lines = 0;
+    };
+    Part m_upperPart;
+    Part m_lowerPart;
+
     void step();
-    int sourcePart(const Cursor &cursor, int color, QString &text) const;
+    const Part &sourcePart(const Cursor &cursor, int color, Part &part);
 };
 
 // The text the subtitle under a cursor adds to a frame, in the output's tag
-// style and colour; returns its number of lines.
-int Stacker::sourcePart(const Cursor &cursor, int color, QString &text) const
+// style and colour, with its number of lines.
+const Stacker::Part &Stacker::sourcePart(const Cursor &cursor, int color, Part &part)
 {
+    if (part.row == cursor.row)
+        return part;
     const Subtitle &source = cursor.subtitle();
-    text = source.text;
-    const int lines = prepareLines(text, source.angleTags, m_srtOutput, m_options.joinLines);
+    part.row = cursor.row;
+    part.text = source.text;
+    part.lines = prepareLines(part.text, source.tagStyle(), m_output, m_options.joinLines);
     if (m_options.colorTags)
-        applyColorTag(text, color, m_srtOutput);
-    return lines;
+        applyColorTag(part.text, color, m_output);
+    return part;
 }
 
 void Stacker::step()
@@ -163,15 +182,18 @@ void Stacker::step()
 
     const int bottomLines = m_options.bottomLines;
     const bool colorTags = m_options.colorTags;
-    QString upperText;
-    int upperLines = 0;
-    if (upperActive)
-        upperLines = sourcePart(m_upper, m_options.upperColor, upperText);
+    const bool srt = m_output == TagStyle::SubRip;
+    const Part noPart;
+    const Part &upperPart = upperActive ? sourcePart(m_upper, m_options.upperColor, m_upperPart) : noPart;
+    const QString &upperText = upperPart.text;
+    const int upperLines = upperPart.lines;
 
     QString lowerText;
     int lowerLines = 0;
     if (lowerActive) {
-        lowerLines = sourcePart(m_lower, m_options.lowerColor, lowerText);
+        const Part &part = sourcePart(m_lower, m_options.lowerColor, m_lowerPart);
+        lowerText = part.text;
+        lowerLines = part.lines;
     } else if (bottomLines > 0) {
         // Some players drop trailing empty lines, so the bottom line always holds something.
         lowerLines = 1;
@@ -179,13 +201,13 @@ void Stacker::step()
         case LastLineStyle::Dot:
             lowerText = QStringLiteral(".");
             if (colorTags)
-                applyColorTag(lowerText, 0x505050, m_srtOutput);
+                applyColorTag(lowerText, dotColor, m_output);
             break;
         case LastLineStyle::Doubled:
-            lowerText = m_srtOutput ? QStringLiteral("<b> </b>|<b> </b>") : QStringLiteral("| ");
+            lowerText = srt ? QStringLiteral("<b> </b>|<b> </b>") : QStringLiteral("| ");
             break;
         case LastLineStyle::Normal:
-            lowerText = m_srtOutput ? QStringLiteral("<b> </b>") : QStringLiteral(" ");
+            lowerText = srt ? QStringLiteral("<b> </b>") : QStringLiteral(" ");
             break;
         }
     }
@@ -194,7 +216,7 @@ void Stacker::step()
     frame.reset();
     frame.start = t;
     if (upperLines != 0) {
-        const QString filler = m_srtOutput ? QStringLiteral("|<b> </b>") : QStringLiteral("| ");
+        const QString filler = srt ? QStringLiteral("|<b> </b>") : QStringLiteral("| ");
         QString text;
         text.reserve(upperText.size() + filler.size() * qMax(0, bottomLines - lowerLines) + 1 + lowerText.size());
         text += upperText;
@@ -211,21 +233,19 @@ void Stacker::step()
         frame.visibleLength = clampToInt32(qint64(frame.visibleLength) + m_lower.subtitle().visibleLength);
 }
 
-void appendHeader(SubtitleSet &merged, const ProcessingOptions &options, bool srtOutput)
+void appendHeader(SubtitleSet &merged, const ProcessingOptions &options, TagStyle output)
 {
-    const int lastEnd = merged.at(merged.count - 1).end;
+    CreditLine credit = creditAfter(merged.at(merged.count - 1).end);
     Subtitle &header = merged.slot(merged.count);
     header.reset();
-    QString first = QStringLiteral("Subtitles processed with");
-    if (options.colorTags)
-        applyColorTag(first, options.upperColor, srtOutput);
-    QString second = QStringLiteral("Twinscript");
-    if (options.colorTags)
-        applyColorTag(second, options.lowerColor, srtOutput);
-    header.text = first + QLatin1Char('|') + second;
-    header.start = clampToInt32(qint64(lastEnd) + 2000);
-    header.end = clampToInt32(qint64(lastEnd) + 7000);
-    header.visibleLength = 35; // the uncoloured two lines and their separator
+    header.visibleLength = credit.visibleLength();
+    if (options.colorTags) {
+        applyColorTag(credit.first, options.upperColor, output);
+        applyColorTag(credit.second, options.lowerColor, output);
+    }
+    header.text = credit.first + QLatin1Char('|') + credit.second;
+    header.start = credit.start;
+    header.end = credit.end;
     ++merged.count;
 }
 
@@ -300,16 +320,18 @@ void crossSnap(SubtitleSet &upper, SubtitleSet &lower, int snap)
 }
 
 void stackFrames(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options,
-                 bool srtOutput)
+                 TagStyle output)
 {
     merged.clear();
+    // Every transition of either set ends at most one frame; the header and the sentinel follow.
+    merged.reserve(2 * (upper.count + lower.count) + 3);
     // The sentinels are read when a set runs out.
     upper.slot(upper.count);
     lower.slot(lower.count);
-    Stacker(upper, lower, merged, options, srtOutput).run();
+    Stacker(upper, lower, merged, options, output).run();
 }
 
-int prepareLines(QString &text, bool angleTags, bool srtOutput, bool joinLines)
+int prepareLines(QString &text, TagStyle from, TagStyle output, bool joinLines)
 {
     if (text.isEmpty())
         return 0;
@@ -317,8 +339,8 @@ int prepareLines(QString &text, bool angleTags, bool srtOutput, bool joinLines)
         text.remove(QLatin1String("-|"));
         text.replace(QLatin1Char('|'), QLatin1Char(' '));
     }
-    if (angleTags != srtOutput)
-        convertTags(text, srtOutput);
+    if (from != output)
+        convertTags(text, output);
     if (!isCleanText(text)) {
         text.replace(QLatin1String("| "), QLatin1String("|"));
         text.replace(QLatin1String(" |"), QLatin1String("|"));
@@ -327,24 +349,37 @@ int prepareLines(QString &text, bool angleTags, bool srtOutput, bool joinLines)
     return text.count(QLatin1Char('|')) + 1;
 }
 
-void stackSets(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options,
-               bool srtOutput, LogSink &log)
+void prepareMergeTimes(SubtitleSet &upper, SubtitleSet &lower, const ProcessingOptions &options, LogSink &log)
 {
     correctDurations(upper, options.cps, options.gap, log);
     correctDurations(lower, options.cps, options.gap, log);
     snapNeighbours(upper, options.snap);
     snapNeighbours(lower, options.snap);
     crossSnap(upper, lower, options.snap);
-    stackFrames(upper, lower, merged, options, srtOutput);
+}
+
+void stackSets(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options,
+               TagStyle output, LogSink &log)
+{
+    prepareMergeTimes(upper, lower, options, log);
+    stackFrames(upper, lower, merged, options, output);
+}
+
+CreditLine creditAfter(qint64 lastEnd)
+{
+    CreditLine credit;
+    credit.start = clampToInt32(lastEnd + 2000);
+    credit.end = clampToInt32(lastEnd + 7000);
+    return credit;
 }
 
 void mergeSets(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options,
                SubtitleFormat format, LogSink &log)
 {
-    const bool srtOutput = format == SubtitleFormat::SubRip;
-    stackSets(upper, lower, merged, options, srtOutput, log);
+    const TagStyle output = format == SubtitleFormat::SubRip ? TagStyle::SubRip : TagStyle::MicroDvd;
+    stackSets(upper, lower, merged, options, output, log);
     if (merged.count > 0 && options.header)
-        appendHeader(merged, options, srtOutput);
+        appendHeader(merged, options, output);
     correctDurations(merged, options.cps, options.gap, log);
 }
 
@@ -359,18 +394,11 @@ public:
 // The last subtitle starting at or before `time`, when it is still shown then.
 void copyShownAt(const SubtitleSet &from, int time, SubtitleSet &to)
 {
-    int first = 0;
-    int last = from.count;
-    while (first < last) {
-        const int middle = first + (last - first) / 2;
-        if (from.at(middle).start <= time)
-            first = middle + 1;
-        else
-            last = middle;
-    }
-    if (first == 0)
+    const Subtitle *after
+        = std::partition_point(from.begin(), from.end(), [time](const Subtitle &s) { return s.start <= time; });
+    if (after == from.begin())
         return;
-    const Subtitle &s = from.at(first - 1);
+    const Subtitle &s = *(after - 1);
     if (time < s.end)
         to.slot(to.count++) = s;
 }
@@ -387,7 +415,7 @@ QString frameAt(const SubtitleSet &upper, const SubtitleSet &lower, int time, co
     if (shownUpper.count == 0 && shownLower.count == 0)
         return QString();
     SilentLog log;
-    stackSets(shownUpper, shownLower, merged, options, true, log);
+    stackSets(shownUpper, shownLower, merged, options, TagStyle::SubRip, log);
     // Snapping may have moved the transitions a little: the frame holding
     // `time`, else the first.
     for (int i = 0; i < merged.count; ++i) {

@@ -5,6 +5,7 @@
 
 #include "core/formats.h"
 #include "core/processing.h"
+#include "core/tags.h"
 
 #include <QString>
 
@@ -23,17 +24,34 @@ void snapNeighbours(SubtitleSet &set, int snap);
 void crossSnap(SubtitleSet &upper, SubtitleSet &lower, int snap);
 // One merged frame for every interval in which the shown texts stay the same.
 void stackFrames(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options,
-                 bool srtOutput);
+                 TagStyle output);
 
 // Makes one source text ready for a frame: joined to one line with
 // `joinLines`, tags in the output style, no spaces around line breaks.
 // Returns its number of lines; an empty text stays empty and counts 0.
-int prepareLines(QString &text, bool angleTags, bool srtOutput, bool joinLines);
+int prepareLines(QString &text, TagStyle from, TagStyle output, bool joinLines);
 
-// The pipeline up to the frames: readability correction of both sets,
-// snapping within and across them, and stacking into `merged`.
+// The merge times of both sets, as the frames and the .ass events take them:
+// readability correction of both sets, and snapping within and across them.
+void prepareMergeTimes(SubtitleSet &upper, SubtitleSet &lower, const ProcessingOptions &options, LogSink &log);
+
+// The pipeline up to the frames: the merge times, and stacking into `merged`.
 void stackSets(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options,
-               bool srtOutput, LogSink &log);
+               TagStyle output, LogSink &log);
+
+// The credit that closes a merged file with `options.header`, in every format:
+// two lines, from 2 s to 7 s after the last subtitle ends.
+struct CreditLine
+{
+    QString first = QStringLiteral("Subtitles processed with");
+    QString second = QStringLiteral("Twinscript");
+    int start = 0;
+    int end = 0;
+
+    // Both lines and the break between them, untagged.
+    int visibleLength() const { return first.size() + 1 + second.size(); }
+};
+CreditLine creditAfter(qint64 lastEnd);
 
 // The whole pipeline in its fixed order: readability correction of both sets,
 // snapping, stacking into `merged` with texts in the tag style of `format`,

@@ -2,6 +2,8 @@
 // The processing controls of "Process & Save" as plain values, with the
 // ranges of the window's number boxes.
 
+#include "core/colors.h"
+
 #include <QtGlobal>
 
 enum class LastLineStyle { Normal = 0, Dot = 1, Doubled = 2 };
@@ -17,8 +19,8 @@ struct ProcessingOptions
     bool joinLines = false;
     LastLineStyle lastLine = LastLineStyle::Normal;
     bool colorTags = false;
-    int upperColor = 0xffffff;
-    int lowerColor = 0xffffff;
+    int upperColor = defaultTextColor;
+    int lowerColor = defaultTextColor;
     bool header = true;
     UpperPosition upperPosition = UpperPosition::Above;
 };

@@ -12,6 +12,11 @@ namespace {
 
 constexpr int maxLineLength = 1024;
 
+// The readers' margin in ms: a subtitle that starts less than this after the
+// previous one is out of sequence, and one that ends more than this before
+// its own start is refused as too short.
+constexpr int timeToleranceMs = 100;
+
 const char timeTemplate[] = "00:00:00,000 --> 00:00:00,000";
 constexpr int timeTemplateLength = 29;
 
@@ -330,12 +335,12 @@ void Reader::startBlock(qint64 start, qint64 end)
         m_inText = false;
         return;
     }
-    if (current > 0 && qint64(s.start) < qint64(m_set.at(current - 1).start) + 100) {
+    if (current > 0 && qint64(s.start) < qint64(m_set.at(current - 1).start) + timeToleranceMs) {
         report(LogWarning, QStringLiteral("out of sequence #%1").arg(linesRead));
         ++skipped;
         m_inText = false;
     }
-    if (qint64(s.start) > qint64(s.end) + 100) {
+    if (qint64(s.start) > qint64(s.end) + timeToleranceMs) {
         report(LogWarning, QStringLiteral("sub too short #%1").arg(linesRead));
         ++skipped;
         m_inText = false;
@@ -431,7 +436,7 @@ void Reader::keepLineSubtitle(qint64 start, qint64 end, const QString &text, boo
     s.text = text;
     s.angleTags = angleTags;
     s.normalize();
-    if (current > 0 && start < qint64(m_set.at(current - 1).start) + 100) {
+    if (current > 0 && start < qint64(m_set.at(current - 1).start) + timeToleranceMs) {
         report(LogWarning, QStringLiteral("out of sequence #%1").arg(linesRead));
         ++skipped;
         s.reset();
@@ -462,8 +467,8 @@ void Reader::addMicroDvdLine(const QString &line)
     qint64 start = 0;
     qint64 end = 0;
     if (read && endFrame > startFrame && m_frameRate > 0) {
-        start = startFrame * 1000000 / m_frameRate + appendOffset;
-        end = endFrame * 1000000 / m_frameRate + appendOffset;
+        start = msOfFrame(startFrame, m_frameRate) + appendOffset;
+        end = msOfFrame(endFrame, m_frameRate) + appendOffset;
     }
     // Frames whose time does not fit the 32-bit fields are no subtitle either.
     if (!read || endFrame <= startFrame || m_frameRate <= 0 || !fitsInt32(start) || !fitsInt32(end)) {
@@ -612,6 +617,8 @@ void readSubtitles(SubtitleSet &set, const QString &text, SubtitleFormat format,
 
     const int first = set.count;
     reader.current = set.count;
+    // No subtitle takes fewer than eight characters ("{1}{2}x" and its line end).
+    set.reserve(set.count + int(qMin<qint64>(SubtitleSet::Capacity, text.size() / 8)) + 2);
     LineReader lines(text, maxLineLength);
     QString line;
     while (reader.current < SubtitleSet::Capacity && lines.next(&line)) {

@@ -2,9 +2,11 @@
 
 #include "core/assformat.h"
 #include "core/autolink.h"
-#include "core/codings.h"
+#include "core/codinglist.h"
+#include "core/detection.h"
 #include "core/logsink.h"
 #include "core/merge.h"
+#include "core/textcodec.h"
 #include "core/textfile.h"
 
 #include <QFileInfo>
@@ -17,6 +19,20 @@ TextCodec codecFor(const SubtitleSet &set, const QString &codecName, LogSink &lo
     if (*unknown)
         log.log(LogWarning, set.logPrefix, QStringLiteral("coding %1 unknown, local coding used").arg(codecName));
     return codec;
+}
+
+using PieceSink = std::function<void(const QString &piece)>;
+
+// Formats through `format`, each piece encoded and written as it comes: a
+// merged set can make a file of many megabytes, which would otherwise be held
+// twice, as text and as bytes.
+template<typename Format> FormattedSet writeEncoded(SafeWriter &target, TextEncoder &encoder, Format format)
+{
+    return format([&](const QString &piece) {
+        encoder.add(piece);
+        target.write(encoder.bytes);
+        encoder.bytes.clear();
+    });
 }
 
 } // namespace
@@ -145,13 +161,19 @@ void Session::autoLink()
 
 void Session::synchronize(SubtitleSet &target)
 {
+    // Without links there is nothing to move by, and the readability
+    // correction alone would change the ends behind the user's back.
+    if (links.count() == 0) {
+        m_log.log(LogWarning, target.logPrefix, QStringLiteral("no links to synchronize with"));
+        return;
+    }
     ::synchronize(target, otherSet(target), &target == &upper, links, options.cps, options.gap, m_log);
 }
 
 void Session::process(SubtitleFormat outputFormat)
 {
     if (outputFormat == SubtitleFormat::Ass) {
-        prepareAssSets(upper, lower, options, m_log);
+        prepareMergeTimes(upper, lower, options, m_log);
         merged.clear();
         return;
     }
@@ -162,6 +184,11 @@ std::unique_ptr<SafeWriter> Session::openTarget(const SubtitleSet &set, const QS
 {
     if (path.isEmpty()) {
         m_log.log(LogInfo, set.logPrefix, QStringLiteral("save cancelled"));
+        return nullptr;
+    }
+    // Checked before the target is opened, so that no empty file replaces an existing one.
+    if (&set == &merged && upper.count == 0 && lower.count == 0) {
+        m_log.log(LogWarning, set.logPrefix, QStringLiteral("nothing to save: both sets are empty"));
         return nullptr;
     }
     auto writer = std::make_unique<SafeWriter>(path);
@@ -182,14 +209,9 @@ bool Session::write(SubtitleSet &set, SafeWriter &target, const QString &path, c
     const TextCodec codec = codecFor(set, codecName, m_log, &unknown);
     if (format == SubtitleFormat::MicroDvd)
         set.frameRate = frameRate;
-    // Encoded and written piece by piece: a merged set can make a file of
-    // many megabytes, which would otherwise be held twice, as text and as bytes.
     TextEncoder encoder(codec);
-    const FormattedSet formatted = formatSubtitles(set, format, frameRate, [&](const QString &piece) {
-        encoder.add(piece);
-        target.write(encoder.bytes);
-        encoder.bytes.clear();
-    });
+    const FormattedSet formatted = writeEncoded(
+        target, encoder, [&](const PieceSink &out) { return formatSubtitles(set, format, frameRate, out); });
     const int unrepresentable = encoder.unrepresentable;
     if (unrepresentable > 0) {
         const QString shownName = unknown || codecName == Codings::autoLocal() ? codec.name() : codecName;
@@ -228,12 +250,8 @@ bool Session::writeAss(const SubtitleSet &set, SafeWriter &target, const QString
         m_log.log(LogWarning, prefix, QStringLiteral("coding %1 not used, .ass written as UTF-8").arg(codecName));
     TextEncoder encoder(TextCodec::named(QStringLiteral("UTF-8")));
     target.write(QByteArrayLiteral("\xEF\xBB\xBF"));
-    const auto out = [&](const QString &piece) {
-        encoder.add(piece);
-        target.write(encoder.bytes);
-        encoder.bytes.clear();
-    };
-    const FormattedSet formatted
-        = &set == &merged ? formatAssPair(upper, lower, options, out) : formatAssSingle(set, options, out);
+    const FormattedSet formatted = writeEncoded(target, encoder, [&](const PieceSink &out) {
+        return &set == &merged ? formatAssPair(upper, lower, options, out) : formatAssSingle(set, options, out);
+    });
     return commitSaved(set, target, path, formatted);
 }

@@ -20,7 +20,7 @@ void Subtitle::normalize()
             text = text.simplified();
         }
     }
-    visibleLength = visibleLengthOf(text, angleTags);
+    visibleLength = visibleLengthOf(text, tagStyle());
 }
 
 bool isCleanText(const QString &text)
@@ -31,7 +31,12 @@ bool isCleanText(const QString &text)
     const QChar *chars = text.constData();
     for (int i = 1; i < n - 1; ++i) {
         const QChar c = chars[i];
-        if ((c.unicode() > ' ' && c.unicode() < 0x7f) || !c.isSpace())
+        const ushort u = c.unicode();
+        if (u > ' ' && u < 0x7f)
+            continue;
+        // Below U+1680 the only white space beyond ASCII is U+0085 and U+00A0:
+        // letters of most scripts are told without the toolkit's table.
+        if (u >= 0x7f && u < 0x1680 ? u != 0x85 && u != 0xa0 : !c.isSpace())
             continue;
         if (c != QLatin1Char(' '))
             return false;
@@ -51,9 +56,9 @@ void Subtitle::shift(qint32 delta)
 }
 
 // The same as removing every "<[^>]*>" (or "\{[^\}]*\}") and counting the rest.
-int visibleLengthOf(const QString &text, bool angleTags)
+int visibleLengthOf(const QString &text, TagStyle tags)
 {
-    const Bracket tag = angleTags ? Bracket::Angle : Bracket::Curly;
+    const Bracket tag = tags == TagStyle::SubRip ? Bracket::Angle : Bracket::Curly;
     int visible = 0;
     int from = 0;
     int length = 0;

@@ -2,6 +2,8 @@
 // One subtitle: its times in milliseconds, the working times of the merge and
 // its text with the lines joined by "|".
 
+#include "core/tags.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -23,6 +25,17 @@ inline bool fitsInt32(qint64 v)
     return v >= std::numeric_limits<qint32>::min() && v <= std::numeric_limits<qint32>::max();
 }
 
+// MicroDVD counts frames, at a rate in frames per 1000 s; both ways truncate
+// toward zero, as MicroDVD files have always been read and written.
+inline qint64 msOfFrame(qint64 frame, int frameRate)
+{
+    return frame * 1000000 / frameRate;
+}
+inline qint64 frameOfMs(qint64 ms, int frameRate)
+{
+    return ms * frameRate / 1000000;
+}
+
 struct Subtitle
 {
     qint32 start = 0;
@@ -32,6 +45,8 @@ struct Subtitle
     qint32 mergeEnd = 0;
     QString text;
     bool angleTags = false; // SubRip style tags (<i>) rather than MicroDVD ones ({y:i})
+
+    TagStyle tagStyle() const { return angleTags ? TagStyle::SubRip : TagStyle::MicroDvd; }
 
     void reset();
     // Cleans the text as the readers leave it and recounts its visible length.
@@ -45,4 +60,4 @@ struct Subtitle
 bool isCleanText(const QString &text);
 
 // Number of characters of `text` once the tags of the given style are left out.
-int visibleLengthOf(const QString &text, bool angleTags);
+int visibleLengthOf(const QString &text, TagStyle tags);

@@ -9,8 +9,9 @@ SubtitleSet::SubtitleSet(const QString &prefix)
 
 Subtitle &SubtitleSet::slot(int i)
 {
+    // The vector grows its capacity geometrically; only the slots asked for are made.
     if (size_t(i) + 2 > m_records.size())
-        m_records.resize(qMax(size_t(i) + 2, m_records.size() * 3 / 2));
+        m_records.resize(size_t(i) + 2);
     return m_records[size_t(i)];
 }
 

@@ -25,9 +25,15 @@ public:
     // Any slot, also past the subtitles (the sentinel, the reader's next
     // record): the set grows to hold it, new slots blank.
     Subtitle &slot(int i);
+    // The subtitles, without the slots behind them.
+    const Subtitle *begin() const { return m_records.data(); }
+    const Subtitle *end() const { return m_records.data() + count; }
 
     // No subtitles, no slots.
     void clear();
+    // Room for `slotCount` slots, taken at once rather than grown into: a set of
+    // 20000 would otherwise be copied and its pages touched again many times.
+    void reserve(int slotCount) { m_records.reserve(size_t(qMax(0, slotCount))); }
     // Appends a subtitle behind the others (tests and generators).
     Subtitle &append(int start, int end, const QString &text, bool angleTags = true);
 

@@ -54,11 +54,11 @@ void toSubRip(QString &text)
 
 } // namespace
 
-void convertTags(QString &text, bool toSrt)
+void convertTags(QString &text, TagStyle to)
 {
     if (text.isEmpty())
         return;
-    if (toSrt)
+    if (to == TagStyle::SubRip)
         toSubRip(text);
     else
         toMicroDvd(text);

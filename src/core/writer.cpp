@@ -69,7 +69,7 @@ void appendSubRip(QString &out, const Subtitle &subtitle, int start, int number)
         out += subtitle.text;
     } else {
         QString text = subtitle.text;
-        convertTags(text, true);
+        convertTags(text, TagStyle::SubRip);
         out += text;
     }
     // Lines are kept joined by "|" in memory.
@@ -82,11 +82,11 @@ void appendSubRip(QString &out, const Subtitle &subtitle, int start, int number)
 
 void appendMicroDvd(QString &out, const Subtitle &subtitle, int start, int frameRate)
 {
-    const qint64 startFrame = qint64(start) * frameRate / 1000000;
-    const qint64 endFrame = qint64(subtitle.end) * frameRate / 1000000;
+    const qint64 startFrame = frameOfMs(start, frameRate);
+    const qint64 endFrame = frameOfMs(subtitle.end, frameRate);
     QString text = subtitle.text;
     if (subtitle.angleTags)
-        convertTags(text, false);
+        convertTags(text, TagStyle::MicroDvd);
     out += QLatin1Char('{');
     out += QString::number(startFrame);
     out += QLatin1String("}{");
@@ -98,27 +98,28 @@ void appendMicroDvd(QString &out, const Subtitle &subtitle, int start, int frame
 
 } // namespace
 
+bool cutAtZero(int &start, int end, FormattedSet &result)
+{
+    if (end <= 0) {
+        ++result.cutAtZero;
+        return false;
+    }
+    if (start < 0) {
+        ++result.cutAtZero;
+        start = 0;
+    }
+    return true;
+}
+
 FormattedSet formatSubtitles(const SubtitleSet &set, SubtitleFormat format, int frameRate,
                              const std::function<void(const QString &piece)> &out)
 {
-    constexpr int subtitlesPerPiece = 500;
     FormattedSet result;
     QString piece;
-    for (int i = 0; i < set.count; ++i) {
-        const Subtitle &s = set.at(i);
-        if (s.text.isEmpty())
-            continue;
-        // No player reads a negative time: what a shift moved before the film
-        // starts is cut there, in the file only (shifting back restores it).
-        if (s.end <= 0) {
-            ++result.cutAtZero;
-            continue;
-        }
+    for (const Subtitle &s : set) {
         int start = s.start;
-        if (start < 0) {
-            ++result.cutAtZero;
-            start = 0;
-        }
+        if (s.text.isEmpty() || !cutAtZero(start, s.end, result))
+            continue;
         ++result.written;
         if (format == SubtitleFormat::SubRip)
             appendSubRip(piece, s, start, result.written);

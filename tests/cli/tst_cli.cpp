@@ -306,9 +306,9 @@ private slots:
             QStringList {"Lw: 15 links found: offset +7.300 s", "Lw: synced to Up: 15 points"}, true);
         row("own link first", QStringList {"--link", "2:2", "--auto-link"}, "late.srt",
             QStringList {"Lw: 15 links found: offset +7.300 s", "Lw: synced to Up: 16 points"}, true);
-        row("no links", QStringList {}, "late.srt", QStringList {"Lw: 0 subs stretched"}, false);
+        row("no links", QStringList {}, "late.srt", QStringList {"Lw: no links to synchronize with"}, false);
         row("another film", QStringList {"--auto-link"}, "other.srt",
-            QStringList {"Lw: no reliable match found", "Lw: 0 subs stretched"}, false);
+            QStringList {"Lw: no reliable match found", "Lw: no links to synchronize with"}, false);
     }
     void syncCommand()
     {
@@ -435,6 +435,9 @@ private slots:
         row("missing lower, merged anyway",
             QStringList {"merge", path("two.srt"), path("missing.srt"), path("out.srt")},
             QStringList {"Lw: error: cannot open file", "Mx: 3 subs saved to out.srt"}, true);
+        row("both missing, nothing merged",
+            QStringList {"merge", path("missing.srt"), path("missing.srt"), path("out.srt")},
+            QStringList {"Up: error: cannot open file", "Mx: nothing to save: both sets are empty"}, false);
         row("folder of the output missing", QStringList {"convert", path("two.srt"), path("no/out.srt")},
             QStringList {"Up: error: cannot write file"}, false);
     }
@@ -463,7 +466,8 @@ private slots:
         row("unknown option", QStringList {"convert", in, out, "--colour"}, "unknown option '--colour'");
         row("merge option for convert", QStringList {"convert", in, out, "--cps", "20"}, "unknown option '--cps'");
         row("missing value", QStringList {"convert", in, out, "--out-coding"}, "--out-coding needs a value");
-        row("bad fps", QStringList {"convert", in, out, "--fps", "30"}, "--fps: '30' is not one of");
+        row("bad fps", QStringList {"convert", in, out, "--fps", "30"},
+            "--fps: '30' is not one of 23.976, 24, 25, 29.97");
         row("not a number", QStringList {"merge", in, in, out, "--cps", "fast"}, "--cps: 'fast' is not a whole number");
         row("seconds not a number", QStringList {"convert", in, out, "--shift", "1,5"},
             "--shift: '1,5' is not a number");
@@ -484,6 +488,17 @@ private slots:
             "--upper-position: 'middle' is not above or top");
         row("upper position for convert", QStringList {"convert", in, out, "--upper-position", "top"},
             "unknown option '--upper-position'");
+        // A set's option: bare for convert, named with the set for merge and sync.
+        row("set option without its set", QStringList {"merge", in, in, out, "--coding", "UTF-8"},
+            "unknown option '--coding'");
+        row("set named for convert", QStringList {"convert", in, out, "--upper-shift", "1"},
+            "unknown option '--upper-shift'");
+        row("append named for convert", QStringList {"convert", in, out, "--append-upper", in},
+            "unknown option '--append-upper'");
+        row("colour without its set", QStringList {"merge", in, in, out, "--color", "ffffff"},
+            "unknown option '--color'");
+        row("save-upper for sync", QStringList {"sync", in, in, out, "--save-upper", out},
+            "unknown option '--save-upper'");
         // Links the window's "Add Link" would refuse.
         row("link to no subtitle", QStringList {"merge", in, in, out, "--link", "3:1"},
             "--link 3:1: no such subtitle (upper has 2, lower 2)");

@@ -5,6 +5,7 @@
 #include "testutil.h"
 
 #include "core/assformat.h"
+#include "core/merge.h"
 #include "core/subtitleset.h"
 
 #include <QtTest>
@@ -79,7 +80,7 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(bool, angleTags);
-        QTEST(assText(text, angleTags), "expected");
+        QTEST(assText(text, styleOf(angleTags)), "expected");
     }
 
     // Over the tallest lower text shown with it: one lower line is 64 px, and
@@ -114,7 +115,7 @@ private slots:
         fillSet(session.lower, lower);
         session.options.upperPosition = position;
         session.options.snap = 50;
-        prepareAssSets(session.upper, session.lower, session.options, log);
+        prepareMergeTimes(session.upper, session.lower, session.options, log);
         QString script;
         formatAssPair(session.upper, session.lower, session.options, [&](const QString &piece) { script += piece; });
         QTEST(upperMargins(script), "margins");

@@ -111,7 +111,7 @@ private slots:
         QCOMPARE(up.frameRate, rate ? rate : 1);
         for (int i = 0; i < up.count; ++i) {
             QCOMPARE(up.at(i).angleTags, rate == 0);
-            QCOMPARE(up.at(i).visibleLength, visibleLengthOf(up.at(i).text, rate == 0));
+            QCOMPARE(up.at(i).visibleLength, visibleLengthOf(up.at(i).text, styleOf(rate == 0)));
         }
     }
 

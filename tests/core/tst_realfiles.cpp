@@ -58,7 +58,7 @@ class TestRealFiles : public QObject
             const bool angleTags = format != SubtitleFormat::MicroDvd;
             for (int i = 0; i < up.count; ++i) {
                 QCOMPARE(up.at(i).angleTags, angleTags);
-                QCOMPARE(up.at(i).visibleLength, visibleLengthOf(up.at(i).text, angleTags));
+                QCOMPARE(up.at(i).visibleLength, visibleLengthOf(up.at(i).text, styleOf(angleTags)));
             }
         }
     }

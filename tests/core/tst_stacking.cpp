@@ -17,7 +17,7 @@ namespace {
 void stack(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options, bool srt)
 {
     CollectingLog log;
-    stackSets(upper, lower, merged, options, srt, log);
+    stackSets(upper, lower, merged, options, styleOf(srt), log);
 }
 
 } // namespace
@@ -225,7 +225,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, angleTags);
         QFETCH(bool, joinLines);
-        const int count = ::prepareLines(text, angleTags, true, joinLines);
+        const int count = ::prepareLines(text, styleOf(angleTags), TagStyle::SubRip, joinLines);
         QTEST(text, "expected");
         QTEST(count, "lineCount");
     }
@@ -247,7 +247,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, color);
         QFETCH(bool, srt);
-        ::applyColorTag(text, color, srt);
+        ::applyColorTag(text, color, styleOf(srt));
         QTEST(text, "expected");
     }
 

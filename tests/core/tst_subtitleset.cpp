@@ -33,6 +33,12 @@ private slots:
         row("brace closer first", "}{y:i}Hi{", false, "}{y:i}Hi{", 4);
         row("braces ignored for angle style", "{y:i}Hi", true, "{y:i}Hi", 7);
         row("empty", "", true, "", 0);
+        // White space beyond ASCII is cleaned too; letters beyond ASCII are text.
+        row("no-break space", "a\u00a0b", true, "a b", 3);
+        row("next line", "a\u0085\u0085b", true, "a b", 3);
+        row("ideographic space", "a \u3000b", true, "a b", 3);
+        row("letters beyond ASCII", "\u010daj \u017eivot|\u0436\u0438\u0437\u043d\u044c", true,
+            "\u010daj \u017eivot|\u0436\u0438\u0437\u043d\u044c", 15);
     }
     void normalize()
     {
@@ -45,7 +51,7 @@ private slots:
         s.normalize();
         QTEST(s.text, "expected");
         QCOMPARE(s.visibleLength, visible);
-        QCOMPARE(visibleLengthOf(s.text, angle), visible);
+        QCOMPARE(visibleLengthOf(s.text, styleOf(angle)), visible);
     }
 
     void shiftClampsInsteadOfWrapping()

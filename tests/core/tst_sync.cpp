@@ -82,7 +82,7 @@ private slots:
         QTest::addColumn<int>("duration");
         QTest::addColumn<V>("links"); // upper, lower, upper, lower... rows
         QTest::addColumn<V>("expected");
-        QTest::addColumn<int>("points"); // -1: no "synced" line
+        QTest::addColumn<int>("points"); // 0: no links
         row("two links", true, V {1000, 2000, 3000, 4000, 5000}, V {2500, 6500}, 100, V {1, 0, 3, 1},
             V {1500, 2500, 4500, 6500, 7500}, 2);
         // Each linked lower subtitle starts at its partner; the ones between spread.
@@ -90,7 +90,9 @@ private slots:
             V {0, 1000, 2000, 3000, 4000, 5000, 6000, 7000}, 100, V {0, 1, 2, 3, 3, 7},
             V {9000, 10000, 20000, 30000, 32500, 35000, 37500, 40000}, 3);
         row("one link shifts only", true, V {1000, 2000, 3000}, V {500, 4200}, 100, V {2, 1}, V {2200, 3200, 4200}, 1);
-        row("no links: correction only", true, V {1000, 1050, 3000}, V {}, 0, V {}, V {1000, 1050, 3000}, -1);
+        // Without links nothing moves, not even the overlapping ends.
+        row("no links", true, V {1000, 1050, 3000}, V {}, 100, V {}, V {1000, 1050, 3000}, 0);
+        row("no links, lower target", false, V {}, V {1000, 1050, 3000}, 100, V {}, V {1000, 1050, 3000}, 0);
         // Two target subtitles with the same start linked to partners 1000 ms apart.
         row("linked starts equal", true, V {1000, 1000, 1000, 2000}, V {3000, 4000}, 0, V {0, 0, 2, 1},
             V {3000, 3000, 4000, 5000}, 2);
@@ -120,12 +122,16 @@ private slots:
         QCOMPARE(startsOf(reference), referenceBefore);
         QFETCH(int, points);
         const QString self = target.logPrefix;
-        QStringList lines {self + QStringLiteral("0 subs stretched")};
-        if (points > 0)
-            lines.prepend(QStringLiteral("%1synced to %2%3 points").arg(self, reference.logPrefix).arg(points));
-        QCOMPARE(log.lines, lines);
-        QCOMPARE(log.levels, (points > 0 ? QList<int> {LogInfo, LogDebug} : QList<int> {LogDebug}));
         QCOMPARE(session.links.count(), links.size() / 2);
+        if (points == 0) {
+            QCOMPARE(log.lines, QStringList {self + QStringLiteral("no links to synchronize with")});
+            QCOMPARE(log.levels, QList<int> {LogWarning});
+            return;
+        }
+        QCOMPARE(log.lines,
+                 (QStringList {QStringLiteral("%1synced to %2%3 points").arg(self, reference.logPrefix).arg(points),
+                               self + QStringLiteral("0 subs stretched")}));
+        QCOMPARE(log.levels, (QList<int> {LogInfo, LogDebug}));
         // The readability correction ran on the moved times.
         for (int i = 0; i < target.count; ++i)
             QCOMPARE(target.at(i).mergeStart, target.at(i).start);

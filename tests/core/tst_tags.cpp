@@ -63,7 +63,7 @@ private slots:
     {
         QFETCH(bool, toSrt);
         QFETCH(QString, text);
-        convertTags(text, toSrt);
+        convertTags(text, testutil::styleOf(toSrt));
         QTEST(text, "expected");
     }
 

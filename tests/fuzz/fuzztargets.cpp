@@ -344,7 +344,7 @@ void tags(const uint8_t *data, size_t size)
     QString text = QString::fromUtf8(in.rest());
     int length = 0;
     for (bool srt : {toSrt, !toSrt}) {
-        convertTags(text, srt);
+        convertTags(text, srt ? TagStyle::SubRip : TagStyle::MicroDvd);
         if (findBracketed(text, srt ? Bracket::Curly : Bracket::Angle, 0, &length) >= 0)
             broken("tag of the other style left");
     }

@@ -1,14 +1,14 @@
 #include "gui/mainwindow.h"
 
 #include "core/codings.h"
-#include "core/colors.h"
-#include "core/merge.h"
-#include "core/tags.h"
 #include "core/textfile.h"
 #include "gui/aboutdlg.h"
+#include "gui/codingselector.h"
 #include "gui/frameratedlg.h"
+#include "gui/previewpanel.h"
 #include "gui/prompts.h"
-#include "gui/selectcodecdlg.h"
+#include "gui/recentpairs.h"
+#include "gui/savename.h"
 #include "gui/stripdlg.h"
 #include "gui/timelineview.h"
 #include "gui/timingdlg.h"
@@ -17,17 +17,14 @@
 #include "ui_mainwindow.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTextDocument>
 
 #include <algorithm>
 #include <iterator>
@@ -37,106 +34,6 @@ namespace {
 const QString fileFilter = QStringLiteral("Subtitles (*.srt *.sub)");
 // Files are read by their content, and MPL2 and SubViewer files often end in ".txt".
 const QString openFilter = QStringLiteral("Subtitles (*.srt *.sub *.txt);;All files (*)");
-
-QString moreEntry()
-{
-    return QStringLiteral("More\u2026");
-}
-
-// The selectors' first entries, always there.
-const QStringList &fixedEntries()
-{
-    static const QStringList entries {Codings::autoDetect(), Codings::autoLocal(), QStringLiteral("UTF-8")};
-    return entries;
-}
-
-constexpr int maxChosenCodings = 10;
-constexpr int maxRecentPairs = 10;
-
-const QString mergeFilters = QStringLiteral("SubRip (*.srt);;MicroDVD (*.sub);;Advanced SubStation (*.ass)");
-
-// "srt" for "SubRip (*.srt)".
-QString suffixOfFilter(const QString &filter)
-{
-    const int from = filter.indexOf(QLatin1String("*."));
-    const int to = filter.indexOf(QLatin1Char(')'), from);
-    return from < 0 || to < 0 ? QString() : filter.mid(from + 2, to - from - 2);
-}
-
-QString filterOfSuffix(const QString &suffix)
-{
-    const QStringList filters = mergeFilters.split(QLatin1String(";;"));
-    for (const QString &filter : filters) {
-        if (suffixOfFilter(filter) == suffix)
-            return filter;
-    }
-    return filters.first();
-}
-
-QString suffixOfFormat(SubtitleFormat format)
-{
-    switch (format) {
-    case SubtitleFormat::SubRip:
-        return QStringLiteral("srt");
-    case SubtitleFormat::Ass:
-        return QStringLiteral("ass");
-    default:
-        return QStringLiteral("sub");
-    }
-}
-
-// The language a file name states, as in "film.es.srt" or "film.ger.1958.srt":
-// the last part after the title of two or three letters, or a language's name.
-QString languageOf(const QString &path)
-{
-    static const QStringList names {
-        "english",  "spanish", "german",  "french",  "italian",   "portuguese", "dutch",   "polish",    "czech",
-        "russian",  "greek",   "turkish", "swedish", "norwegian", "danish",     "finnish", "hungarian", "romanian",
-        "croatian", "serbian", "arabic",  "hebrew",  "chinese",   "japanese",   "korean",  "vietnamese"};
-    const QStringList parts = QFileInfo(path).completeBaseName().split(QLatin1Char('.'));
-    for (int i = parts.size() - 1; i >= 1; --i) {
-        const QString &part = parts.at(i);
-        const bool letters = std::all_of(part.begin(), part.end(), [](QChar c) { return c.isLetter(); });
-        if (letters && (part.size() == 2 || part.size() == 3 || names.contains(part.toLower())))
-            return part;
-    }
-    return QString();
-}
-
-// A subtitle's text as rich text: its tags (either style) as HTML, the rest
-// escaped, real line breaks.
-QString subtitleHtml(QString text, bool angleTags)
-{
-    if (!angleTags)
-        convertTags(text, true);
-    static const QStringList kept {"i>", "/i>", "b>", "/b>", "u>", "/u>", "font ", "/font>"};
-    QString html;
-    html.reserve(text.size() + 16);
-    for (int i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('<')) {
-            const QStringRef rest = text.midRef(i + 1);
-            const bool tag = std::any_of(kept.begin(), kept.end(),
-                                         [&](const QString &k) { return rest.startsWith(k, Qt::CaseInsensitive); });
-            const int close = text.indexOf(QLatin1Char('>'), i);
-            if (tag && close > i) {
-                html += text.midRef(i, close - i + 1);
-                i = close;
-                continue;
-            }
-            html += QLatin1String("&lt;");
-        } else if (c == QLatin1Char('>')) {
-            html += QLatin1String("&gt;");
-        } else if (c == QLatin1Char('&')) {
-            html += QLatin1String("&amp;");
-        } else if (c == QLatin1Char('|')) {
-            html += QLatin1String("<br>");
-        } else {
-            html += c;
-        }
-    }
-    return html;
-}
 
 QStringList localFiles(const QMimeData *data)
 {
@@ -148,11 +45,6 @@ QStringList localFiles(const QMimeData *data)
             files << url.toLocalFile();
     }
     return files;
-}
-
-QString codecNameIn(const QComboBox *box)
-{
-    return Codings::codecNameOf(box->currentText());
 }
 
 } // namespace
@@ -192,16 +84,24 @@ MainWindow::MainWindow(QSettings *store, QWidget *parent)
         view->viewport()->setAcceptDrops(true);
         view->viewport()->installEventFilter(this);
     }
-    ui->toolButton_recent->setMenu(new QMenu(ui->toolButton_recent));
-    for (QLabel *label : {ui->label_USpl, ui->label_LSpl})
-        label->setTextFormat(Qt::RichText);
+
+    m_upperCoding = new CodingSelector(ui->comboBox_loadupr, &m_settings.chosenCodings, this);
+    m_lowerCoding = new CodingSelector(ui->comboBox_loadlwr, &m_settings.chosenCodings, this);
+    m_saveCoding = new CodingSelector(ui->comboBox_save, &m_settings.chosenCodings, this);
+    m_recent = new RecentPairs(ui->toolButton_recent, this);
+    m_preview = new PreviewPanel({ui->checkBox_coltag,
+                                  {ui->verticalSlider_RUp, ui->verticalSlider_GUp, ui->verticalSlider_BUp},
+                                  {ui->verticalSlider_RLw, ui->verticalSlider_GLw, ui->verticalSlider_BLw},
+                                  ui->label_USpl,
+                                  ui->label_LSpl,
+                                  ui->label_preview},
+                                 m_session, this);
 
     connectControls();
     setUpShortcuts();
     restoreSettings();
-    fillRecentMenu();
-    refreshColorPreviews();
-    syncColorSliders();
+    m_timeline->setColors(QColor(QRgb(m_preview->upperColor())), QColor(QRgb(m_preview->lowerColor())));
+    m_preview->refreshColors();
     setFont(QFont(QStringLiteral("Arial"), 9));
 }
 
@@ -209,6 +109,19 @@ MainWindow::~MainWindow()
 {
     storeSettings();
     delete ui;
+}
+
+const WindowSettings &MainWindow::settings() const
+{
+    m_settings.upperColor = m_preview->upperColor();
+    m_settings.lowerColor = m_preview->lowerColor();
+    m_settings.recentUpper.clear();
+    m_settings.recentLower.clear();
+    for (const RecentPair &pair : m_recent->pairs()) {
+        m_settings.recentUpper << pair.upper;
+        m_settings.recentLower << pair.lower;
+    }
+    return m_settings;
 }
 
 void MainWindow::connectControls()
@@ -242,7 +155,7 @@ void MainWindow::connectControls()
         connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
                 [this, set](const QModelIndex &current) {
                     if (current.isValid())
-                        m_previewTime = set->startOf(current.row());
+                        m_preview->setFrameTime(set->startOf(current.row()));
                     showCurrent(*set);
                     refreshAddLink();
                     m_timeline->setCurrentRows(selectedRow(m_session.upper), selectedRow(m_session.lower));
@@ -274,27 +187,16 @@ void MainWindow::connectControls()
     for (QComboBox *box : {ui->comboBox_last, ui->upperPosition})
         connect(box, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &MainWindow::showPreviews);
 
-    for (QComboBox *box : {ui->comboBox_loadupr, ui->comboBox_loadlwr, ui->comboBox_save})
-        connect(box, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
-                [this, box](int index) { codingChosen(box, index); });
-
-    struct Channel
-    {
-        QSlider *slider;
-        bool upper;
-        int shift;
-    };
-    const Channel channels[]
-        = {{ui->verticalSlider_RUp, true, 16},  {ui->verticalSlider_GUp, true, 8},  {ui->verticalSlider_BUp, true, 0},
-           {ui->verticalSlider_RLw, false, 16}, {ui->verticalSlider_GLw, false, 8}, {ui->verticalSlider_BLw, false, 0}};
-    for (const Channel &c : channels)
-        connect(c.slider, &QSlider::valueChanged, this,
-                [this, c](int value) { setColorChannel(c.upper, c.shift, value); });
-    connect(ui->checkBox_coltag, &QCheckBox::toggled, this, [this](bool checked) {
-        ui->label_USpl->setEnabled(checked);
-        ui->label_LSpl->setEnabled(checked);
-        syncColorSliders();
-        refreshColorPreviews();
+    // A coding chosen in one selector is offered by all.
+    for (CodingSelector *selector : {m_upperCoding, m_lowerCoding, m_saveCoding})
+        connect(selector, &CodingSelector::chosenChanged, this, [this, selector] {
+            for (CodingSelector *other : {m_upperCoding, m_lowerCoding, m_saveCoding})
+                if (other != selector)
+                    other->refill();
+        });
+    connect(m_recent, &RecentPairs::chosen, this, &MainWindow::loadPair);
+    connect(m_preview, &PreviewPanel::colorsChanged, this, [this] {
+        m_timeline->setColors(QColor(QRgb(m_preview->upperColor())), QColor(QRgb(m_preview->lowerColor())));
         showPreviews();
     });
 }
@@ -304,11 +206,11 @@ QListView *MainWindow::listOf(const SubtitleSet &set) const
     return sideOf(set) == 0 ? ui->listWidget_upr : ui->listWidget_lwr;
 }
 
-QComboBox *MainWindow::codingBoxOf(const SubtitleSet &set) const
+CodingSelector *MainWindow::codingOf(const SubtitleSet &set) const
 {
     if (&set == &m_session.merged)
-        return ui->comboBox_save;
-    return sideOf(set) == 0 ? ui->comboBox_loadupr : ui->comboBox_loadlwr;
+        return m_saveCoding;
+    return sideOf(set) == 0 ? m_upperCoding : m_lowerCoding;
 }
 
 int MainWindow::selectedRow(const SubtitleSet &set) const
@@ -334,8 +236,8 @@ void MainWindow::readProcessingOptions()
     o.joinLines = ui->checkBox_join->isChecked();
     o.lastLine = LastLineStyle(qBound(0, ui->comboBox_last->currentIndex(), 2));
     o.colorTags = ui->checkBox_coltag->isChecked();
-    o.upperColor = m_settings.upperColor;
-    o.lowerColor = m_settings.lowerColor;
+    o.upperColor = m_preview->upperColor();
+    o.lowerColor = m_preview->lowerColor();
     o.header = ui->checkBox_credit->isChecked();
     o.upperPosition = UpperPosition(qBound(0, ui->upperPosition->currentIndex(), 1));
 }
@@ -344,18 +246,17 @@ void MainWindow::showCurrent(const SubtitleSet &set)
 {
     const bool upper = sideOf(set) == 0;
     QListWidget *timeBox = upper ? ui->listWidget_tupr : ui->listWidget_tlwr;
-    QLabel *label = upper ? ui->label_USpl : ui->label_LSpl;
     const int row = selectedRow(set);
     timeBox->clear();
     if (row < 0 || row >= set.count) {
-        label->clear();
+        m_preview->showSubtitle(upper, nullptr);
     } else {
         const Subtitle &s = set.at(row);
         timeBox->addItem(m_showMergeTimes[sideOf(set)] ? formatTimeLine(s.mergeStart, s.mergeEnd)
                                                        : formatTimeLine(s.start, s.end));
-        label->setText(subtitleHtml(s.text, s.angleTags));
+        m_preview->showSubtitle(upper, &s);
     }
-    refreshColorPreviews();
+    m_preview->refreshColors();
     showPreviews();
 }
 
@@ -443,7 +344,7 @@ void MainWindow::loadPath(SubtitleSet &set, const QString &name)
         const QString dir = QFileInfo(name).absolutePath();
         if (dir != m_settings.loadDir)
             m_settings.loadDir = m_settings.saveDir = dir;
-        prepared = m_session.prepareLoad(set, bytes, name, codecNameIn(codingBoxOf(set)));
+        prepared = m_session.prepareLoad(set, bytes, name, codingOf(set)->codecName());
     }
     if (prepared) {
         int rate = set.frameRate;
@@ -471,49 +372,19 @@ void MainWindow::loadPath(SubtitleSet &set, const QString &name)
 
 void MainWindow::rememberPair()
 {
-    const QString upper = m_session.upper.filePath;
-    const QString lower = m_session.lower.filePath;
-    if (upper.isEmpty() || lower.isEmpty())
-        return;
-    QStringList &uppers = m_settings.recentUpper;
-    QStringList &lowers = m_settings.recentLower;
-    for (int i = uppers.size() - 1; i >= 0; --i) {
-        if (uppers.at(i) == upper && lowers.at(i) == lower) {
-            uppers.removeAt(i);
-            lowers.removeAt(i);
-        }
-    }
-    uppers.prepend(upper);
-    lowers.prepend(lower);
-    while (uppers.size() > maxRecentPairs) {
-        uppers.removeLast();
-        lowers.removeLast();
-    }
-    fillRecentMenu();
-}
-
-void MainWindow::fillRecentMenu()
-{
-    QMenu *menu = ui->toolButton_recent->menu();
-    menu->clear();
-    const QStringList &uppers = m_settings.recentUpper;
-    for (int i = 0; i < uppers.size(); ++i) {
-        const QString &lower = m_settings.recentLower.at(i);
-        QAction *action = menu->addAction(
-            QStringLiteral("%1 + %2").arg(QFileInfo(uppers.at(i)).fileName(), QFileInfo(lower).fileName()));
-        action->setToolTip(uppers.at(i) + QLatin1Char('\n') + lower);
-        connect(action, &QAction::triggered, this, [this, i] { openRecent(i); });
-    }
-    menu->setToolTipsVisible(true);
-    ui->toolButton_recent->setEnabled(!uppers.isEmpty());
+    m_recent->add({m_session.upper.filePath, m_session.lower.filePath, QString(), QString()});
 }
 
 void MainWindow::openRecent(int index)
 {
-    if (index < 0 || index >= m_settings.recentUpper.size())
-        return;
+    if (index >= 0 && index < m_recent->pairs().size())
+        loadPair(m_recent->pairs().at(index));
+}
+
+void MainWindow::loadPair(const RecentPair &pair)
+{
     statusBar()->clearMessage();
-    loadDropped({m_settings.recentUpper.at(index), m_settings.recentLower.at(index)}, nullptr);
+    loadDropped({pair.upper, pair.lower}, nullptr);
 }
 
 void MainWindow::loadDropped(const QStringList &paths, SubtitleSet *target)
@@ -586,8 +457,14 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 void MainWindow::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    refreshColorPreviews();
+    m_preview->refreshColors();
     showPreviews();
+}
+
+void MainWindow::showPreviews()
+{
+    readProcessingOptions();
+    m_preview->showFrame(m_session.options);
 }
 
 void MainWindow::setUpShortcuts()
@@ -637,7 +514,7 @@ void MainWindow::save(SubtitleSet &set, const QString &caption)
     int rate = set.frameRate;
     if (formatOfFileName(name) == SubtitleFormat::MicroDvd)
         rate = askFrameRate(this, &m_settings.saveFrameRateIndex);
-    m_session.write(set, *target, name, codecNameIn(codingBoxOf(set)), rate);
+    m_session.write(set, *target, name, codingOf(set)->codecName(), rate);
 }
 
 void MainWindow::processAndSave()
@@ -645,13 +522,14 @@ void MainWindow::processAndSave()
     SubtitleSet &merged = m_session.merged;
     QString filter = filterOfSuffix(m_settings.outputSuffix);
     QString name = prompts().chooseSaveFile(this, QStringLiteral("Save merged subtitles"), suggestedMergeName(),
-                                            mergeFilters, &filter);
+                                            mergeFilters(), &filter);
     // A name without a suffix gets the chosen format's, so that the format
     // written is the one the dialog showed.
     if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty())
         name += QLatin1Char('.') + suffixOfFilter(filter);
     if (!name.isEmpty()) {
         m_settings.outputSuffix = suffixOfFormat(formatOfFileName(name));
+        m_preview->setOutputSuffix(m_settings.outputSuffix);
         showPreviews();
     }
     if (name.isEmpty())
@@ -668,20 +546,12 @@ void MainWindow::processAndSave()
     int rate = merged.frameRate;
     if (formatOfFileName(name) == SubtitleFormat::MicroDvd)
         rate = askFrameRate(this, &m_settings.saveFrameRateIndex);
-    m_session.write(merged, *target, name, codecNameIn(ui->comboBox_save), rate);
+    m_session.write(merged, *target, name, m_saveCoding->codecName(), rate);
 }
 
 QString MainWindow::suggestedMergeName() const
 {
-    const QString upper = m_session.upper.filePath;
-    const QString suffix = QLatin1Char('.') + m_settings.outputSuffix;
-    if (upper.isEmpty())
-        return QDir(m_settings.saveDir).filePath(QStringLiteral("merged") + suffix);
-    QString language = languageOf(m_session.lower.filePath);
-    if (language.isEmpty())
-        language = QStringLiteral("merged");
-    const QFileInfo info(upper);
-    return info.dir().filePath(info.completeBaseName() + QLatin1Char('.') + language + suffix);
+    return mergeName(m_session.upper.filePath, m_session.lower.filePath, m_settings.saveDir, m_settings.outputSuffix);
 }
 
 void MainWindow::correctUpperTiming()
@@ -796,220 +666,27 @@ void MainWindow::donate()
     prompts().openUrl(donationUrl());
 }
 
-// While colour tags are off the sliders show 0, and the stored colours must
-// survive that: a slider changes its channel only while they are on.
-void MainWindow::setColorChannel(bool upper, int shift, int value)
-{
-    if (!ui->checkBox_coltag->isChecked())
-        return;
-    int &color = upper ? m_settings.upperColor : m_settings.lowerColor;
-    color = (color & 0xffffff & ~(0xff << shift)) | ((value & 0xff) << shift);
-    refreshColorPreviews();
-    showPreviews();
-}
-
-namespace {
-
-// The largest size up to 18 points at which the label's text fits it.
-int fittingPointSize(const QLabel *label)
-{
-    QTextDocument document;
-    document.setHtml(label->text());
-    const QString plain = document.toPlainText();
-    const QStringList lines = plain.split(QChar(QChar::LineSeparator)).join(QLatin1Char('\n')).split(QLatin1Char('\n'));
-    const QSize room = label->contentsRect().size() - QSize(4, 4);
-    QFont font = label->font();
-    int points = 18;
-    for (; points > 7; --points) {
-        font.setPointSize(points);
-        const QFontMetrics metrics(font);
-        int widest = 0;
-        for (const QString &line : lines)
-            widest = qMax(widest, metrics.horizontalAdvance(line));
-        if (widest <= room.width() && metrics.lineSpacing() * lines.size() <= room.height())
-            break;
-    }
-    return points;
-}
-
-} // namespace
-
-void MainWindow::refreshColorPreviews()
-{
-    const bool on = ui->checkBox_coltag->isChecked();
-    m_timeline->setColors(QColor(QRgb(m_settings.upperColor)), QColor(QRgb(m_settings.lowerColor)));
-    const QString sheet = QStringLiteral("QLabel { background-color : %1; color : #%2; font: %3pt; }");
-    for (QLabel *label : {ui->label_USpl, ui->label_LSpl}) {
-        const int color = label == ui->label_USpl ? m_settings.upperColor : m_settings.lowerColor;
-        label->setStyleSheet(sheet
-                                 .arg(on ? QStringLiteral("black") : QStringLiteral("grey"),
-                                      on ? colorHex(color) : QStringLiteral("ffffff"))
-                                 .arg(fittingPointSize(label)));
-    }
-}
-
-// The merged frame at the current subtitle's start, stacked as Process &
-// Save will stack it, on a black picture at the bottom.
-void MainWindow::showPreviews()
-{
-    readProcessingOptions();
-    QLabel *preview = ui->label_preview;
-    const int pixels = qMax(8, preview->height() / 12);
-    QString html;
-    if (m_settings.outputSuffix == QLatin1String("ass")) {
-        // Styles, not fillers: each language in its colour, the upper one
-        // directly above the lower one or at the top of the picture.
-        ProcessingOptions o = m_session.options;
-        o.colorTags = true;
-        o.bottomLines = 0;
-        o.joinLines = false;
-        const SubtitleSet none {QString()};
-        QString upper = frameAt(m_session.upper, none, m_previewTime, o);
-        if (upper.endsWith(QLatin1Char('|')))
-            upper.chop(1);
-        const QString lower = frameAt(none, m_session.lower, m_previewTime, o);
-        QStringList parts;
-        if (!upper.isEmpty())
-            parts << subtitleHtml(upper, true);
-        if (o.upperPosition == UpperPosition::Top) {
-            const int room = preview->height() / qMax(1, int(pixels * 1.25));
-            const int used = (upper.isEmpty() ? 0 : upper.count(QLatin1Char('|')) + 1)
-                + (lower.isEmpty() ? 0 : lower.count(QLatin1Char('|')) + 1);
-            for (int i = used; i < room; ++i)
-                parts << QStringLiteral("&nbsp;");
-        }
-        if (!lower.isEmpty())
-            parts << subtitleHtml(lower, true);
-        html = parts.join(QLatin1String("<br>"));
-    } else {
-        const QString frame = frameAt(m_session.upper, m_session.lower, m_previewTime, m_session.options);
-        html = subtitleHtml(frame, true);
-        // Empty filler lines must keep their height.
-        html.replace(QLatin1String("<b> </b>"), QLatin1String("&nbsp;"));
-        html.replace(QLatin1String("<br><br>"), QLatin1String("<br>&nbsp;<br>"));
-    }
-    preview->setStyleSheet(
-        QStringLiteral("QLabel { background-color : black; color : #ffffff; font: %1px; }").arg(pixels));
-    preview->setText(html);
-}
-
-void MainWindow::syncColorSliders()
-{
-    const bool on = ui->checkBox_coltag->isChecked();
-    const int upper = m_settings.upperColor;
-    const int lower = m_settings.lowerColor;
-    QSlider *const sliders[] = {ui->verticalSlider_RUp, ui->verticalSlider_GUp, ui->verticalSlider_BUp,
-                                ui->verticalSlider_RLw, ui->verticalSlider_GLw, ui->verticalSlider_BLw};
-    const int values[] = {(upper >> 16) & 0xff, (upper >> 8) & 0xff, upper & 0xff,
-                          (lower >> 16) & 0xff, (lower >> 8) & 0xff, lower & 0xff};
-    // Each value runs its slider's slot, which writes the same channel back.
-    for (int i = 0; i < 6; ++i)
-        sliders[i]->setValue(on ? values[i] : 0);
-    for (QSlider *slider : sliders)
-        slider->setEnabled(on);
-}
-
-void MainWindow::codingChosen(QComboBox *box, int index)
-{
-    if (box->itemText(index) != moreEntry()) {
-        if (index >= 0)
-            m_lastCoding[box] = box->itemText(index);
-        return;
-    }
-    const QString before = m_lastCoding.value(box);
-    QString chosen;
-    {
-        SelectCodecDlg dialog(Codings::fixedList(), before, this);
-        if (prompts().run(dialog) == QDialog::Accepted)
-            chosen = dialog.chosen();
-    }
-    if (!chosen.isEmpty() && !fixedEntries().contains(chosen)) {
-        QStringList &list = m_settings.chosenCodings;
-        if (!list.contains(chosen))
-            list.append(chosen);
-        while (list.size() > maxChosenCodings)
-            list.removeFirst();
-    }
-    fillCodingSelectors(false);
-    // The choice is made at once; a cancelled dialog leaves the entry the
-    // selector had.
-    const QString entry = chosen.isEmpty() ? before : chosen;
-    const int found = box->findText(entry);
-    box->setCurrentIndex(found >= 0 ? found : 0);
-}
-
-// The fixed entries, the codings chosen through "More…" and the ones people
-// use most; the selectors add "More…" behind them.
-QStringList MainWindow::codingEntries() const
-{
-    QStringList entries = fixedEntries() + m_settings.chosenCodings;
-    for (const QString &common : Codings::commonList()) {
-        if (!entries.contains(common))
-            entries << common;
-    }
-    return entries;
-}
-
-// From the store, each selector comes back to its stored index (among the
-// fixed and chosen entries, the first without a store); otherwise each keeps
-// the entry it shows.
-void MainWindow::fillCodingSelectors(bool fromStore)
-{
-    QStringList &chosen = m_settings.chosenCodings;
-    chosen.removeDuplicates();
-    // A hand-edited store may name a fixed entry; the selector's own entries
-    // among the chosen codings could be restored as current and open the
-    // dialog without end.
-    chosen.removeAll(QString());
-    for (const QString &fixed : fixedEntries())
-        chosen.removeAll(fixed);
-    chosen.removeAll(moreEntry());
-    chosen.removeAll(QStringLiteral("Add / Remove"));
-    const QStringList items = codingEntries() + QStringList {moreEntry()};
-
-    struct Selector
-    {
-        QComboBox *box;
-        const char *key;
-    };
-    const Selector selectors[] = {{ui->comboBox_loadupr, "select/codldup"},
-                                  {ui->comboBox_loadlwr, "select/codldlw"},
-                                  {ui->comboBox_save, "select/codsave"}};
-    // Settings stored before "Auto Detect" was offered count from "Auto Local".
-    const int shift = m_store && !m_store->contains(QStringLiteral("select/autodetect")) ? 1 : 0;
-    const int storable = fixedEntries().size() + chosen.size();
-    for (const Selector &sel : selectors) {
-        const QString shown = sel.box->currentText();
-        const QSignalBlocker blocker(sel.box);
-        sel.box->clear();
-        sel.box->addItems(items);
-        int index = 0;
-        if (fromStore) {
-            qint64 stored = 0;
-            if (m_store && m_store->contains(QLatin1String(sel.key)))
-                stored = qint64(m_store->value(QLatin1String(sel.key)).toInt()) + shift;
-            index = stored >= 0 && stored < storable ? int(stored) : 0;
-        } else {
-            index = qMax(0, items.indexOf(shown));
-            if (shown == moreEntry())
-                index = 0;
-        }
-        sel.box->setCurrentIndex(index);
-        m_lastCoding[sel.box] = sel.box->currentText();
-    }
-}
-
 void MainWindow::restoreSettings()
 {
     QSettings *s = m_store;
-    if (!s) {
-        fillCodingSelectors(true);
+    if (!s)
         return;
-    }
     m_settings.loadDir = s->value(QStringLiteral("workdir/load"), QStringLiteral(".")).toString();
     m_settings.saveDir = s->value(QStringLiteral("workdir/save"), QStringLiteral(".")).toString();
     m_settings.chosenCodings = s->value(QStringLiteral("codecs"), QStringList()).toStringList();
-    fillCodingSelectors(true);
+    CodingSelector::clean(m_settings.chosenCodings);
+    // Settings stored before "Auto Detect" was offered count from "Auto Local".
+    const int shift = !s->contains(QStringLiteral("select/autodetect")) ? 1 : 0;
+    const QStringList storable = CodingSelector::fixedEntries() + m_settings.chosenCodings;
+    const std::pair<CodingSelector *, const char *> selectors[]
+        = {{m_upperCoding, "select/codldup"}, {m_lowerCoding, "select/codldlw"}, {m_saveCoding, "select/codsave"}};
+    for (const auto &sel : selectors) {
+        sel.first->refill();
+        qint64 stored = 0;
+        if (s->contains(QLatin1String(sel.second)))
+            stored = qint64(s->value(QLatin1String(sel.second)).toInt()) + shift;
+        sel.first->setEntry(storable.value(stored >= 0 && stored < storable.size() ? int(stored) : 0));
+    }
     m_settings.saveFrameRateIndex = s->value(QStringLiteral("select/fpssave"), 0).toInt();
     m_settings.loadFrameRateIndex = s->value(QStringLiteral("select/fpsload"), 0).toInt();
 
@@ -1029,23 +706,24 @@ void MainWindow::restoreSettings()
     if (position >= 0 && position < ui->upperPosition->count())
         ui->upperPosition->setCurrentIndex(position);
 
-    // Only 24 bits are a colour; more would give colour tags with too many digits.
-    m_settings.upperColor = s->value(QStringLiteral("color/upper"), 0xffffff).toInt() & 0xffffff;
-    m_settings.lowerColor = s->value(QStringLiteral("color/lower"), 0xffffff).toInt() & 0xffffff;
+    m_preview->setColors(s->value(QStringLiteral("color/upper"), 0xffffff).toInt(),
+                         s->value(QStringLiteral("color/lower"), 0xffffff).toInt());
     ui->checkBox_coltag->setChecked(
         s->value(QStringLiteral("color/usetag"), ui->checkBox_coltag->isChecked()).toBool());
     m_settings.header = s->value(QStringLiteral("ver11"), true).toBool();
     ui->checkBox_credit->setChecked(m_settings.header);
 
     // Both lists must be pairs; a hand-edited store may disagree.
-    QStringList uppers = s->value(QStringLiteral("recent/upper")).toStringList();
-    QStringList lowers = s->value(QStringLiteral("recent/lower")).toStringList();
-    const int pairs = qMin(maxRecentPairs, qMin(uppers.size(), lowers.size()));
-    m_settings.recentUpper = uppers.mid(0, pairs);
-    m_settings.recentLower = lowers.mid(0, pairs);
+    const QStringList uppers = s->value(QStringLiteral("recent/upper")).toStringList();
+    const QStringList lowers = s->value(QStringLiteral("recent/lower")).toStringList();
+    QVector<RecentPair> pairs;
+    for (int i = 0; i < qMin(uppers.size(), lowers.size()); ++i)
+        pairs.append({uppers.at(i), lowers.at(i), QString(), QString()});
+    m_recent->setPairs(pairs);
     const QString suffix = s->value(QStringLiteral("proc/format"), m_settings.outputSuffix).toString();
-    if (suffixOfFilter(filterOfSuffix(suffix)) == suffix)
+    if (isMergeSuffix(suffix))
         m_settings.outputSuffix = suffix;
+    m_preview->setOutputSuffix(m_settings.outputSuffix);
     if (s->contains(QStringLiteral("window/geometry")))
         restoreGeometry(s->value(QStringLiteral("window/geometry")).toByteArray());
     if (s->contains(QStringLiteral("window/splitter")))
@@ -1057,21 +735,23 @@ void MainWindow::storeSettings()
     QSettings *s = m_store;
     if (!s)
         return;
+    settings();
     s->setValue(QStringLiteral("workdir/load"), m_settings.loadDir);
     s->setValue(QStringLiteral("workdir/save"), m_settings.saveDir);
     // The stored indexes count over the fixed and chosen entries only, so a
     // selector showing one of the most used codings adds it to the chosen ones.
     QStringList chosen = m_settings.chosenCodings;
-    for (QComboBox *box : {ui->comboBox_loadupr, ui->comboBox_loadlwr, ui->comboBox_save}) {
-        const QString entry = box->currentText();
-        if (!entry.isEmpty() && entry != moreEntry() && !fixedEntries().contains(entry) && !chosen.contains(entry))
+    for (CodingSelector *selector : {m_upperCoding, m_lowerCoding, m_saveCoding}) {
+        const QString entry = selector->entry();
+        if (!entry.isEmpty() && entry != CodingSelector::moreEntry() && !CodingSelector::fixedEntries().contains(entry)
+            && !chosen.contains(entry))
             chosen << entry;
     }
-    const QStringList storable = fixedEntries() + chosen;
+    const QStringList storable = CodingSelector::fixedEntries() + chosen;
     s->setValue(QStringLiteral("codecs"), chosen);
-    s->setValue(QStringLiteral("select/codldup"), qMax(0, storable.indexOf(ui->comboBox_loadupr->currentText())));
-    s->setValue(QStringLiteral("select/codldlw"), qMax(0, storable.indexOf(ui->comboBox_loadlwr->currentText())));
-    s->setValue(QStringLiteral("select/codsave"), qMax(0, storable.indexOf(ui->comboBox_save->currentText())));
+    s->setValue(QStringLiteral("select/codldup"), qMax(0, storable.indexOf(m_upperCoding->entry())));
+    s->setValue(QStringLiteral("select/codldlw"), qMax(0, storable.indexOf(m_lowerCoding->entry())));
+    s->setValue(QStringLiteral("select/codsave"), qMax(0, storable.indexOf(m_saveCoding->entry())));
     s->setValue(QStringLiteral("select/autodetect"), true);
     s->setValue(QStringLiteral("select/fpssave"), m_settings.saveFrameRateIndex);
     s->setValue(QStringLiteral("select/fpsload"), m_settings.loadFrameRateIndex);

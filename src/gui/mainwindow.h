@@ -2,31 +2,35 @@
 // The single window: the form, list models over the engine's sets, links and
 // log, and one slot per user action. The window owns what the user sees and
 // selects (the current rows, the settings); the session owns the subtitles.
+// Its parts have classes of their own: the coding selectors, the recent pairs
+// and the preview panel.
 
 #include "core/session.h"
 #include "gui/listmodels.h"
 
-#include <QHash>
 #include <QMainWindow>
 
 namespace Ui {
 class MainWindow;
 }
 
-class QComboBox;
-class TimelineView;
+class CodingSelector;
+class PreviewPanel;
 class QDragEnterEvent;
 class QDropEvent;
-class QResizeEvent;
 class QListView;
+class QResizeEvent;
 class QSettings;
+class RecentPairs;
+class TimelineView;
+struct RecentPair;
 
 // What the window keeps between runs besides its controls' own values.
 struct WindowSettings
 {
     QString loadDir = QStringLiteral(".");
     QString saveDir = QStringLiteral(".");
-    QStringList chosenCodings; // added to the selectors through "Add / Remove"
+    QStringList chosenCodings; // added to the selectors through "More…"
     int loadFrameRateIndex = 0;
     int saveFrameRateIndex = 0;
     int upperColor = 0xffffff;
@@ -51,7 +55,7 @@ public:
     Ui::MainWindow *ui;
     Session &session() { return m_session; }
     TimelineView *timeline() const { return m_timeline; }
-    const WindowSettings &settings() const { return m_settings; }
+    const WindowSettings &settings() const;
     // The row selected in a set's list, -1 for none.
     int selectedRow(const SubtitleSet &set) const;
     void selectRow(const SubtitleSet &set, int row);
@@ -95,21 +99,23 @@ private:
     SubtitleListModel m_upperModel;
     SubtitleListModel m_lowerModel;
     LinkListModel m_linkModel;
-    WindowSettings m_settings;
+    mutable WindowSettings m_settings;
     QSettings *m_store;
     TimelineView *m_timeline;
+    CodingSelector *m_upperCoding;
+    CodingSelector *m_lowerCoding;
+    CodingSelector *m_saveCoding;
+    RecentPairs *m_recent;
+    PreviewPanel *m_preview;
     // After Process & Save the time boxes show the merge times, until the
     // set's own times change.
     bool m_showMergeTimes[2] = {false, false};
-    // The selectors' entries before "More…" was chosen, to go back to on Cancel.
-    QHash<QComboBox *, QString> m_lastCoding;
     // Set while a pair is loaded, so that its first half is not remembered alone.
     bool m_loadingPair = false;
-    int m_previewTime = 0;
 
     int sideOf(const SubtitleSet &set) const { return &set == &m_session.upper ? 0 : 1; }
     QListView *listOf(const SubtitleSet &set) const;
-    QComboBox *codingBoxOf(const SubtitleSet &set) const;
+    CodingSelector *codingOf(const SubtitleSet &set) const;
     void connectControls();
     void readProcessingOptions();
     void showCurrent(const SubtitleSet &set);
@@ -122,8 +128,8 @@ private:
 
     void load(SubtitleSet &set, const QString &caption);
     void loadPath(SubtitleSet &set, const QString &name);
+    void loadPair(const RecentPair &pair);
     void rememberPair();
-    void fillRecentMenu();
     void setUpShortcuts();
     void showPreviews();
     void save(SubtitleSet &set, const QString &caption);
@@ -131,12 +137,6 @@ private:
     void strip(SubtitleSet &set);
     void synchronize(SubtitleSet &set);
 
-    void setColorChannel(bool upper, int shift, int value);
-    void refreshColorPreviews();
-    void syncColorSliders();
-    void codingChosen(QComboBox *box, int index);
-    void fillCodingSelectors(bool fromStore);
-    QStringList codingEntries() const;
     void restoreSettings();
     void storeSettings();
 };

@@ -1,0 +1,21 @@
+#pragma once
+// The formats Process & Save offers and the names it proposes: a filter per
+// format, the suffix each stands for, and the merged file's name beside the
+// upper file with the lower file's language.
+
+#include "core/formats.h"
+
+#include <QString>
+
+// "SubRip (*.srt);;MicroDVD (*.sub);;Advanced SubStation (*.ass)"
+QString mergeFilters();
+// "srt" for "SubRip (*.srt)".
+QString suffixOfFilter(const QString &filter);
+// The filter of a suffix; the first one for a suffix none has.
+QString filterOfSuffix(const QString &suffix);
+bool isMergeSuffix(const QString &suffix);
+QString suffixOfFormat(SubtitleFormat format);
+// "film.es.srt" for the upper file "film.en.srt" and the lower "x.es.srt";
+// "merged" stands in for a language the lower name does not state, and for
+// the whole name in `saveDir` while no upper file is loaded.
+QString mergeName(const QString &upperPath, const QString &lowerPath, const QString &saveDir, const QString &suffix);

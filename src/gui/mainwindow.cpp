@@ -9,6 +9,7 @@
 #include "gui/prompts.h"
 #include "gui/recentpairs.h"
 #include "gui/savename.h"
+#include "gui/settings.h"
 #include "gui/stripdlg.h"
 #include "gui/timelineview.h"
 #include "gui/timingdlg.h"
@@ -30,6 +31,8 @@
 #include <iterator>
 
 namespace {
+
+using Key = Settings::Key;
 
 const QString fileFilter = QStringLiteral("Subtitles (*.srt *.sub)");
 // Files are read by their content, and MPL2 and SubViewer files often end in ".txt".
@@ -56,7 +59,7 @@ MainWindow::MainWindow(QSettings *store, QWidget *parent)
     , m_upperModel(m_session.upper)
     , m_lowerModel(m_session.lower)
     , m_linkModel(m_session.links)
-    , m_store(store)
+    , m_settings(store)
 {
     ui->setupUi(this);
     // Under the lists, so that rows, bars and links are seen together.
@@ -85,9 +88,9 @@ MainWindow::MainWindow(QSettings *store, QWidget *parent)
         view->viewport()->installEventFilter(this);
     }
 
-    m_upperCoding = new CodingSelector(ui->comboBox_loadupr, &m_settings.chosenCodings, this);
-    m_lowerCoding = new CodingSelector(ui->comboBox_loadlwr, &m_settings.chosenCodings, this);
-    m_saveCoding = new CodingSelector(ui->comboBox_save, &m_settings.chosenCodings, this);
+    m_upperCoding = new CodingSelector(ui->comboBox_loadupr, &m_chosenCodings, this);
+    m_lowerCoding = new CodingSelector(ui->comboBox_loadlwr, &m_chosenCodings, this);
+    m_saveCoding = new CodingSelector(ui->comboBox_save, &m_chosenCodings, this);
     m_recent = new RecentPairs(ui->toolButton_recent, this);
     m_preview = new PreviewPanel({ui->checkBox_coltag,
                                   {ui->verticalSlider_RUp, ui->verticalSlider_GUp, ui->verticalSlider_BUp},
@@ -111,16 +114,9 @@ MainWindow::~MainWindow()
     delete ui;
 }
 
-const WindowSettings &MainWindow::settings() const
+const Settings &MainWindow::settings() const
 {
-    m_settings.upperColor = m_preview->upperColor();
-    m_settings.lowerColor = m_preview->lowerColor();
-    m_settings.recentUpper.clear();
-    m_settings.recentLower.clear();
-    for (const RecentPair &pair : m_recent->pairs()) {
-        m_settings.recentUpper << pair.upper;
-        m_settings.recentLower << pair.lower;
-    }
+    collectSettings();
     return m_settings;
 }
 
@@ -180,7 +176,6 @@ void MainWindow::connectControls()
         selectRow(set, row);
         listOf(set)->scrollTo(listOf(set)->currentIndex());
     });
-    connect(ui->checkBox_credit, &QCheckBox::toggled, this, [this](bool checked) { m_settings.header = checked; });
     for (QSpinBox *box : {ui->spinBox_cps, ui->spinBox_gap, ui->spinBox_snp, ui->spinBox_lin})
         connect(box, QOverload<int>::of(&QSpinBox::valueChanged), this, &MainWindow::showPreviews);
     connect(ui->checkBox_join, &QCheckBox::toggled, this, &MainWindow::showPreviews);
@@ -330,7 +325,7 @@ void MainWindow::loadLower()
 
 void MainWindow::load(SubtitleSet &set, const QString &caption)
 {
-    loadPath(set, prompts().openFileName(this, caption, m_settings.loadDir, openFilter));
+    loadPath(set, prompts().openFileName(this, caption, m_settings.value(Key::LoadDir).toString(), openFilter));
 }
 
 void MainWindow::loadPath(SubtitleSet &set, const QString &name)
@@ -342,8 +337,10 @@ void MainWindow::loadPath(SubtitleSet &set, const QString &name)
     std::optional<Session::PreparedLoad> prepared;
     if (m_session.readFile(set, name, &bytes)) {
         const QString dir = QFileInfo(name).absolutePath();
-        if (dir != m_settings.loadDir)
-            m_settings.loadDir = m_settings.saveDir = dir;
+        if (dir != m_settings.value(Key::LoadDir).toString()) {
+            m_settings.setValue(Key::LoadDir, dir);
+            m_settings.setValue(Key::SaveDir, dir);
+        }
         prepared = m_session.prepareLoad(set, bytes, name, codingOf(set)->codecName());
     }
     if (prepared) {
@@ -353,8 +350,8 @@ void MainWindow::loadPath(SubtitleSet &set, const QString &name)
             const int *const rates = std::begin(microDvdFrameRates);
             const int *const declared = std::find(rates, std::end(microDvdFrameRates), prepared->declaredFrameRate);
             if (declared != std::end(microDvdFrameRates))
-                m_settings.loadFrameRateIndex = int(declared - rates);
-            rate = askFrameRate(this, &m_settings.loadFrameRateIndex);
+                m_settings.setValue(Key::LoadFrameRate, int(declared - rates));
+            rate = askFrameRate(Key::LoadFrameRate);
         }
         const int first = append ? set.count : 0;
         m_session.loadPrepared(set, *prepared, rate, append);
@@ -505,7 +502,7 @@ void MainWindow::saveLower()
 
 void MainWindow::save(SubtitleSet &set, const QString &caption)
 {
-    const QString name = prompts().saveFileName(this, caption, m_settings.loadDir, fileFilter);
+    const QString name = prompts().saveFileName(this, caption, m_settings.value(Key::LoadDir).toString(), fileFilter);
     if (name.isEmpty())
         m_log.log(LogInfo, set.logPrefix, QStringLiteral("save cancelled"));
     const std::unique_ptr<SafeWriter> target = m_session.openTarget(set, name);
@@ -513,14 +510,14 @@ void MainWindow::save(SubtitleSet &set, const QString &caption)
         return;
     int rate = set.frameRate;
     if (formatOfFileName(name) == SubtitleFormat::MicroDvd)
-        rate = askFrameRate(this, &m_settings.saveFrameRateIndex);
+        rate = askFrameRate(Key::SaveFrameRate);
     m_session.write(set, *target, name, codingOf(set)->codecName(), rate);
 }
 
 void MainWindow::processAndSave()
 {
     SubtitleSet &merged = m_session.merged;
-    QString filter = filterOfSuffix(m_settings.outputSuffix);
+    QString filter = filterOfSuffix(m_settings.value(Key::OutputSuffix).toString());
     QString name = prompts().chooseSaveFile(this, QStringLiteral("Save merged subtitles"), suggestedMergeName(),
                                             mergeFilters(), &filter);
     // A name without a suffix gets the chosen format's, so that the format
@@ -528,8 +525,8 @@ void MainWindow::processAndSave()
     if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty())
         name += QLatin1Char('.') + suffixOfFilter(filter);
     if (!name.isEmpty()) {
-        m_settings.outputSuffix = suffixOfFormat(formatOfFileName(name));
-        m_preview->setOutputSuffix(m_settings.outputSuffix);
+        m_settings.setValue(Key::OutputSuffix, suffixOfFormat(formatOfFileName(name)));
+        m_preview->setOutputSuffix(m_settings.value(Key::OutputSuffix).toString());
         showPreviews();
     }
     if (name.isEmpty())
@@ -542,16 +539,17 @@ void MainWindow::processAndSave()
     const std::unique_ptr<SafeWriter> target = m_session.openTarget(merged, name);
     if (!target)
         return;
-    m_settings.saveDir = QFileInfo(name).absolutePath();
+    m_settings.setValue(Key::SaveDir, QFileInfo(name).absolutePath());
     int rate = merged.frameRate;
     if (formatOfFileName(name) == SubtitleFormat::MicroDvd)
-        rate = askFrameRate(this, &m_settings.saveFrameRateIndex);
+        rate = askFrameRate(Key::SaveFrameRate);
     m_session.write(merged, *target, name, m_saveCoding->codecName(), rate);
 }
 
 QString MainWindow::suggestedMergeName() const
 {
-    return mergeName(m_session.upper.filePath, m_session.lower.filePath, m_settings.saveDir, m_settings.outputSuffix);
+    return mergeName(m_session.upper.filePath, m_session.lower.filePath, m_settings.value(Key::SaveDir).toString(),
+                     m_settings.value(Key::OutputSuffix).toString());
 }
 
 void MainWindow::correctUpperTiming()
@@ -666,81 +664,83 @@ void MainWindow::donate()
     prompts().openUrl(donationUrl());
 }
 
+int MainWindow::askFrameRate(Settings::Key entryKey)
+{
+    int entry = m_settings.value(entryKey).toInt();
+    const int rate = ::askFrameRate(this, &entry);
+    m_settings.setValue(entryKey, entry);
+    return rate;
+}
+
+// The controls that show a setting of their own, in the order they are restored.
+QVector<std::pair<Settings::Key, QWidget *>> MainWindow::settingControls() const
+{
+    return {{Key::CharsPerSecond, ui->spinBox_cps},
+            {Key::MinimumGap, ui->spinBox_gap},
+            {Key::Snap, ui->spinBox_snp},
+            {Key::BottomLines, ui->spinBox_lin},
+            {Key::JoinLines, ui->checkBox_join},
+            {Key::LastLineStyle, ui->comboBox_last},
+            {Key::UpperPosition, ui->upperPosition},
+            {Key::ColorTags, ui->checkBox_coltag},
+            {Key::CreditLine, ui->checkBox_credit}};
+}
+
 void MainWindow::restoreSettings()
 {
-    QSettings *s = m_store;
-    if (!s)
-        return;
-    m_settings.loadDir = s->value(QStringLiteral("workdir/load"), QStringLiteral(".")).toString();
-    m_settings.saveDir = s->value(QStringLiteral("workdir/save"), QStringLiteral(".")).toString();
-    m_settings.chosenCodings = s->value(QStringLiteral("codecs"), QStringList()).toStringList();
-    CodingSelector::clean(m_settings.chosenCodings);
-    // Settings stored before "Auto Detect" was offered count from "Auto Local".
-    const int shift = !s->contains(QStringLiteral("select/autodetect")) ? 1 : 0;
-    const QStringList storable = CodingSelector::fixedEntries() + m_settings.chosenCodings;
-    const std::pair<CodingSelector *, const char *> selectors[]
-        = {{m_upperCoding, "select/codldup"}, {m_lowerCoding, "select/codldlw"}, {m_saveCoding, "select/codsave"}};
-    for (const auto &sel : selectors) {
-        sel.first->refill();
-        qint64 stored = 0;
-        if (s->contains(QLatin1String(sel.second)))
-            stored = qint64(s->value(QLatin1String(sel.second)).toInt()) + shift;
-        sel.first->setEntry(storable.value(stored >= 0 && stored < storable.size() ? int(stored) : 0));
+    m_chosenCodings = m_settings.value(Key::ChosenCodings).toStringList();
+    const QStringList storable = CodingSelector::fixedEntries() + m_chosenCodings;
+    const std::pair<CodingSelector *, Key> selectors[]
+        = {{m_upperCoding, Key::UpperCoding}, {m_lowerCoding, Key::LowerCoding}, {m_saveCoding, Key::SaveCoding}};
+    for (const auto &selector : selectors) {
+        selector.first->refill();
+        const qint64 stored = m_settings.value(selector.second).toLongLong();
+        selector.first->setEntry(storable.value(stored >= 0 && stored < storable.size() ? int(stored) : 0));
     }
-    m_settings.saveFrameRateIndex = s->value(QStringLiteral("select/fpssave"), 0).toInt();
-    m_settings.loadFrameRateIndex = s->value(QStringLiteral("select/fpsload"), 0).toInt();
-
-    // A stored value out of a box's range gets the box's own correction.
-    const auto restoreNumber
-        = [s](QSpinBox *box, const char *key) { box->setValue(s->value(QLatin1String(key), box->value()).toInt()); };
-    restoreNumber(ui->spinBox_cps, "proc/charps");
-    restoreNumber(ui->spinBox_gap, "proc/mingap");
-    restoreNumber(ui->spinBox_snp, "proc/snap");
-    restoreNumber(ui->spinBox_lin, "proc/botlin");
-    ui->checkBox_join->setChecked(s->value(QStringLiteral("proc/joinline"), ui->checkBox_join->isChecked()).toBool());
-    // An index the list does not have would leave no style selected at all.
-    const int style = s->value(QStringLiteral("proc/lastline"), ui->comboBox_last->currentIndex()).toInt();
-    if (style >= 0 && style < ui->comboBox_last->count())
-        ui->comboBox_last->setCurrentIndex(style);
-    const int position = s->value(QStringLiteral("proc/upperpos"), ui->upperPosition->currentIndex()).toInt();
-    if (position >= 0 && position < ui->upperPosition->count())
-        ui->upperPosition->setCurrentIndex(position);
-
-    m_preview->setColors(s->value(QStringLiteral("color/upper"), 0xffffff).toInt(),
-                         s->value(QStringLiteral("color/lower"), 0xffffff).toInt());
-    ui->checkBox_coltag->setChecked(
-        s->value(QStringLiteral("color/usetag"), ui->checkBox_coltag->isChecked()).toBool());
-    m_settings.header = s->value(QStringLiteral("ver11"), true).toBool();
-    ui->checkBox_credit->setChecked(m_settings.header);
+    m_preview->setColors(m_settings.value(Key::UpperColor).toInt(), m_settings.value(Key::LowerColor).toInt());
+    // A stored value out of a box's range gets the box's own correction; an
+    // index the list does not have would leave no entry selected at all.
+    for (const auto &control : settingControls()) {
+        const QVariant value = m_settings.value(control.first);
+        if (auto *box = qobject_cast<QSpinBox *>(control.second)) {
+            box->setValue(value.toInt());
+        } else if (auto *check = qobject_cast<QCheckBox *>(control.second)) {
+            check->setChecked(value.toBool());
+        } else if (auto *list = qobject_cast<QComboBox *>(control.second)) {
+            if (value.toInt() >= 0 && value.toInt() < list->count())
+                list->setCurrentIndex(value.toInt());
+        }
+    }
 
     // Both lists must be pairs; a hand-edited store may disagree.
-    const QStringList uppers = s->value(QStringLiteral("recent/upper")).toStringList();
-    const QStringList lowers = s->value(QStringLiteral("recent/lower")).toStringList();
+    const QStringList uppers = m_settings.value(Key::RecentUpper).toStringList();
+    const QStringList lowers = m_settings.value(Key::RecentLower).toStringList();
     QVector<RecentPair> pairs;
     for (int i = 0; i < qMin(uppers.size(), lowers.size()); ++i)
         pairs.append({uppers.at(i), lowers.at(i), QString(), QString()});
     m_recent->setPairs(pairs);
-    const QString suffix = s->value(QStringLiteral("proc/format"), m_settings.outputSuffix).toString();
-    if (isMergeSuffix(suffix))
-        m_settings.outputSuffix = suffix;
-    m_preview->setOutputSuffix(m_settings.outputSuffix);
-    if (s->contains(QStringLiteral("window/geometry")))
-        restoreGeometry(s->value(QStringLiteral("window/geometry")).toByteArray());
-    if (s->contains(QStringLiteral("window/splitter")))
-        ui->splitter_main->restoreState(s->value(QStringLiteral("window/splitter")).toByteArray());
+    if (!isMergeSuffix(m_settings.value(Key::OutputSuffix).toString()))
+        m_settings.setValue(Key::OutputSuffix, Settings::defaultValue(Key::OutputSuffix));
+    m_preview->setOutputSuffix(m_settings.value(Key::OutputSuffix).toString());
+    restoreGeometry(m_settings.value(Key::WindowGeometry).toByteArray());
+    ui->splitter_main->restoreState(m_settings.value(Key::WindowSplitter).toByteArray());
 }
 
-void MainWindow::storeSettings()
+void MainWindow::collectSettings() const
 {
-    QSettings *s = m_store;
-    if (!s)
-        return;
-    settings();
-    s->setValue(QStringLiteral("workdir/load"), m_settings.loadDir);
-    s->setValue(QStringLiteral("workdir/save"), m_settings.saveDir);
+    for (const auto &control : settingControls()) {
+        QVariant value;
+        if (auto *box = qobject_cast<QSpinBox *>(control.second))
+            value = box->value();
+        else if (auto *check = qobject_cast<QCheckBox *>(control.second))
+            value = check->isChecked();
+        else if (auto *list = qobject_cast<QComboBox *>(control.second))
+            value = list->currentIndex();
+        m_settings.setValue(control.first, value);
+    }
     // The stored indexes count over the fixed and chosen entries only, so a
     // selector showing one of the most used codings adds it to the chosen ones.
-    QStringList chosen = m_settings.chosenCodings;
+    QStringList chosen = m_chosenCodings;
     for (CodingSelector *selector : {m_upperCoding, m_lowerCoding, m_saveCoding}) {
         const QString entry = selector->entry();
         if (!entry.isEmpty() && entry != CodingSelector::moreEntry() && !CodingSelector::fixedEntries().contains(entry)
@@ -748,28 +748,25 @@ void MainWindow::storeSettings()
             chosen << entry;
     }
     const QStringList storable = CodingSelector::fixedEntries() + chosen;
-    s->setValue(QStringLiteral("codecs"), chosen);
-    s->setValue(QStringLiteral("select/codldup"), qMax(0, storable.indexOf(m_upperCoding->entry())));
-    s->setValue(QStringLiteral("select/codldlw"), qMax(0, storable.indexOf(m_lowerCoding->entry())));
-    s->setValue(QStringLiteral("select/codsave"), qMax(0, storable.indexOf(m_saveCoding->entry())));
-    s->setValue(QStringLiteral("select/autodetect"), true);
-    s->setValue(QStringLiteral("select/fpssave"), m_settings.saveFrameRateIndex);
-    s->setValue(QStringLiteral("select/fpsload"), m_settings.loadFrameRateIndex);
-    s->setValue(QStringLiteral("proc/charps"), ui->spinBox_cps->value());
-    s->setValue(QStringLiteral("proc/mingap"), ui->spinBox_gap->value());
-    s->setValue(QStringLiteral("proc/snap"), ui->spinBox_snp->value());
-    s->setValue(QStringLiteral("proc/botlin"), ui->spinBox_lin->value());
-    s->setValue(QStringLiteral("proc/joinline"), ui->checkBox_join->isChecked());
-    s->setValue(QStringLiteral("proc/lastline"), ui->comboBox_last->currentIndex());
-    s->setValue(QStringLiteral("proc/upperpos"), ui->upperPosition->currentIndex());
-    s->setValue(QStringLiteral("color/upper"), m_settings.upperColor);
-    s->setValue(QStringLiteral("color/lower"), m_settings.lowerColor);
-    s->setValue(QStringLiteral("color/usetag"), ui->checkBox_coltag->isChecked());
-    s->setValue(QStringLiteral("ver11"), m_settings.header);
-    s->setValue(QStringLiteral("recent/upper"), m_settings.recentUpper);
-    s->setValue(QStringLiteral("recent/lower"), m_settings.recentLower);
-    s->setValue(QStringLiteral("proc/format"), m_settings.outputSuffix);
-    s->setValue(QStringLiteral("window/geometry"), saveGeometry());
-    s->setValue(QStringLiteral("window/splitter"), ui->splitter_main->saveState());
-    s->sync();
+    m_settings.setValue(Key::ChosenCodings, chosen);
+    m_settings.setValue(Key::UpperCoding, qMax(0, storable.indexOf(m_upperCoding->entry())));
+    m_settings.setValue(Key::LowerCoding, qMax(0, storable.indexOf(m_lowerCoding->entry())));
+    m_settings.setValue(Key::SaveCoding, qMax(0, storable.indexOf(m_saveCoding->entry())));
+    m_settings.setValue(Key::UpperColor, m_preview->upperColor());
+    m_settings.setValue(Key::LowerColor, m_preview->lowerColor());
+    QStringList uppers, lowers;
+    for (const RecentPair &pair : m_recent->pairs()) {
+        uppers << pair.upper;
+        lowers << pair.lower;
+    }
+    m_settings.setValue(Key::RecentUpper, uppers);
+    m_settings.setValue(Key::RecentLower, lowers);
+    m_settings.setValue(Key::WindowGeometry, saveGeometry());
+    m_settings.setValue(Key::WindowSplitter, ui->splitter_main->saveState());
+}
+
+void MainWindow::storeSettings()
+{
+    collectSettings();
+    m_settings.store();
 }

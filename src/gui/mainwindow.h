@@ -7,6 +7,7 @@
 
 #include "core/session.h"
 #include "gui/listmodels.h"
+#include "gui/settings.h"
 
 #include <QMainWindow>
 
@@ -25,23 +26,6 @@ class RecentPairs;
 class TimelineView;
 struct RecentPair;
 
-// What the window keeps between runs besides its controls' own values.
-struct WindowSettings
-{
-    QString loadDir = QStringLiteral(".");
-    QString saveDir = QStringLiteral(".");
-    QStringList chosenCodings; // added to the selectors through "More…"
-    int loadFrameRateIndex = 0;
-    int saveFrameRateIndex = 0;
-    int upperColor = 0xffffff;
-    int lowerColor = 0xffffff;
-    bool header = true;
-    // The last pairs loaded, newest first, at most ten.
-    QStringList recentUpper;
-    QStringList recentLower;
-    QString outputSuffix = QStringLiteral("srt"); // the format Process & Save wrote last
-};
-
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -55,7 +39,8 @@ public:
     Ui::MainWindow *ui;
     Session &session() { return m_session; }
     TimelineView *timeline() const { return m_timeline; }
-    const WindowSettings &settings() const;
+    // The settings as they would be stored now.
+    const Settings &settings() const;
     // The row selected in a set's list, -1 for none.
     int selectedRow(const SubtitleSet &set) const;
     void selectRow(const SubtitleSet &set, int row);
@@ -99,8 +84,9 @@ private:
     SubtitleListModel m_upperModel;
     SubtitleListModel m_lowerModel;
     LinkListModel m_linkModel;
-    mutable WindowSettings m_settings;
-    QSettings *m_store;
+    // Brought up to date with the controls whenever they are read.
+    mutable Settings m_settings;
+    QStringList m_chosenCodings; // the codings "More…" added, shared by the selectors
     TimelineView *m_timeline;
     CodingSelector *m_upperCoding;
     CodingSelector *m_lowerCoding;
@@ -137,6 +123,9 @@ private:
     void strip(SubtitleSet &set);
     void synchronize(SubtitleSet &set);
 
+    int askFrameRate(Settings::Key entryKey);
+    QVector<std::pair<Settings::Key, QWidget *>> settingControls() const;
     void restoreSettings();
+    void collectSettings() const;
     void storeSettings();
 };

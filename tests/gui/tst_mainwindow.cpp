@@ -664,12 +664,12 @@ private slots:
                                     ui().verticalSlider_RLw, ui().verticalSlider_GLw, ui().verticalSlider_BLw};
         const QString sheet = QStringLiteral("QLabel { background-color : %1; color : #%2; font: 18pt; }");
         sliders[0]->setValue(10);
-        QCOMPARE(w->settings().upperColor, 0xffffff);
+        QCOMPARE(w->settings().value(Settings::Key::UpperColor).toInt(), 0xffffff);
         ui().checkBox_coltag->setChecked(true);
         sliders[0]->setValue(0);
         sliders[4]->setValue(0x0a);
-        QCOMPARE(w->settings().upperColor, 0x00ffff);
-        QCOMPARE(w->settings().lowerColor, 0xff0aff);
+        QCOMPARE(w->settings().value(Settings::Key::UpperColor).toInt(), 0x00ffff);
+        QCOMPARE(w->settings().value(Settings::Key::LowerColor).toInt(), 0xff0aff);
         QCOMPARE(ui().label_USpl->styleSheet(), sheet.arg("black", "00ffff"));
         QCOMPARE(ui().label_LSpl->styleSheet(), sheet.arg("black", "ff0aff"));
 
@@ -678,8 +678,8 @@ private slots:
         QCOMPARE(ui().label_LSpl->styleSheet(), sheet.arg("grey", "ffffff"));
         for (QSlider *s : sliders)
             QVERIFY(s->value() == 0 && !s->isEnabled());
-        QCOMPARE(w->settings().upperColor, 0x00ffff);
-        QCOMPARE(w->settings().lowerColor, 0xff0aff);
+        QCOMPARE(w->settings().value(Settings::Key::UpperColor).toInt(), 0x00ffff);
+        QCOMPARE(w->settings().value(Settings::Key::LowerColor).toInt(), 0xff0aff);
 
         ui().checkBox_coltag->setChecked(true);
         const int expected[] = {0x00, 0xff, 0xff, 0xff, 0x0a, 0xff};

@@ -1,7 +1,8 @@
 // Settings surviving a restart: every key of the store read while the window
 // is built and written when it is destroyed, the coding selectors rebuilt from
 // the chosen codings, "More…" choosing a coding at once, a coding choice
-// stored before "Auto Detect" was offered kept as it was, the window's size,
+// stored before "Auto Detect" was offered kept as it was, the credit line
+// stored under its old name, the window's size,
 // and "Quit" storing them.
 
 #include "guiutil.h"
@@ -43,7 +44,7 @@ const QVariantMap defaults = {{"workdir/load", "."},
                               {"color/lower", 0xffffff},
                               {"color/usetag", false},
                               {"select/autodetect", true},
-                              {"ver11", true},
+                              {"proc/creditline", true},
                               {"proc/upperpos", 0},
                               {"recent/upper", QStringList()},
                               {"recent/lower", QStringList()},
@@ -82,16 +83,17 @@ QVariantMap shown(QVariantMap values)
 // What the running window holds, by the key it is stored under.
 QVariantMap held(const MainWindow &w)
 {
-    const WindowSettings &s = w.settings();
+    const Settings &s = w.settings();
+    using Key = Settings::Key;
     const Ui::MainWindow &ui = *w.ui;
-    return {{"workdir/load", s.loadDir},
-            {"workdir/save", s.saveDir},
-            {"codecs", s.chosenCodings},
+    return {{"workdir/load", s.value(Key::LoadDir)},
+            {"workdir/save", s.value(Key::SaveDir)},
+            {"codecs", s.value(Key::ChosenCodings)},
             {"select/codldup", ui.comboBox_loadupr->currentIndex()},
             {"select/codldlw", ui.comboBox_loadlwr->currentIndex()},
             {"select/codsave", ui.comboBox_save->currentIndex()},
-            {"select/fpssave", s.saveFrameRateIndex},
-            {"select/fpsload", s.loadFrameRateIndex},
+            {"select/fpssave", s.value(Key::SaveFrameRate)},
+            {"select/fpsload", s.value(Key::LoadFrameRate)},
             {"proc/charps", ui.spinBox_cps->value()},
             {"proc/mingap", ui.spinBox_gap->value()},
             {"proc/snap", ui.spinBox_snp->value()},
@@ -99,13 +101,13 @@ QVariantMap held(const MainWindow &w)
             {"proc/joinline", ui.checkBox_join->isChecked()},
             {"proc/lastline", ui.comboBox_last->currentIndex()},
             {"proc/upperpos", ui.upperPosition->currentIndex()},
-            {"color/upper", s.upperColor},
-            {"color/lower", s.lowerColor},
+            {"color/upper", s.value(Key::UpperColor)},
+            {"color/lower", s.value(Key::LowerColor)},
             {"color/usetag", ui.checkBox_coltag->isChecked()},
-            {"ver11", ui.checkBox_credit->isChecked()},
-            {"recent/upper", s.recentUpper},
-            {"recent/lower", s.recentLower},
-            {"proc/format", s.outputSuffix}};
+            {"proc/creditline", ui.checkBox_credit->isChecked()},
+            {"recent/upper", s.value(Key::RecentUpper)},
+            {"recent/lower", s.value(Key::RecentLower)},
+            {"proc/format", s.value(Key::OutputSuffix)}};
 }
 
 // A file holds every value as text.
@@ -199,7 +201,7 @@ private slots:
                                    {"color/lower", 0xff8000},
                                    {"color/usetag", true},
                                    {"select/autodetect", true},
-                                   {"ver11", false},
+                                   {"proc/creditline", false},
                                    {"recent/upper", QStringList {"/films/a.en.srt", "/films/b.srt"}},
                                    {"recent/lower", QStringList {"/films/a.es.srt", "/films/b.sub"}},
                                    {"proc/format", "sub"}};
@@ -209,6 +211,11 @@ private slots:
         QVariantMap shifted = every;
         shifted.insert({{"select/codldup", 3}, {"select/codldlw", 4}, {"select/codsave", 2}});
         row("every key, stored before Auto Detect", shown(every), shifted);
+        // Earlier versions stored the credit line's switch as "ver11".
+        QVariantMap old = every;
+        old.remove("proc/creditline");
+        old.insert("ver11", false);
+        row("credit line under its old name", old, every);
         row("cps 99", QVariantMap {{"proc/charps", 99}}, QVariantMap {{"proc/charps", 50}});
         row("cps 1", QVariantMap {{"proc/charps", 1}}, QVariantMap {{"proc/charps", 10}});
         row("cps no number", QVariantMap {{"proc/charps", "x"}}, QVariantMap {{"proc/charps", 10}});
@@ -319,7 +326,7 @@ private slots:
             s.setValue(QStringLiteral("select/codldup"), marked ? 2 : 1);
         }
         MainWindow w(&s);
-        QCOMPARE(w.settings().chosenCodings, kept);
+        QCOMPARE(w.settings().value(Settings::Key::ChosenCodings).toStringList(), kept);
         const QStringList items = QStringList {"Auto Detect", "Auto Local", "UTF-8"} + kept + commonAfter(kept);
         for (const QComboBox *box : {w.ui->comboBox_loadupr, w.ui->comboBox_loadlwr, w.ui->comboBox_save})
             QCOMPARE(rowsOf(box), items);
@@ -356,7 +363,7 @@ private slots:
         QCOMPARE(parent, &w);
         QCOMPARE(narrowed, QStringList {"Windows-1251 (Cyrillic)"});
         const QStringList chosen {"UTF-16LE", "Windows-1251 (Cyrillic)"};
-        QCOMPARE(w.settings().chosenCodings, chosen);
+        QCOMPARE(w.settings().value(Settings::Key::ChosenCodings).toStringList(), chosen);
         QCOMPARE(currentEntries(w), (QStringList {"Auto Detect", "UTF-16LE", "Windows-1251 (Cyrillic)"}));
         for (const QComboBox *box : {w.ui->comboBox_loadupr, w.ui->comboBox_loadlwr, w.ui->comboBox_save})
             QCOMPARE(rowsOf(box), (QStringList {"Auto Detect", "Auto Local", "UTF-8"} + chosen + commonAfter(chosen)));
@@ -380,7 +387,7 @@ private slots:
         choose(w.ui->comboBox_loadlwr, more);
         QCOMPARE(prompts.dialogsRun, 4);
         QCOMPARE(currentEntries(w), (QStringList {"KOI8-R (Cyrillic)", "UTF-16LE", "Windows-1251 (Cyrillic)"}));
-        QCOMPARE(w.settings().chosenCodings.size(), 3);
+        QCOMPARE(w.settings().value(Settings::Key::ChosenCodings).toStringList().size(), 3);
     }
 
     // Size and splitter come back as they were left.
@@ -463,7 +470,7 @@ private slots:
                          {"select/codsave", 3},
                          {"select/codldlw", 3},
                          {"proc/format", "sub"},
-                         {"ver11", false},
+                         {"proc/creditline", false},
                          {"proc/charps", 33},
                          {"color/usetag", true},
                          {"color/upper", 0x00ff00},

@@ -1,0 +1,109 @@
+#include "gui/settings.h"
+
+#include "gui/codingselector.h"
+
+#include <QSettings>
+
+namespace {
+
+struct KeyInfo
+{
+    Settings::Key key;
+    const char *name;
+    QVariant defaultValue;
+};
+
+// In the order of Settings::Key. The names are those that earlier versions
+// wrote, so their settings load as they were.
+const KeyInfo &info(Settings::Key key)
+{
+    using K = Settings::Key;
+    static const KeyInfo table[] = {
+        {K::LoadDir, "workdir/load", QStringLiteral(".")},
+        {K::SaveDir, "workdir/save", QStringLiteral(".")},
+        {K::ChosenCodings, "codecs", QStringList()},
+        {K::UpperCoding, "select/codldup", 0},
+        {K::LowerCoding, "select/codldlw", 0},
+        {K::SaveCoding, "select/codsave", 0},
+        {K::CodingsCountFromAutoDetect, "select/autodetect", true},
+        {K::SaveFrameRate, "select/fpssave", 0},
+        {K::LoadFrameRate, "select/fpsload", 0},
+        {K::CharsPerSecond, "proc/charps", 25},
+        {K::MinimumGap, "proc/mingap", 0},
+        {K::Snap, "proc/snap", 500},
+        {K::BottomLines, "proc/botlin", 2},
+        {K::JoinLines, "proc/joinline", false},
+        {K::LastLineStyle, "proc/lastline", 0},
+        {K::UpperPosition, "proc/upperpos", 0},
+        {K::UpperColor, "color/upper", 0xffffff},
+        {K::LowerColor, "color/lower", 0xffffff},
+        {K::ColorTags, "color/usetag", false},
+        {K::CreditLine, "proc/creditline", true},
+        {K::RecentUpper, "recent/upper", QStringList()},
+        {K::RecentLower, "recent/lower", QStringList()},
+        {K::OutputSuffix, "proc/format", QStringLiteral("srt")},
+        {K::WindowGeometry, "window/geometry", QByteArray()},
+        {K::WindowSplitter, "window/splitter", QByteArray()},
+    };
+    static_assert(std::size(table) == size_t(K::Count), "one row per key");
+    return table[size_t(key)];
+}
+
+// Where earlier versions stored the credit line's switch.
+const QString oldCreditLineName = QStringLiteral("ver11");
+
+} // namespace
+
+QString Settings::name(Key key)
+{
+    return QLatin1String(info(key).name);
+}
+
+QVariant Settings::defaultValue(Key key)
+{
+    return info(key).defaultValue;
+}
+
+Settings::Settings(QSettings *store)
+    : m_store(store)
+{
+    for (size_t i = 0; i < m_values.size(); ++i) {
+        const Key key = Key(i);
+        m_values[i] = m_store ? m_store->value(name(key), defaultValue(key)) : defaultValue(key);
+    }
+    if (m_store)
+        migrate();
+}
+
+void Settings::migrate()
+{
+    // The credit line's switch had a name that said nothing.
+    if (!m_store->contains(name(Key::CreditLine)) && m_store->contains(oldCreditLineName))
+        setValue(Key::CreditLine, m_store->value(oldCreditLineName));
+
+    // Selector indexes stored before "Auto Detect" was offered count from
+    // "Auto Local", one entry later now.
+    if (!m_store->contains(name(Key::CodingsCountFromAutoDetect))) {
+        for (Key key : {Key::UpperCoding, Key::LowerCoding, Key::SaveCoding}) {
+            if (m_store->contains(name(key)))
+                setValue(key, qint64(value(key).toInt()) + 1);
+        }
+    }
+    setValue(Key::CodingsCountFromAutoDetect, true);
+
+    // Earlier versions let a hand-edited store, or "Add / Remove", put a
+    // selector's own entries among the chosen codings.
+    QStringList chosen = value(Key::ChosenCodings).toStringList();
+    CodingSelector::clean(chosen);
+    setValue(Key::ChosenCodings, chosen);
+}
+
+void Settings::store()
+{
+    if (!m_store)
+        return;
+    for (size_t i = 0; i < m_values.size(); ++i)
+        m_store->setValue(name(Key(i)), m_values[i]);
+    m_store->remove(oldCreditLineName);
+    m_store->sync();
+}

@@ -9,13 +9,14 @@ AboutDlg::AboutDlg(QWidget *parent)
     ui->setupUi(this);
     // The version this binary was compiled against, not a version it was once
     // written for.
-    ui->label->setText(QStringLiteral("Written in QT " QT_VERSION_STR));
+    ui->toolkitLabel->setText(QStringLiteral("Written in QT " QT_VERSION_STR));
+    ui->aboutText->setPlainText(aboutText());
+    ui->aboutText->setReadOnly(true);
+    // Read-only leaves only mouse selection; the keyboard may select too.
+    ui->aboutText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
-AboutDlg::~AboutDlg()
-{
-    delete ui;
-}
+AboutDlg::~AboutDlg() = default;
 
 QString aboutText()
 {

@@ -3,6 +3,7 @@
 // toolkit version the program was built with.
 
 #include <QDialog>
+#include <QScopedPointer>
 #include <QString>
 #include <QUrl>
 
@@ -17,7 +18,8 @@ public:
     explicit AboutDlg(QWidget *parent = nullptr);
     ~AboutDlg() override;
 
-    Ui::AboutDlg *ui;
+private:
+    QScopedPointer<Ui::AboutDlg> ui;
 };
 
 // The text the About dialog shows.

@@ -14,7 +14,6 @@
 #include "gui/timelineview.h"
 #include "gui/timingdlg.h"
 
-#include "ui_aboutdlg.h"
 #include "ui_mainwindow.h"
 
 #include <QApplication>
@@ -63,41 +62,41 @@ MainWindow::MainWindow(QSettings *store, QWidget *parent)
 {
     ui->setupUi(this);
     // Under the lists, so that rows, bars and links are seen together.
-    m_timeline = new TimelineView(ui->splitter_main);
+    m_timeline = new TimelineView(ui->mainSplitter);
     m_timeline->setObjectName(QStringLiteral("timelineView"));
     m_timeline->setToolTip(QStringLiteral("Both time lines and their links: wheel zooms, drag scrolls, a click "
                                           "selects the subtitle"));
-    ui->splitter_main->insertWidget(1, m_timeline);
+    ui->mainSplitter->insertWidget(1, m_timeline);
     m_timeline->setSources(&m_session.upper, &m_session.lower, &m_session.links);
-    ui->listWidget_upr->setModel(&m_upperModel);
-    ui->listWidget_lwr->setModel(&m_lowerModel);
-    ui->listWidget_lnk->setModel(&m_linkModel);
-    ui->listWidget_log->setModel(&m_log);
+    ui->upperList->setModel(&m_upperModel);
+    ui->lowerList->setModel(&m_lowerModel);
+    ui->linkList->setModel(&m_linkModel);
+    ui->logList->setModel(&m_log);
     // Rows of one height let the views skip measuring 20000 texts.
-    for (QListView *view : {ui->listWidget_upr, ui->listWidget_lwr, ui->listWidget_log})
+    for (QListView *view : {ui->upperList, ui->lowerList, ui->logList})
         view->setUniformItemSizes(true);
     // The lists get the room; the processing controls keep their height.
-    ui->splitter_main->setStretchFactor(0, 4);
-    ui->splitter_main->setStretchFactor(1, 1);
-    ui->splitter_main->setStretchFactor(2, 0);
-    ui->splitter_main->setStretchFactor(3, 1);
+    ui->mainSplitter->setStretchFactor(0, 4);
+    ui->mainSplitter->setStretchFactor(1, 1);
+    ui->mainSplitter->setStretchFactor(2, 0);
+    ui->mainSplitter->setStretchFactor(3, 1);
 
     setAcceptDrops(true);
-    for (QListView *view : {ui->listWidget_upr, ui->listWidget_lwr}) {
+    for (QListView *view : {ui->upperList, ui->lowerList}) {
         view->viewport()->setAcceptDrops(true);
         view->viewport()->installEventFilter(this);
     }
 
-    m_upperCoding = new CodingSelector(ui->comboBox_loadupr, &m_chosenCodings, this);
-    m_lowerCoding = new CodingSelector(ui->comboBox_loadlwr, &m_chosenCodings, this);
-    m_saveCoding = new CodingSelector(ui->comboBox_save, &m_chosenCodings, this);
-    m_recent = new RecentPairs(ui->toolButton_recent, this);
-    m_preview = new PreviewPanel({ui->checkBox_coltag,
-                                  {ui->verticalSlider_RUp, ui->verticalSlider_GUp, ui->verticalSlider_BUp},
-                                  {ui->verticalSlider_RLw, ui->verticalSlider_GLw, ui->verticalSlider_BLw},
-                                  ui->label_USpl,
-                                  ui->label_LSpl,
-                                  ui->label_preview},
+    m_upperCoding = new CodingSelector(ui->upperCodingBox, &m_chosenCodings, this);
+    m_lowerCoding = new CodingSelector(ui->lowerCodingBox, &m_chosenCodings, this);
+    m_saveCoding = new CodingSelector(ui->saveCodingBox, &m_chosenCodings, this);
+    m_recent = new RecentPairs(ui->recentButton, this);
+    m_preview = new PreviewPanel({ui->colorTagsCheckBox,
+                                  {ui->upperRedSlider, ui->upperGreenSlider, ui->upperBlueSlider},
+                                  {ui->lowerRedSlider, ui->lowerGreenSlider, ui->lowerBlueSlider},
+                                  ui->upperPreview,
+                                  ui->lowerPreview,
+                                  ui->mergedPreview},
                                  m_session, this);
 
     connectControls();
@@ -111,7 +110,6 @@ MainWindow::MainWindow(QSettings *store, QWidget *parent)
 MainWindow::~MainWindow()
 {
     storeSettings();
-    delete ui;
 }
 
 const Settings &MainWindow::settings() const
@@ -127,24 +125,24 @@ void MainWindow::connectControls()
     for (QAbstractButton *button : findChildren<QAbstractButton *>())
         connect(button, &QAbstractButton::pressed, statusBar(), &QStatusBar::clearMessage);
 
-    connect(ui->pushButton_ldupr, &QPushButton::clicked, this, &MainWindow::loadUpper);
-    connect(ui->pushButton_ldlwr, &QPushButton::clicked, this, &MainWindow::loadLower);
-    connect(ui->pushButton_savup, &QPushButton::pressed, this, &MainWindow::saveUpper);
-    connect(ui->pushButton_savlw, &QPushButton::pressed, this, &MainWindow::saveLower);
-    connect(ui->pushButton_timgup, &QPushButton::pressed, this, &MainWindow::correctUpperTiming);
-    connect(ui->pushButton_timgw, &QPushButton::pressed, this, &MainWindow::correctLowerTiming);
-    connect(ui->pushButton_strup, &QPushButton::pressed, this, &MainWindow::stripUpper);
-    connect(ui->pushButton_strlw, &QPushButton::pressed, this, &MainWindow::stripLower);
-    connect(ui->pushButton_synu, &QPushButton::pressed, this, &MainWindow::synchronizeUpper);
-    connect(ui->pushButton_synl, &QPushButton::pressed, this, &MainWindow::synchronizeLower);
-    connect(ui->pushButton_ladd, &QPushButton::pressed, this, &MainWindow::addLink);
+    connect(ui->loadUpperButton, &QPushButton::clicked, this, &MainWindow::loadUpper);
+    connect(ui->loadLowerButton, &QPushButton::clicked, this, &MainWindow::loadLower);
+    connect(ui->saveUpperButton, &QPushButton::pressed, this, &MainWindow::saveUpper);
+    connect(ui->saveLowerButton, &QPushButton::pressed, this, &MainWindow::saveLower);
+    connect(ui->upperTimingButton, &QPushButton::pressed, this, &MainWindow::correctUpperTiming);
+    connect(ui->lowerTimingButton, &QPushButton::pressed, this, &MainWindow::correctLowerTiming);
+    connect(ui->stripUpperButton, &QPushButton::pressed, this, &MainWindow::stripUpper);
+    connect(ui->stripLowerButton, &QPushButton::pressed, this, &MainWindow::stripLower);
+    connect(ui->syncUpperButton, &QPushButton::pressed, this, &MainWindow::synchronizeUpper);
+    connect(ui->syncLowerButton, &QPushButton::pressed, this, &MainWindow::synchronizeLower);
+    connect(ui->addLinkButton, &QPushButton::pressed, this, &MainWindow::addLink);
     connect(ui->autoLinkButton, &QPushButton::pressed, this, &MainWindow::autoLink);
-    connect(ui->pushButton_ldel, &QPushButton::pressed, this, &MainWindow::deleteLink);
-    connect(ui->pushButton_lclr, &QPushButton::pressed, this, &MainWindow::clearLinks);
-    connect(ui->pushButton_proc, &QPushButton::pressed, this, &MainWindow::processAndSave);
-    connect(ui->pushButton_about, &QPushButton::pressed, this, &MainWindow::showAbout);
-    connect(ui->pushButton_donate, &QPushButton::pressed, this, &MainWindow::donate);
-    connect(ui->pushButton_quit, &QPushButton::pressed, qApp, &QCoreApplication::quit);
+    connect(ui->deleteLinkButton, &QPushButton::pressed, this, &MainWindow::deleteLink);
+    connect(ui->clearLinksButton, &QPushButton::pressed, this, &MainWindow::clearLinks);
+    connect(ui->processButton, &QPushButton::pressed, this, &MainWindow::processAndSave);
+    connect(ui->aboutButton, &QPushButton::pressed, this, &MainWindow::showAbout);
+    connect(ui->donateButton, &QPushButton::pressed, this, &MainWindow::donate);
+    connect(ui->quitButton, &QPushButton::pressed, qApp, &QCoreApplication::quit);
 
     for (const SubtitleSet *set : {&m_session.upper, &m_session.lower}) {
         QListView *view = listOf(*set);
@@ -162,12 +160,12 @@ void MainWindow::connectControls()
         connect(view, &QListView::doubleClicked, this,
                 [this, set](const QModelIndex &index) { jumpToNearest(*set, index.row()); });
     }
-    connect(ui->listWidget_lnk, &QListView::doubleClicked, this, [this](const QModelIndex &index) {
+    connect(ui->linkList, &QListView::doubleClicked, this, [this](const QModelIndex &index) {
         selectLink(index.row());
         refreshAddLink();
     });
     connect(&m_log, &LogModel::lineAdded, this, [this](int row) {
-        ui->listWidget_log->setCurrentIndex(m_log.index(row));
+        ui->logList->setCurrentIndex(m_log.index(row));
         if (m_log.levelAt(row) == LogError)
             statusBar()->showMessage(m_log.lines().at(row));
     });
@@ -176,10 +174,10 @@ void MainWindow::connectControls()
         selectRow(set, row);
         listOf(set)->scrollTo(listOf(set)->currentIndex());
     });
-    for (QSpinBox *box : {ui->spinBox_cps, ui->spinBox_gap, ui->spinBox_snp, ui->spinBox_lin})
+    for (QSpinBox *box : {ui->cpsSpinBox, ui->gapSpinBox, ui->snapSpinBox, ui->bottomLinesSpinBox})
         connect(box, QOverload<int>::of(&QSpinBox::valueChanged), this, &MainWindow::showPreviews);
-    connect(ui->checkBox_join, &QCheckBox::toggled, this, &MainWindow::showPreviews);
-    for (QComboBox *box : {ui->comboBox_last, ui->upperPosition})
+    connect(ui->joinLinesCheckBox, &QCheckBox::toggled, this, &MainWindow::showPreviews);
+    for (QComboBox *box : {ui->lastLineBox, ui->upperPositionBox})
         connect(box, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &MainWindow::showPreviews);
 
     // A coding chosen in one selector is offered by all.
@@ -198,7 +196,7 @@ void MainWindow::connectControls()
 
 QListView *MainWindow::listOf(const SubtitleSet &set) const
 {
-    return sideOf(set) == 0 ? ui->listWidget_upr : ui->listWidget_lwr;
+    return sideOf(set) == 0 ? ui->upperList : ui->lowerList;
 }
 
 CodingSelector *MainWindow::codingOf(const SubtitleSet &set) const
@@ -224,23 +222,23 @@ void MainWindow::selectRow(const SubtitleSet &set, int row)
 void MainWindow::readProcessingOptions()
 {
     ProcessingOptions &o = m_session.options;
-    o.cps = ui->spinBox_cps->value();
-    o.gap = ui->spinBox_gap->value();
-    o.snap = ui->spinBox_snp->value();
-    o.bottomLines = ui->spinBox_lin->value();
-    o.joinLines = ui->checkBox_join->isChecked();
-    o.lastLine = LastLineStyle(qBound(0, ui->comboBox_last->currentIndex(), 2));
-    o.colorTags = ui->checkBox_coltag->isChecked();
+    o.cps = ui->cpsSpinBox->value();
+    o.gap = ui->gapSpinBox->value();
+    o.snap = ui->snapSpinBox->value();
+    o.bottomLines = ui->bottomLinesSpinBox->value();
+    o.joinLines = ui->joinLinesCheckBox->isChecked();
+    o.lastLine = LastLineStyle(qBound(0, ui->lastLineBox->currentIndex(), 2));
+    o.colorTags = ui->colorTagsCheckBox->isChecked();
     o.upperColor = m_preview->upperColor();
     o.lowerColor = m_preview->lowerColor();
-    o.header = ui->checkBox_credit->isChecked();
-    o.upperPosition = UpperPosition(qBound(0, ui->upperPosition->currentIndex(), 1));
+    o.header = ui->creditLineCheckBox->isChecked();
+    o.upperPosition = UpperPosition(qBound(0, ui->upperPositionBox->currentIndex(), 1));
 }
 
 void MainWindow::showCurrent(const SubtitleSet &set)
 {
     const bool upper = sideOf(set) == 0;
-    QListWidget *timeBox = upper ? ui->listWidget_tupr : ui->listWidget_tlwr;
+    QListWidget *timeBox = upper ? ui->upperTimeBox : ui->lowerTimeBox;
     const int row = selectedRow(set);
     timeBox->clear();
     if (row < 0 || row >= set.count) {
@@ -267,7 +265,7 @@ void MainWindow::refreshAddLink()
     const int upperRow = selectedRow(m_session.upper);
     const int lowerRow = selectedRow(m_session.lower);
     const bool allowed = m_session.canAddLink(upperRow, lowerRow);
-    ui->pushButton_ladd->setEnabled(allowed);
+    ui->addLinkButton->setEnabled(allowed);
     // Why not: the link in the way lights up.
     const bool rows
         = upperRow >= 0 && upperRow < m_session.upper.count && lowerRow >= 0 && lowerRow < m_session.lower.count;
@@ -330,7 +328,7 @@ void MainWindow::load(SubtitleSet &set, const QString &caption)
 
 void MainWindow::loadPath(SubtitleSet &set, const QString &name)
 {
-    const bool append = ui->checkBox_app->isChecked();
+    const bool append = ui->appendCheckBox->isChecked();
     m_showMergeTimes[0] = m_showMergeTimes[1] = false;
     readProcessingOptions();
     QByteArray bytes;
@@ -363,7 +361,7 @@ void MainWindow::loadPath(SubtitleSet &set, const QString &name)
         if (!m_loadingPair)
             rememberPair();
     }
-    ui->checkBox_app->setChecked(false);
+    ui->appendCheckBox->setChecked(false);
     refreshAddLink();
 }
 
@@ -391,9 +389,9 @@ void MainWindow::loadDropped(const QStringList &paths, SubtitleSet *target)
     if (paths.size() >= 2) {
         // A pair replaces both sets, whatever "Append" says.
         m_loadingPair = true;
-        ui->checkBox_app->setChecked(false);
+        ui->appendCheckBox->setChecked(false);
         loadPath(m_session.upper, paths.at(0));
-        ui->checkBox_app->setChecked(false);
+        ui->appendCheckBox->setChecked(false);
         loadPath(m_session.lower, paths.at(1));
         m_loadingPair = false;
         rememberPair();
@@ -423,8 +421,8 @@ void MainWindow::dropEvent(QDropEvent *event)
 // Files dropped on a list go into that list's set.
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    const bool upper = watched == ui->listWidget_upr->viewport();
-    const bool lower = watched == ui->listWidget_lwr->viewport();
+    const bool upper = watched == ui->upperList->viewport();
+    const bool lower = watched == ui->lowerList->viewport();
     if (!upper && !lower)
         return QMainWindow::eventFilter(watched, event);
     switch (event->type()) {
@@ -471,15 +469,15 @@ void MainWindow::setUpShortcuts()
         QAbstractButton *button;
         QKeySequence keys;
     } shortcuts[] = {
-        {ui->pushButton_ldupr, QKeySequence(Qt::CTRL | Qt::Key_O)},
-        {ui->pushButton_ldlwr, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
-        {ui->pushButton_ladd, QKeySequence(Qt::CTRL | Qt::Key_L)},
+        {ui->loadUpperButton, QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {ui->loadLowerButton, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
+        {ui->addLinkButton, QKeySequence(Qt::CTRL | Qt::Key_L)},
         {ui->autoLinkButton, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L)},
-        {ui->pushButton_ldel, QKeySequence(Qt::CTRL | Qt::Key_Delete)},
-        {ui->pushButton_synl, QKeySequence(Qt::CTRL | Qt::Key_Y)},
-        {ui->pushButton_synu, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Y)},
-        {ui->pushButton_proc, QKeySequence(Qt::CTRL | Qt::Key_S)},
-        {ui->pushButton_quit, QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {ui->deleteLinkButton, QKeySequence(Qt::CTRL | Qt::Key_Delete)},
+        {ui->syncLowerButton, QKeySequence(Qt::CTRL | Qt::Key_Y)},
+        {ui->syncUpperButton, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Y)},
+        {ui->processButton, QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {ui->quitButton, QKeySequence(Qt::CTRL | Qt::Key_Q)},
     };
     for (const auto &s : shortcuts) {
         s.button->setShortcut(s.keys);
@@ -628,14 +626,14 @@ void MainWindow::autoLink()
 
 void MainWindow::deleteLink()
 {
-    const QModelIndex current = ui->listWidget_lnk->currentIndex();
+    const QModelIndex current = ui->linkList->currentIndex();
     if (current.isValid()) {
         m_session.links.remove(current.row());
         m_linkModel.reload();
         // As in any list, the next link becomes the current one.
         const int next = qMin(current.row(), m_session.links.count() - 1);
         if (next >= 0)
-            ui->listWidget_lnk->setCurrentIndex(m_linkModel.index(next));
+            ui->linkList->setCurrentIndex(m_linkModel.index(next));
     }
     refreshAddLink();
 }
@@ -650,11 +648,6 @@ void MainWindow::clearLinks()
 void MainWindow::showAbout()
 {
     AboutDlg dialog(this);
-    QPlainTextEdit *text = dialog.ui->plainTextEdit;
-    text->setPlainText(aboutText());
-    text->setReadOnly(true);
-    // Read-only leaves only mouse selection; the keyboard may select too.
-    text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     prompts().run(dialog);
 }
 
@@ -675,15 +668,15 @@ int MainWindow::askFrameRate(Settings::Key entryKey)
 // The controls that show a setting of their own, in the order they are restored.
 QVector<std::pair<Settings::Key, QWidget *>> MainWindow::settingControls() const
 {
-    return {{Key::CharsPerSecond, ui->spinBox_cps},
-            {Key::MinimumGap, ui->spinBox_gap},
-            {Key::Snap, ui->spinBox_snp},
-            {Key::BottomLines, ui->spinBox_lin},
-            {Key::JoinLines, ui->checkBox_join},
-            {Key::LastLineStyle, ui->comboBox_last},
-            {Key::UpperPosition, ui->upperPosition},
-            {Key::ColorTags, ui->checkBox_coltag},
-            {Key::CreditLine, ui->checkBox_credit}};
+    return {{Key::CharsPerSecond, ui->cpsSpinBox},
+            {Key::MinimumGap, ui->gapSpinBox},
+            {Key::Snap, ui->snapSpinBox},
+            {Key::BottomLines, ui->bottomLinesSpinBox},
+            {Key::JoinLines, ui->joinLinesCheckBox},
+            {Key::LastLineStyle, ui->lastLineBox},
+            {Key::UpperPosition, ui->upperPositionBox},
+            {Key::ColorTags, ui->colorTagsCheckBox},
+            {Key::CreditLine, ui->creditLineCheckBox}};
 }
 
 void MainWindow::restoreSettings()
@@ -723,7 +716,7 @@ void MainWindow::restoreSettings()
         m_settings.setValue(Key::OutputSuffix, Settings::defaultValue(Key::OutputSuffix));
     m_preview->setOutputSuffix(m_settings.value(Key::OutputSuffix).toString());
     restoreGeometry(m_settings.value(Key::WindowGeometry).toByteArray());
-    ui->splitter_main->restoreState(m_settings.value(Key::WindowSplitter).toByteArray());
+    ui->mainSplitter->restoreState(m_settings.value(Key::WindowSplitter).toByteArray());
 }
 
 void MainWindow::collectSettings() const
@@ -762,7 +755,7 @@ void MainWindow::collectSettings() const
     m_settings.setValue(Key::RecentUpper, uppers);
     m_settings.setValue(Key::RecentLower, lowers);
     m_settings.setValue(Key::WindowGeometry, saveGeometry());
-    m_settings.setValue(Key::WindowSplitter, ui->splitter_main->saveState());
+    m_settings.setValue(Key::WindowSplitter, ui->mainSplitter->saveState());
 }
 
 void MainWindow::storeSettings()

@@ -10,6 +10,7 @@
 #include "gui/settings.h"
 
 #include <QMainWindow>
+#include <QScopedPointer>
 
 namespace Ui {
 class MainWindow;
@@ -36,7 +37,6 @@ public:
     explicit MainWindow(QSettings *store, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    Ui::MainWindow *ui;
     Session &session() { return m_session; }
     TimelineView *timeline() const { return m_timeline; }
     // The settings as they would be stored now.
@@ -79,6 +79,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    QScopedPointer<Ui::MainWindow> ui;
     LogModel m_log;
     Session m_session;
     SubtitleListModel m_upperModel;

@@ -55,7 +55,7 @@ private:
 
     Widgets m_widgets;
     const Session &m_session;
-    int m_colors[2] = {0xffffff, 0xffffff};
+    int m_colors[2] = {ProcessingOptions().upperColor, ProcessingOptions().lowerColor};
     int m_frameTime = 0;
     QString m_outputSuffix;
 };

@@ -1,5 +1,6 @@
 #include "gui/settings.h"
 
+#include "core/processing.h"
 #include "gui/codingselector.h"
 
 #include <QSettings>
@@ -18,6 +19,8 @@ struct KeyInfo
 const KeyInfo &info(Settings::Key key)
 {
     using K = Settings::Key;
+    // The processing controls start as the command-line tool does.
+    static const ProcessingOptions processing;
     static const KeyInfo table[] = {
         {K::LoadDir, "workdir/load", QStringLiteral(".")},
         {K::SaveDir, "workdir/save", QStringLiteral(".")},
@@ -28,17 +31,17 @@ const KeyInfo &info(Settings::Key key)
         {K::CodingsCountFromAutoDetect, "select/autodetect", true},
         {K::SaveFrameRate, "select/fpssave", 0},
         {K::LoadFrameRate, "select/fpsload", 0},
-        {K::CharsPerSecond, "proc/charps", 25},
-        {K::MinimumGap, "proc/mingap", 0},
-        {K::Snap, "proc/snap", 500},
-        {K::BottomLines, "proc/botlin", 2},
-        {K::JoinLines, "proc/joinline", false},
-        {K::LastLineStyle, "proc/lastline", 0},
-        {K::UpperPosition, "proc/upperpos", 0},
-        {K::UpperColor, "color/upper", 0xffffff},
-        {K::LowerColor, "color/lower", 0xffffff},
-        {K::ColorTags, "color/usetag", false},
-        {K::CreditLine, "proc/creditline", true},
+        {K::CharsPerSecond, "proc/charps", processing.cps},
+        {K::MinimumGap, "proc/mingap", processing.gap},
+        {K::Snap, "proc/snap", processing.snap},
+        {K::BottomLines, "proc/botlin", processing.bottomLines},
+        {K::JoinLines, "proc/joinline", processing.joinLines},
+        {K::LastLineStyle, "proc/lastline", int(processing.lastLine)},
+        {K::UpperPosition, "proc/upperpos", int(processing.upperPosition)},
+        {K::UpperColor, "color/upper", processing.upperColor},
+        {K::LowerColor, "color/lower", processing.lowerColor},
+        {K::ColorTags, "color/usetag", processing.colorTags},
+        {K::CreditLine, "proc/creditline", processing.header},
         {K::RecentUpper, "recent/upper", QStringList()},
         {K::RecentLower, "recent/lower", QStringList()},
         {K::OutputSuffix, "proc/format", QStringLiteral("srt")},

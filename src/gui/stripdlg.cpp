@@ -9,21 +9,18 @@ StripDlg::StripDlg(QWidget *parent)
     ui->setupUi(this);
 }
 
-StripDlg::~StripDlg()
-{
-    delete ui;
-}
+StripDlg::~StripDlg() = default;
 
 void StripDlg::accept()
 {
     kinds.clear();
-    if (ui->checkBox_round->isChecked())
+    if (ui->roundCheckBox->isChecked())
         kinds << Bracket::Round;
-    if (ui->checkBox_square->isChecked())
+    if (ui->squareCheckBox->isChecked())
         kinds << Bracket::Square;
-    if (ui->checkBox_curly->isChecked())
+    if (ui->curlyCheckBox->isChecked())
         kinds << Bracket::Curly;
-    if (ui->checkBox_angle->isChecked())
+    if (ui->angleCheckBox->isChecked())
         kinds << Bracket::Angle;
     QDialog::accept();
 }

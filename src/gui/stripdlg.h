@@ -5,6 +5,7 @@
 #include "core/brackets.h"
 
 #include <QDialog>
+#include <QScopedPointer>
 #include <QVector>
 
 namespace Ui {
@@ -18,9 +19,11 @@ public:
     explicit StripDlg(QWidget *parent = nullptr);
     ~StripDlg() override;
 
-    Ui::StripDlg *ui;
     QVector<Bracket> kinds;
 
 public slots:
     void accept() override;
+
+private:
+    QScopedPointer<Ui::StripDlg> ui;
 };

@@ -8,8 +8,6 @@
 #include "gui/mainwindow.h"
 #include "gui/prompts.h"
 
-#include "ui_mainwindow.h"
-
 #include <QtTest>
 #include <QtWidgets>
 
@@ -21,7 +19,7 @@ class TestAbout : public QObject
 
     ScriptedPrompts prompts;
 
-    static QStringList log(MainWindow &w) { return rowsOf(w.ui->listWidget_log); }
+    static QStringList log(MainWindow &w) { return rowsOf(MainForm(&w).logList); }
 
 private slots:
     void init()
@@ -43,8 +41,8 @@ private slots:
         prompts.dialogs.push_back([&](QDialog &d) {
             parent = d.parentWidget();
             title = d.windowTitle();
-            label = d.findChild<QLabel *>(QStringLiteral("label"))->text();
-            auto *edit = d.findChild<QPlainTextEdit *>(QStringLiteral("plainTextEdit"));
+            label = d.findChild<QLabel *>(QStringLiteral("toolkitLabel"))->text();
+            auto *edit = d.findChild<QPlainTextEdit *>(QStringLiteral("aboutText"));
             text = edit->toPlainText();
             d.show();
             edit->setFocus();
@@ -63,8 +61,8 @@ private slots:
             openAfterEscape = d.isVisible();
             return d.result();
         });
-        w.ui->pushButton_about->click();
-        w.ui->pushButton_about->click();
+        MainForm(&w).aboutButton->click();
+        MainForm(&w).aboutButton->click();
         QCOMPARE(prompts.dialogsRun, 2);
         QVERIFY(!openAfterEscape);
         QVERIFY(log(w).isEmpty());
@@ -109,7 +107,7 @@ private slots:
         QCOMPARE(w.session().upper.count, 2);
         const QStringList before = log(w);
         for (int i = 0; i < 3; ++i)
-            QTest::mouseClick(w.ui->pushButton_donate, Qt::LeftButton);
+            QTest::mouseClick(MainForm(&w).donateButton, Qt::LeftButton);
         QCOMPARE(prompts.openedUrls, (QList<QUrl> {donationUrl(), donationUrl(), donationUrl()}));
         QCOMPARE(prompts.dialogsRun, 0);
         QCOMPARE(log(w), before);

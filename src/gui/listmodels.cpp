@@ -1,9 +1,26 @@
 #include "gui/listmodels.h"
 
-#include <QColor>
-
+#include "core/formats.h"
 #include "core/subtitleset.h"
 #include "core/synclinks.h"
+
+#include <QColor>
+
+#include <climits>
+
+namespace {
+
+QString signedTime(int ms)
+{
+    return ms < 0 ? QLatin1Char('-') + formatTime(ms == INT_MIN ? INT_MAX : -ms) : formatTime(ms);
+}
+
+} // namespace
+
+QString timeLineText(int start, int end)
+{
+    return signedTime(start) + QLatin1String(" --> ") + signedTime(end);
+}
 
 SubtitleListModel::SubtitleListModel(const SubtitleSet &set, QObject *parent)
     : QAbstractListModel(parent)

@@ -12,6 +12,10 @@
 class SubtitleSet;
 class SyncLinks;
 
+// "00:00:01,000 --> 00:00:02,500" as a time box shows it; a time before 0:00
+// (a set shifted back) as "-00:00:09,657".
+QString timeLineText(int start, int end);
+
 // "0001 first line|second line" for every subtitle of a set.
 class SubtitleListModel : public QAbstractListModel
 {

@@ -149,7 +149,7 @@ void MainWindow::connectControls()
         connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
                 [this, set](const QModelIndex &current) {
                     if (current.isValid())
-                        m_preview->setFrameTime(set->startOf(current.row()));
+                        m_preview->setFrameRow(set == &m_session.upper, current.row());
                     showCurrent(*set);
                     refreshAddLink();
                     m_timeline->setCurrentRows(selectedRow(m_session.upper), selectedRow(m_session.lower));
@@ -245,8 +245,8 @@ void MainWindow::showCurrent(const SubtitleSet &set)
         m_preview->showSubtitle(upper, nullptr);
     } else {
         const Subtitle &s = set.at(row);
-        timeBox->addItem(m_showMergeTimes[sideOf(set)] ? formatTimeLine(s.mergeStart, s.mergeEnd)
-                                                       : formatTimeLine(s.start, s.end));
+        timeBox->addItem(m_showMergeTimes[sideOf(set)] ? timeLineText(s.mergeStart, s.mergeEnd)
+                                                       : timeLineText(s.start, s.end));
         m_preview->showSubtitle(upper, &s);
     }
     m_preview->refreshColors();
@@ -256,6 +256,7 @@ void MainWindow::showCurrent(const SubtitleSet &set)
 void MainWindow::timesChanged(SubtitleSet &set)
 {
     m_showMergeTimes[sideOf(set)] = false;
+    m_preview->setsChanged();
     showCurrent(set);
     refreshTimeline();
 }
@@ -326,7 +327,7 @@ void MainWindow::load(SubtitleSet &set, const QString &caption)
     loadPath(set, prompts().openFileName(this, caption, m_settings.value(Key::LoadDir).toString(), openFilter));
 }
 
-void MainWindow::loadPath(SubtitleSet &set, const QString &name)
+void MainWindow::loadPath(SubtitleSet &set, const QString &name, const QString &coding)
 {
     const bool append = ui->appendCheckBox->isChecked();
     m_showMergeTimes[0] = m_showMergeTimes[1] = false;
@@ -339,7 +340,7 @@ void MainWindow::loadPath(SubtitleSet &set, const QString &name)
             m_settings.setValue(Key::LoadDir, dir);
             m_settings.setValue(Key::SaveDir, dir);
         }
-        prepared = m_session.prepareLoad(set, bytes, name, codingOf(set)->codecName());
+        prepared = m_session.prepareLoad(set, bytes, name, coding.isEmpty() ? codingOf(set)->codecName() : coding);
     }
     if (prepared) {
         int rate = set.frameRate;
@@ -353,6 +354,9 @@ void MainWindow::loadPath(SubtitleSet &set, const QString &name)
         }
         const int first = append ? set.count : 0;
         m_session.loadPrepared(set, *prepared, rate, append);
+        if (!append)
+            m_readCoding[sideOf(set)] = prepared->coding;
+        m_preview->setsChanged();
         (sideOf(set) == 0 ? m_upperModel : m_lowerModel).reload();
         m_linkModel.reload();
         selectRow(set, first);
@@ -367,7 +371,7 @@ void MainWindow::loadPath(SubtitleSet &set, const QString &name)
 
 void MainWindow::rememberPair()
 {
-    m_recent->add({m_session.upper.filePath, m_session.lower.filePath, QString(), QString()});
+    m_recent->add({m_session.upper.filePath, m_session.lower.filePath, m_readCoding[0], m_readCoding[1]});
 }
 
 void MainWindow::openRecent(int index)
@@ -379,7 +383,14 @@ void MainWindow::openRecent(int index)
 void MainWindow::loadPair(const RecentPair &pair)
 {
     statusBar()->clearMessage();
-    loadDropped({pair.upper, pair.lower}, nullptr);
+    // A pair replaces both sets, whatever "Append" says.
+    m_loadingPair = true;
+    ui->appendCheckBox->setChecked(false);
+    loadPath(m_session.upper, pair.upper, pair.upperCoding);
+    ui->appendCheckBox->setChecked(false);
+    loadPath(m_session.lower, pair.lower, pair.lowerCoding);
+    m_loadingPair = false;
+    rememberPair();
 }
 
 void MainWindow::loadDropped(const QStringList &paths, SubtitleSet *target)
@@ -387,14 +398,7 @@ void MainWindow::loadDropped(const QStringList &paths, SubtitleSet *target)
     if (paths.isEmpty())
         return;
     if (paths.size() >= 2) {
-        // A pair replaces both sets, whatever "Append" says.
-        m_loadingPair = true;
-        ui->appendCheckBox->setChecked(false);
-        loadPath(m_session.upper, paths.at(0));
-        ui->appendCheckBox->setChecked(false);
-        loadPath(m_session.lower, paths.at(1));
-        m_loadingPair = false;
-        rememberPair();
+        loadPair({paths.at(0), paths.at(1), QString(), QString()});
         return;
     }
     if (!target)
@@ -501,8 +505,10 @@ void MainWindow::saveLower()
 void MainWindow::save(SubtitleSet &set, const QString &caption)
 {
     const QString name = prompts().saveFileName(this, caption, m_settings.value(Key::LoadDir).toString(), fileFilter);
-    if (name.isEmpty())
+    if (name.isEmpty()) {
         m_log.log(LogInfo, set.logPrefix, QStringLiteral("save cancelled"));
+        return;
+    }
     const std::unique_ptr<SafeWriter> target = m_session.openTarget(set, name);
     if (!target)
         return;
@@ -522,17 +528,18 @@ void MainWindow::processAndSave()
     // written is the one the dialog showed.
     if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty())
         name += QLatin1Char('.') + suffixOfFilter(filter);
-    if (!name.isEmpty()) {
-        m_settings.setValue(Key::OutputSuffix, suffixOfFormat(formatOfFileName(name)));
-        m_preview->setOutputSuffix(m_settings.value(Key::OutputSuffix).toString());
-        showPreviews();
-    }
-    if (name.isEmpty())
+    // Asked first, so that a cancel leaves the sets, the lists and the time boxes as they were.
+    if (name.isEmpty()) {
         m_log.log(LogInfo, merged.logPrefix, QStringLiteral("save cancelled"));
-    // Runs after a cancel too: the corrections and merge times are wanted in the lists.
+        return;
+    }
+    m_settings.setValue(Key::OutputSuffix, suffixOfFormat(formatOfFileName(name)));
+    m_preview->setOutputSuffix(m_settings.value(Key::OutputSuffix).toString());
     readProcessingOptions();
     m_session.process(formatOfFileName(name));
     m_showMergeTimes[0] = m_showMergeTimes[1] = true;
+    m_preview->setsChanged();
+    showPreviews();
 
     const std::unique_ptr<SafeWriter> target = m_session.openTarget(merged, name);
     if (!target)
@@ -708,9 +715,12 @@ void MainWindow::restoreSettings()
     // Both lists must be pairs; a hand-edited store may disagree.
     const QStringList uppers = m_settings.value(Key::RecentUpper).toStringList();
     const QStringList lowers = m_settings.value(Key::RecentLower).toStringList();
+    // Stores of earlier versions have no codings: the selectors' then.
+    const QStringList upperCodings = m_settings.value(Key::RecentUpperCoding).toStringList();
+    const QStringList lowerCodings = m_settings.value(Key::RecentLowerCoding).toStringList();
     QVector<RecentPair> pairs;
     for (int i = 0; i < qMin(uppers.size(), lowers.size()); ++i)
-        pairs.append({uppers.at(i), lowers.at(i), QString(), QString()});
+        pairs.append({uppers.at(i), lowers.at(i), upperCodings.value(i), lowerCodings.value(i)});
     m_recent->setPairs(pairs);
     if (!isMergeSuffix(m_settings.value(Key::OutputSuffix).toString()))
         m_settings.setValue(Key::OutputSuffix, Settings::defaultValue(Key::OutputSuffix));
@@ -747,13 +757,17 @@ void MainWindow::collectSettings() const
     m_settings.setValue(Key::SaveCoding, qMax(0, storable.indexOf(m_saveCoding->entry())));
     m_settings.setValue(Key::UpperColor, m_preview->upperColor());
     m_settings.setValue(Key::LowerColor, m_preview->lowerColor());
-    QStringList uppers, lowers;
+    QStringList recent[4];
     for (const RecentPair &pair : m_recent->pairs()) {
-        uppers << pair.upper;
-        lowers << pair.lower;
+        recent[0] << pair.upper;
+        recent[1] << pair.lower;
+        recent[2] << pair.upperCoding;
+        recent[3] << pair.lowerCoding;
     }
-    m_settings.setValue(Key::RecentUpper, uppers);
-    m_settings.setValue(Key::RecentLower, lowers);
+    m_settings.setValue(Key::RecentUpper, recent[0]);
+    m_settings.setValue(Key::RecentLower, recent[1]);
+    m_settings.setValue(Key::RecentUpperCoding, recent[2]);
+    m_settings.setValue(Key::RecentLowerCoding, recent[3]);
     m_settings.setValue(Key::WindowGeometry, saveGeometry());
     m_settings.setValue(Key::WindowSplitter, ui->mainSplitter->saveState());
 }

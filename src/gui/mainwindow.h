@@ -99,6 +99,7 @@ private:
     bool m_showMergeTimes[2] = {false, false};
     // Set while a pair is loaded, so that its first half is not remembered alone.
     bool m_loadingPair = false;
+    QString m_readCoding[2]; // the coding each set's file was read in, for the recent pairs
 
     int sideOf(const SubtitleSet &set) const { return &set == &m_session.upper ? 0 : 1; }
     QListView *listOf(const SubtitleSet &set) const;
@@ -114,7 +115,8 @@ private:
     void selectLink(int k);
 
     void load(SubtitleSet &set, const QString &caption);
-    void loadPath(SubtitleSet &set, const QString &name);
+    // `coding` (a codec's name) instead of the set's selector, when given.
+    void loadPath(SubtitleSet &set, const QString &name, const QString &coding = QString());
     void loadPair(const RecentPair &pair);
     void rememberPair();
     void setUpShortcuts();

@@ -1,7 +1,7 @@
 #include "gui/previewpanel.h"
 
 #include "core/colors.h"
-#include "core/merge.h"
+#include "core/logsink.h"
 #include "core/session.h"
 #include "core/tags.h"
 
@@ -154,45 +154,123 @@ void PreviewPanel::refreshColors()
     }
 }
 
-// The merged frame at the current subtitle's start, stacked as Process &
-// Save will stack it, on a black picture at the bottom.
+void PreviewPanel::setFrameRow(bool upperSet, int row)
+{
+    m_frameInUpper = upperSet;
+    m_frameRow = row;
+}
+
+void PreviewPanel::setOutputSuffix(const QString &suffix)
+{
+    if (suffix != m_outputSuffix)
+        m_processed.reset();
+    m_outputSuffix = suffix;
+}
+
+void PreviewPanel::setsChanged()
+{
+    m_processed.reset();
+}
+
+namespace {
+
+class DiscardedLog : public LogSink
+{
+public:
+    void write(int, const QString &) override { }
+};
+
+bool sameOptions(const ProcessingOptions &a, const ProcessingOptions &b)
+{
+    return a.cps == b.cps && a.gap == b.gap && a.snap == b.snap && a.bottomLines == b.bottomLines
+        && a.joinLines == b.joinLines && a.lastLine == b.lastLine && a.colorTags == b.colorTags
+        && a.upperColor == b.upperColor && a.lowerColor == b.lowerColor && a.header == b.header
+        && a.upperPosition == b.upperPosition;
+}
+
+// The subtitle of `set` shown at `time` by its merge times, or null.
+const Subtitle *shownAt(const SubtitleSet &set, int time)
+{
+    for (int i = 0; i < set.count; ++i) {
+        const Subtitle &s = set.at(i);
+        if (s.mergeStart > time)
+            break;
+        if (s.mergeEnd > time)
+            return &s;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// The preview shows what the file will: the copy goes through the same
+// processing as Process & Save, so snapping, corrections and stacking agree.
+const Session &PreviewPanel::processed(const ProcessingOptions &options)
+{
+    if (m_processed && sameOptions(options, m_processedOptions))
+        return *m_processed;
+    if (!m_discardedLog)
+        m_discardedLog = std::make_unique<DiscardedLog>();
+    m_processed = std::make_unique<Session>(*m_discardedLog);
+    m_processed->upper = m_session.upper;
+    m_processed->lower = m_session.lower;
+    m_processed->options = options;
+    m_processed->process(formatOfFileName(QStringLiteral("x.") + m_outputSuffix));
+    m_processedOptions = options;
+    return *m_processed;
+}
+
+QString PreviewPanel::mergedFrameHtml(const Session &processed, int time) const
+{
+    const SubtitleSet &merged = processed.merged;
+    const Subtitle *frame = nullptr;
+    for (int i = 0; i < merged.count && merged.at(i).start <= time; ++i)
+        frame = merged.at(i).end > time ? &merged.at(i) : nullptr;
+    if (!frame)
+        return QString();
+    QString html = subtitleHtml(frame->text, frame->angleTags);
+    // Empty filler lines must keep their height.
+    html.replace(QLatin1String("<b> </b>"), QLatin1String("&nbsp;"));
+    html.replace(QLatin1String("<br><br>"), QLatin1String("<br>&nbsp;<br>"));
+    return html;
+}
+
+// Styles, not fillers: each language in its colour, the upper one directly
+// above the lower one or at the top of the picture.
+QString PreviewPanel::assFrameHtml(const Session &processed, int time, const ProcessingOptions &options) const
+{
+    const QLabel *preview = m_widgets.mergedFrame;
+    const int pixels = qMax(8, preview->height() / 12);
+    const Subtitle *texts[2] = {shownAt(processed.upper, time), shownAt(processed.lower, time)};
+    QStringList parts;
+    int used = 0;
+    for (int side = 0; side < 2; ++side) {
+        if (!texts[side])
+            continue;
+        parts << QStringLiteral("<font color=#%1>%2</font>")
+                     .arg(colorHex(m_colors[side]), subtitleHtml(texts[side]->text, texts[side]->angleTags));
+        used += texts[side]->text.count(QLatin1Char('|')) + 1;
+        if (side == 0 && options.upperPosition == UpperPosition::Top) {
+            const int room = preview->height() / qMax(1, int(pixels * 1.25));
+            for (int i = used + (texts[1] ? texts[1]->text.count(QLatin1Char('|')) + 1 : 0); i < room; ++i)
+                parts << QStringLiteral("&nbsp;");
+        }
+    }
+    return parts.join(QLatin1String("<br>"));
+}
+
+// The merged frame in which the current subtitle starts, on a black picture
+// at the bottom.
 void PreviewPanel::showFrame(const ProcessingOptions &options)
 {
     QLabel *preview = m_widgets.mergedFrame;
     const int pixels = qMax(8, preview->height() / 12);
-    QString html;
-    if (m_outputSuffix == QLatin1String("ass")) {
-        // Styles, not fillers: each language in its colour, the upper one
-        // directly above the lower one or at the top of the picture.
-        ProcessingOptions o = options;
-        o.colorTags = true;
-        o.bottomLines = 0;
-        o.joinLines = false;
-        const SubtitleSet none {QString()};
-        QString upper = frameAt(m_session.upper, none, m_frameTime, o);
-        if (upper.endsWith(QLatin1Char('|')))
-            upper.chop(1);
-        const QString lower = frameAt(none, m_session.lower, m_frameTime, o);
-        QStringList parts;
-        if (!upper.isEmpty())
-            parts << subtitleHtml(upper, true);
-        if (o.upperPosition == UpperPosition::Top) {
-            const int room = preview->height() / qMax(1, int(pixels * 1.25));
-            const int used = (upper.isEmpty() ? 0 : upper.count(QLatin1Char('|')) + 1)
-                + (lower.isEmpty() ? 0 : lower.count(QLatin1Char('|')) + 1);
-            for (int i = used; i < room; ++i)
-                parts << QStringLiteral("&nbsp;");
-        }
-        if (!lower.isEmpty())
-            parts << subtitleHtml(lower, true);
-        html = parts.join(QLatin1String("<br>"));
-    } else {
-        const QString frame = frameAt(m_session.upper, m_session.lower, m_frameTime, options);
-        html = subtitleHtml(frame, true);
-        // Empty filler lines must keep their height.
-        html.replace(QLatin1String("<b> </b>"), QLatin1String("&nbsp;"));
-        html.replace(QLatin1String("<br><br>"), QLatin1String("<br>&nbsp;<br>"));
-    }
+    const Session &done = processed(options);
+    const SubtitleSet &set = m_frameInUpper ? done.upper : done.lower;
+    const int time = m_frameRow >= 0 && m_frameRow < set.count ? set.at(m_frameRow).mergeStart : -1;
+    const QString html = time < 0                ? QString()
+        : m_outputSuffix == QLatin1String("ass") ? assFrameHtml(done, time, options)
+                                                 : mergedFrameHtml(done, time);
     preview->setStyleSheet(
         QStringLiteral("QLabel { background-color : black; color : #ffffff; font: %1px; }").arg(pixels));
     preview->setText(html);

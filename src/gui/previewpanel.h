@@ -9,6 +9,9 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
+class LogSink;
 class QCheckBox;
 class QLabel;
 class QSlider;
@@ -37,10 +40,14 @@ public:
     void setColors(int upper, int lower);
     // The subtitle a set's preview shows, none for an empty preview.
     void showSubtitle(bool upperSet, const Subtitle *subtitle);
-    // The merged frame shown is the one at `ms`, for a file with `suffix`.
-    void setFrameTime(int ms) { m_frameTime = ms; }
-    void setOutputSuffix(const QString &suffix) { m_outputSuffix = suffix; }
-    // Redraws the merged frame with `options` (the window's processing controls).
+    // The merged frame shown is the one in which the row of a set starts.
+    void setFrameRow(bool upperSet, int row);
+    // The frame as a file with this suffix shows it.
+    void setOutputSuffix(const QString &suffix);
+    // The sets' subtitles or times changed: the frame is processed again.
+    void setsChanged();
+    // Redraws the merged frame with `options` (the window's processing
+    // controls), from the sets processed as Process & Save processes them.
     void showFrame(const ProcessingOptions &options);
     // The sets' previews take the colours and the size their text fits.
     void refreshColors();
@@ -52,12 +59,20 @@ signals:
 private:
     void setChannel(int side, int shift, int value);
     void syncSliders();
+    const Session &processed(const ProcessingOptions &options);
+    QString mergedFrameHtml(const Session &processed, int time) const;
+    QString assFrameHtml(const Session &processed, int time, const ProcessingOptions &options) const;
 
     Widgets m_widgets;
     const Session &m_session;
     int m_colors[2] = {ProcessingOptions().upperColor, ProcessingOptions().lowerColor};
-    int m_frameTime = 0;
+    bool m_frameInUpper = true;
+    int m_frameRow = -1;
     QString m_outputSuffix;
+    // A copy of the sets, processed for the options it was made with.
+    std::unique_ptr<LogSink> m_discardedLog;
+    std::unique_ptr<Session> m_processed;
+    ProcessingOptions m_processedOptions;
 };
 
 // A subtitle's text as rich text: its tags (either style) as HTML, the rest

@@ -44,6 +44,8 @@ const KeyInfo &info(Settings::Key key)
         {K::CreditLine, "proc/creditline", processing.header},
         {K::RecentUpper, "recent/upper", QStringList()},
         {K::RecentLower, "recent/lower", QStringList()},
+        {K::RecentUpperCoding, "recent/uppercoding", QStringList()},
+        {K::RecentLowerCoding, "recent/lowercoding", QStringList()},
         {K::OutputSuffix, "proc/format", QStringLiteral("srt")},
         {K::WindowGeometry, "window/geometry", QByteArray()},
         {K::WindowSplitter, "window/splitter", QByteArray()},

@@ -36,6 +36,8 @@ public:
         CreditLine,
         RecentUpper, // the recent pairs, newest first: four lists of one length
         RecentLower,
+        RecentUpperCoding, // codec names; missing in stores of earlier versions
+        RecentLowerCoding,
         OutputSuffix, // the format Process & Save wrote last
         WindowGeometry,
         WindowSplitter,

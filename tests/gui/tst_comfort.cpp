@@ -129,6 +129,18 @@ private slots:
         QCOMPARE(menu->actions().size(), 10);
     }
 
+    // A pair reopens in the codings it was read in (the detected one for
+    // "Auto Detect"), whatever the selectors show by then.
+    void openRecentKeepsCodings()
+    {
+        drop(*w, nullptr, {fixture("detect_cp1251_russian.srt"), sub("l.srt")});
+        const QString read = w->session().upper.at(0).text;
+        choose(ui().upperCodingBox, QStringLiteral("UTF-8"));
+        ui().recentButton->menu()->actions().first()->trigger();
+        QCOMPARE(w->session().upper.at(0).text, read);
+        QVERIFY(read.contains(QChar(0x0430)) || read.contains(QChar(0x043e))); // Cyrillic "а" or "о"
+    }
+
     // The common actions have shortcuts, named in the buttons' tooltips.
     void shortcuts()
     {
@@ -253,6 +265,21 @@ private slots:
         const QString longer = write("long.srt", "1\n00:00:01,000 --> 00:00:03,000\n" + QByteArray(200, 'w') + "\n");
         w->loadDropped({longer}, &w->session().upper);
         QVERIFY2(!ui().upperPreview->styleSheet().contains("font: 18pt"), qPrintable(ui().upperPreview->styleSheet()));
+    }
+
+    // The frame preview is the file's frame: a lower start within Snap of the
+    // upper one is joined to it in the file, so the preview shows both.
+    void previewIsTheFilesFrame()
+    {
+        drop(*w, nullptr,
+             {write("u.srt", "1\n00:00:01,000 --> 00:00:03,000\nUno\n"),
+              write("l.srt", "1\n00:00:01,300 --> 00:00:03,000\nDos\n")});
+        ui().bottomLinesSpinBox->setValue(1);
+        w->selectRow(w->session().upper, 0);
+        QCOMPARE(ui().mergedPreview->text(), QStringLiteral("Uno<br>Dos"));
+        prompts.saveNames = {path("m.srt")};
+        ui().processButton->click();
+        QVERIFY(readFile(path("m.srt")).startsWith("1\n00:00:01,150 --> 00:00:03,000\nUno\nDos\n"));
     }
 
     // The time line under the lists: links drawn, the link in the way of a

@@ -580,23 +580,33 @@ private slots:
         }
     }
 
-    // The merge runs without a file name too: the corrections stay in the sets
-    // and the time boxes show merge times from the next selection on.
-    void cancelledProcessAndSave()
+    // The file name is asked first: a cancelled Process & Save or "Save as"
+    // writes nothing, leaves the sets and the time boxes as they were, and
+    // says so in one line.
+    void cancelledSave()
     {
         loadFiles(write("up.srt", "1\n00:00:01,000 --> 00:00:01,500\nA line that needs more time\n"),
                   write("lw.srt", "1\n00:00:01,300 --> 00:00:04,000\nDos\n"));
         const QStringList files = QDir(tmp.path()).entryList(QDir::Files);
-        QCOMPARE(processAndSave(QString()),
-                 (QStringList {"Mx: save cancelled", "Up: 1 subs stretched", "Lw: 0 subs stretched",
-                               "Mx: 1 subs stretched", "Mx: save cancelled"}));
-        QCOMPARE(QDir(tmp.path()).entryList(QDir::Files), files);
-        QCOMPARE(w->session().upper.at(0).end, 2080); // 27 characters at 25 a second
-        // Without a file name the frames are built in MicroDVD style.
-        QCOMPARE(w->session().merged.at(0).text, QStringLiteral("A line that needs more time| |Dos"));
+        QCOMPARE(processAndSave(QString()), QStringList {"Mx: save cancelled"});
+        QCOMPARE(w->session().upper.at(0).end, 1500);
+        QCOMPARE(w->session().merged.count, 0);
         ui().upperList->setCurrentIndex(QModelIndex());
         select(0, 0);
-        QCOMPARE(timeBox(ui().upperTimeBox), QStringLiteral("00:00:01,150 --> 00:00:02,080"));
+        QCOMPARE(timeBox(ui().upperTimeBox), QStringLiteral("00:00:01,000 --> 00:00:01,500"));
+        const int before = log().size();
+        ui().saveLowerButton->click();
+        QCOMPARE(log().mid(before), QStringList {"Lw: save cancelled"});
+        QCOMPARE(QDir(tmp.path()).entryList(QDir::Files), files);
+    }
+
+    // A set shifted before 0:00 shows its times with a sign in front.
+    void negativeTimes()
+    {
+        loadFiles(write("up.srt", "1\n00:00:01,000 --> 00:00:01,500\nUno\n"), QString());
+        prompts.dialogs = {timing(-10.657)};
+        ui().upperTimingButton->click();
+        QCOMPARE(timeBox(ui().upperTimeBox), QStringLiteral("-00:00:09,657 --> -00:00:09,157"));
     }
 
     // Strip, timing and synchronize change their own set only, log one line

@@ -45,6 +45,8 @@ const QVariantMap defaults = {{"workdir/load", "."},
                               {"proc/upperpos", 0},
                               {"recent/upper", QStringList()},
                               {"recent/lower", QStringList()},
+                              {"recent/uppercoding", QStringList()},
+                              {"recent/lowercoding", QStringList()},
                               {"proc/format", "srt"}};
 
 // The window's size and splitter: checked on their own, they depend on the screen.
@@ -104,6 +106,8 @@ QVariantMap held(const MainWindow &w)
             {"proc/creditline", ui.creditLineCheckBox->isChecked()},
             {"recent/upper", s.value(Key::RecentUpper)},
             {"recent/lower", s.value(Key::RecentLower)},
+            {"recent/uppercoding", s.value(Key::RecentUpperCoding)},
+            {"recent/lowercoding", s.value(Key::RecentLowerCoding)},
             {"proc/format", s.value(Key::OutputSuffix)}};
 }
 
@@ -201,6 +205,8 @@ private slots:
                                    {"proc/creditline", false},
                                    {"recent/upper", QStringList {"/films/a.en.srt", "/films/b.srt"}},
                                    {"recent/lower", QStringList {"/films/a.es.srt", "/films/b.sub"}},
+                                   {"recent/uppercoding", QStringList {"UTF-8", "WINDOWS-1251"}},
+                                   {"recent/lowercoding", QStringList {"UTF-16LE", "ISO-8859-2"}},
                                    {"proc/format", "sub"}};
         row("first run", QVariantMap(), QVariantMap());
         row("every key", every, every);

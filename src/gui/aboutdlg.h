@@ -25,6 +25,5 @@ private:
 // The text the About dialog shows.
 QString aboutText();
 
-// The donation page: the payment service's address, "/xclick/" and the fields,
-// as set when the program was built.
+// The donation page the program was built with; empty when none was named.
 QUrl donationUrl();

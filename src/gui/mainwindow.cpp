@@ -99,6 +99,7 @@ MainWindow::MainWindow(QSettings *store, QWidget *parent)
                                   ui->mergedPreview},
                                  m_session, this);
 
+    ui->donateButton->setVisible(!donationUrl().isEmpty());
     connectControls();
     setUpShortcuts();
     restoreSettings();
@@ -661,7 +662,8 @@ void MainWindow::showAbout()
 void MainWindow::donate()
 {
     // Whether a browser could be started is not reported.
-    prompts().openUrl(donationUrl());
+    if (!donationUrl().isEmpty())
+        prompts().openUrl(donationUrl());
 }
 
 int MainWindow::askFrameRate(Settings::Key entryKey)

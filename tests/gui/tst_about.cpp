@@ -85,33 +85,36 @@ private slots:
         QVERIFY(text.mid(at[3], at[7] - at[3]).count(QStringLiteral("\n* ")) >= 15);
     }
 
-    // The fields in their order; the shipped account is a placeholder on a
-    // reserved domain.
-    void donationAddress()
-    {
-        const QString service = QStringLiteral(TWINSCRIPT_DONATE_SERVICE).remove(QRegularExpression("/+$"));
-        QCOMPARE(donationUrl().toString(),
-                 service
-                     + QStringLiteral("/xclick/business=" TWINSCRIPT_DONATE_ACCOUNT
-                                      "&currency_code=EUR&lc=AT&no_shipping=1&item_name=Twinscript+Donation"));
-        QCOMPARE(donationUrl().scheme(), QStringLiteral("https"));
-        QVERIFY(QStringLiteral(TWINSCRIPT_DONATE_ACCOUNT).endsWith(QStringLiteral("example.com")));
-    }
-
+    // The donation page is the one the build names; without one there is no
+    // Donate button and nothing opens. "Twinscript" builds without one.
     void donateOpensThePageEachTimeAndChangesNothing()
     {
+        const QUrl page(QStringLiteral(TWINSCRIPT_DONATE_URL));
+        QCOMPARE(donationUrl(), page);
         MainWindow w(nullptr);
         w.show();
+        QCOMPARE(MainForm(&w).donateButton->isVisible(), !page.isEmpty());
         prompts.openNames = {fixture(QStringLiteral("utf8_bom_crlf.srt"))};
         w.loadUpper();
         QCOMPARE(w.session().upper.count, 2);
         const QStringList before = log(w);
         for (int i = 0; i < 3; ++i)
-            QTest::mouseClick(MainForm(&w).donateButton, Qt::LeftButton);
-        QCOMPARE(prompts.openedUrls, (QList<QUrl> {donationUrl(), donationUrl(), donationUrl()}));
+            w.donate();
+        QCOMPARE(prompts.openedUrls, page.isEmpty() ? QList<QUrl>() : (QList<QUrl> {page, page, page}));
         QCOMPARE(prompts.dialogsRun, 0);
         QCOMPARE(log(w), before);
         QCOMPARE(w.session().upper.count, 2);
+    }
+
+    // About describes the program as it is: the "More…" list, not an
+    // "Add / Remove" editor, and the three formats Process & Save writes.
+    void aboutDescribesTodaysProgram()
+    {
+        const QString text = aboutText();
+        QVERIFY(!text.contains(QStringLiteral("Add / Remove")));
+        QVERIFY(!text.contains(QStringLiteral("srt or sub")));
+        for (const char *now : {"More\u2026", "Advanced SubStation (.ass)", "Auto Link", "Open Recent"})
+            QVERIFY2(text.contains(QString::fromUtf8(now)), now);
     }
 };
 

@@ -3,6 +3,7 @@
 #include "core/codings.h"
 #include "gui/prompts.h"
 #include "gui/selectcodecdlg.h"
+#include "gui/settings.h"
 
 #include <QComboBox>
 
@@ -123,4 +124,51 @@ void CodingSelector::entryChosen(int index)
     // selector had.
     const int found = m_box->findText(chosen.isEmpty() ? before : chosen);
     m_box->setCurrentIndex(found >= 0 ? found : 0);
+}
+
+namespace {
+
+using Key = Settings::Key;
+constexpr Key storedUnder[3] = {Key::UpperCoding, Key::LowerCoding, Key::SaveCoding};
+
+} // namespace
+
+CodingSelectors::CodingSelectors(QComboBox *upper, QComboBox *lower, QComboBox *merged, QObject *parent)
+    : QObject(parent)
+    , m_selectors {new CodingSelector(upper, &m_chosen, this), new CodingSelector(lower, &m_chosen, this),
+                   new CodingSelector(merged, &m_chosen, this)}
+{
+    // A coding chosen in one selector is offered by all.
+    for (CodingSelector *selector : m_selectors)
+        connect(selector, &CodingSelector::chosenChanged, this, [this, selector] {
+            for (CodingSelector *other : m_selectors)
+                if (other != selector)
+                    other->refill();
+        });
+}
+
+void CodingSelectors::restore(const Settings &settings)
+{
+    m_chosen = settings.value(Key::ChosenCodings).toStringList();
+    const QStringList storable = CodingSelector::fixedEntries() + m_chosen;
+    for (int i = 0; i < 3; ++i) {
+        m_selectors[i]->refill();
+        const qint64 stored = settings.value(storedUnder[i]).toLongLong();
+        m_selectors[i]->setEntry(storable.value(stored >= 0 && stored < storable.size() ? int(stored) : 0));
+    }
+}
+
+void CodingSelectors::store(Settings &settings) const
+{
+    QStringList chosen = m_chosen;
+    for (const CodingSelector *selector : m_selectors) {
+        const QString entry = selector->entry();
+        if (!entry.isEmpty() && entry != CodingSelector::moreEntry() && !CodingSelector::fixedEntries().contains(entry)
+            && !chosen.contains(entry))
+            chosen << entry;
+    }
+    const QStringList storable = CodingSelector::fixedEntries() + chosen;
+    settings.setValue(Key::ChosenCodings, chosen);
+    for (int i = 0; i < 3; ++i)
+        settings.setValue(storedUnder[i], qMax(0, storable.indexOf(m_selectors[i]->entry())));
 }

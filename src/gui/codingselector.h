@@ -8,6 +8,7 @@
 #include <QStringList>
 
 class QComboBox;
+class Settings;
 
 class CodingSelector : public QObject
 {
@@ -47,4 +48,28 @@ private:
     QComboBox *m_box;
     QStringList *m_chosen;
     QString m_last; // the entry before "More…" was chosen, to go back to on Cancel
+};
+
+// The window's three selectors (upper, lower, merged file) over one list of
+// chosen codings, and how their entries are stored.
+class CodingSelectors : public QObject
+{
+    Q_OBJECT
+public:
+    CodingSelectors(QComboBox *upper, QComboBox *lower, QComboBox *merged, QObject *parent = nullptr);
+
+    CodingSelector *upper() const { return m_selectors[0]; }
+    CodingSelector *lower() const { return m_selectors[1]; }
+    CodingSelector *merged() const { return m_selectors[2]; }
+
+    // Each selector comes back to its stored index among the fixed and
+    // chosen entries (the first for an index out of that range).
+    void restore(const Settings &settings);
+    // The indexes count over the fixed and chosen entries only, so a selector
+    // showing one of the most used codings adds it to the chosen ones.
+    void store(Settings &settings) const;
+
+private:
+    QStringList m_chosen;
+    CodingSelector *m_selectors[3];
 };

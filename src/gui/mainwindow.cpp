@@ -4,6 +4,7 @@
 #include "core/textfile.h"
 #include "gui/aboutdlg.h"
 #include "gui/codingselector.h"
+#include "gui/filedrops.h"
 #include "gui/frameratedlg.h"
 #include "gui/previewpanel.h"
 #include "gui/prompts.h"
@@ -17,10 +18,7 @@
 #include "ui_mainwindow.h"
 
 #include <QApplication>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileInfo>
-#include <QMimeData>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSplitter>
@@ -36,18 +34,6 @@ using Key = Settings::Key;
 const QString fileFilter = QStringLiteral("Subtitles (*.srt *.sub)");
 // Files are read by their content, and MPL2 and SubViewer files often end in ".txt".
 const QString openFilter = QStringLiteral("Subtitles (*.srt *.sub *.txt);;All files (*)");
-
-QStringList localFiles(const QMimeData *data)
-{
-    QStringList files;
-    if (!data)
-        return files;
-    for (const QUrl &url : data->urls()) {
-        if (url.isLocalFile())
-            files << url.toLocalFile();
-    }
-    return files;
-}
 
 } // namespace
 
@@ -81,15 +67,16 @@ MainWindow::MainWindow(QSettings *store, QWidget *parent)
     ui->mainSplitter->setStretchFactor(2, 0);
     ui->mainSplitter->setStretchFactor(3, 1);
 
-    setAcceptDrops(true);
-    for (QListView *view : {ui->upperList, ui->lowerList}) {
-        view->viewport()->setAcceptDrops(true);
-        view->viewport()->installEventFilter(this);
-    }
+    auto *drops = new FileDrops(this);
+    drops->watch(this, -1);
+    drops->watch(ui->upperList->viewport(), 0);
+    drops->watch(ui->lowerList->viewport(), 1);
+    connect(drops, &FileDrops::dropped, this, [this](const QStringList &files, int side) {
+        statusBar()->clearMessage();
+        loadDropped(files, side < 0 ? nullptr : side == 0 ? &m_session.upper : &m_session.lower);
+    });
 
-    m_upperCoding = new CodingSelector(ui->upperCodingBox, &m_chosenCodings, this);
-    m_lowerCoding = new CodingSelector(ui->lowerCodingBox, &m_chosenCodings, this);
-    m_saveCoding = new CodingSelector(ui->saveCodingBox, &m_chosenCodings, this);
+    m_codings = new CodingSelectors(ui->upperCodingBox, ui->lowerCodingBox, ui->saveCodingBox, this);
     m_recent = new RecentPairs(ui->recentButton, this);
     m_preview = new PreviewPanel({ui->colorTagsCheckBox,
                                   {ui->upperRedSlider, ui->upperGreenSlider, ui->upperBlueSlider},
@@ -181,13 +168,6 @@ void MainWindow::connectControls()
     for (QComboBox *box : {ui->lastLineBox, ui->upperPositionBox})
         connect(box, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &MainWindow::showPreviews);
 
-    // A coding chosen in one selector is offered by all.
-    for (CodingSelector *selector : {m_upperCoding, m_lowerCoding, m_saveCoding})
-        connect(selector, &CodingSelector::chosenChanged, this, [this, selector] {
-            for (CodingSelector *other : {m_upperCoding, m_lowerCoding, m_saveCoding})
-                if (other != selector)
-                    other->refill();
-        });
     connect(m_recent, &RecentPairs::chosen, this, &MainWindow::loadPair);
     connect(m_preview, &PreviewPanel::colorsChanged, this, [this] {
         m_timeline->setColors(QColor(QRgb(m_preview->upperColor())), QColor(QRgb(m_preview->lowerColor())));
@@ -203,8 +183,8 @@ QListView *MainWindow::listOf(const SubtitleSet &set) const
 CodingSelector *MainWindow::codingOf(const SubtitleSet &set) const
 {
     if (&set == &m_session.merged)
-        return m_saveCoding;
-    return sideOf(set) == 0 ? m_upperCoding : m_lowerCoding;
+        return m_codings->merged();
+    return sideOf(set) == 0 ? m_codings->upper() : m_codings->lower();
 }
 
 int MainWindow::selectedRow(const SubtitleSet &set) const
@@ -407,53 +387,6 @@ void MainWindow::loadDropped(const QStringList &paths, SubtitleSet *target)
     loadPath(*target, paths.first());
 }
 
-void MainWindow::dragEnterEvent(QDragEnterEvent *event)
-{
-    if (!localFiles(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
-}
-
-void MainWindow::dropEvent(QDropEvent *event)
-{
-    const QStringList files = localFiles(event->mimeData());
-    if (files.isEmpty())
-        return;
-    event->acceptProposedAction();
-    statusBar()->clearMessage();
-    loadDropped(files, nullptr);
-}
-
-// Files dropped on a list go into that list's set.
-bool MainWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    const bool upper = watched == ui->upperList->viewport();
-    const bool lower = watched == ui->lowerList->viewport();
-    if (!upper && !lower)
-        return QMainWindow::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto *drag = static_cast<QDragMoveEvent *>(event);
-        if (localFiles(drag->mimeData()).isEmpty())
-            return false;
-        drag->acceptProposedAction();
-        return true;
-    }
-    case QEvent::Drop: {
-        auto *drop = static_cast<QDropEvent *>(event);
-        const QStringList files = localFiles(drop->mimeData());
-        if (files.isEmpty())
-            return false;
-        drop->acceptProposedAction();
-        statusBar()->clearMessage();
-        loadDropped(files, upper ? &m_session.upper : &m_session.lower);
-        return true;
-    }
-    default:
-        return false;
-    }
-}
-
 void MainWindow::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
@@ -549,7 +482,7 @@ void MainWindow::processAndSave()
     int rate = merged.frameRate;
     if (formatOfFileName(name) == SubtitleFormat::MicroDvd)
         rate = askFrameRate(Key::SaveFrameRate);
-    m_session.write(merged, *target, name, m_saveCoding->codecName(), rate);
+    m_session.write(merged, *target, name, m_codings->merged()->codecName(), rate);
 }
 
 QString MainWindow::suggestedMergeName() const
@@ -675,7 +608,7 @@ int MainWindow::askFrameRate(Settings::Key entryKey)
 }
 
 // The controls that show a setting of their own, in the order they are restored.
-QVector<std::pair<Settings::Key, QWidget *>> MainWindow::settingControls() const
+Settings::Controls MainWindow::settingControls() const
 {
     return {{Key::CharsPerSecond, ui->cpsSpinBox},
             {Key::MinimumGap, ui->gapSpinBox},
@@ -690,40 +623,10 @@ QVector<std::pair<Settings::Key, QWidget *>> MainWindow::settingControls() const
 
 void MainWindow::restoreSettings()
 {
-    m_chosenCodings = m_settings.value(Key::ChosenCodings).toStringList();
-    const QStringList storable = CodingSelector::fixedEntries() + m_chosenCodings;
-    const std::pair<CodingSelector *, Key> selectors[]
-        = {{m_upperCoding, Key::UpperCoding}, {m_lowerCoding, Key::LowerCoding}, {m_saveCoding, Key::SaveCoding}};
-    for (const auto &selector : selectors) {
-        selector.first->refill();
-        const qint64 stored = m_settings.value(selector.second).toLongLong();
-        selector.first->setEntry(storable.value(stored >= 0 && stored < storable.size() ? int(stored) : 0));
-    }
+    m_codings->restore(m_settings);
     m_preview->setColors(m_settings.value(Key::UpperColor).toInt(), m_settings.value(Key::LowerColor).toInt());
-    // A stored value out of a box's range gets the box's own correction; an
-    // index the list does not have would leave no entry selected at all.
-    for (const auto &control : settingControls()) {
-        const QVariant value = m_settings.value(control.first);
-        if (auto *box = qobject_cast<QSpinBox *>(control.second)) {
-            box->setValue(value.toInt());
-        } else if (auto *check = qobject_cast<QCheckBox *>(control.second)) {
-            check->setChecked(value.toBool());
-        } else if (auto *list = qobject_cast<QComboBox *>(control.second)) {
-            if (value.toInt() >= 0 && value.toInt() < list->count())
-                list->setCurrentIndex(value.toInt());
-        }
-    }
-
-    // Both lists must be pairs; a hand-edited store may disagree.
-    const QStringList uppers = m_settings.value(Key::RecentUpper).toStringList();
-    const QStringList lowers = m_settings.value(Key::RecentLower).toStringList();
-    // Stores of earlier versions have no codings: the selectors' then.
-    const QStringList upperCodings = m_settings.value(Key::RecentUpperCoding).toStringList();
-    const QStringList lowerCodings = m_settings.value(Key::RecentLowerCoding).toStringList();
-    QVector<RecentPair> pairs;
-    for (int i = 0; i < qMin(uppers.size(), lowers.size()); ++i)
-        pairs.append({uppers.at(i), lowers.at(i), upperCodings.value(i), lowerCodings.value(i)});
-    m_recent->setPairs(pairs);
+    m_settings.showIn(settingControls());
+    m_recent->restore(m_settings);
     if (!isMergeSuffix(m_settings.value(Key::OutputSuffix).toString()))
         m_settings.setValue(Key::OutputSuffix, Settings::defaultValue(Key::OutputSuffix));
     m_preview->setOutputSuffix(m_settings.value(Key::OutputSuffix).toString());
@@ -733,43 +636,11 @@ void MainWindow::restoreSettings()
 
 void MainWindow::collectSettings() const
 {
-    for (const auto &control : settingControls()) {
-        QVariant value;
-        if (auto *box = qobject_cast<QSpinBox *>(control.second))
-            value = box->value();
-        else if (auto *check = qobject_cast<QCheckBox *>(control.second))
-            value = check->isChecked();
-        else if (auto *list = qobject_cast<QComboBox *>(control.second))
-            value = list->currentIndex();
-        m_settings.setValue(control.first, value);
-    }
-    // The stored indexes count over the fixed and chosen entries only, so a
-    // selector showing one of the most used codings adds it to the chosen ones.
-    QStringList chosen = m_chosenCodings;
-    for (CodingSelector *selector : {m_upperCoding, m_lowerCoding, m_saveCoding}) {
-        const QString entry = selector->entry();
-        if (!entry.isEmpty() && entry != CodingSelector::moreEntry() && !CodingSelector::fixedEntries().contains(entry)
-            && !chosen.contains(entry))
-            chosen << entry;
-    }
-    const QStringList storable = CodingSelector::fixedEntries() + chosen;
-    m_settings.setValue(Key::ChosenCodings, chosen);
-    m_settings.setValue(Key::UpperCoding, qMax(0, storable.indexOf(m_upperCoding->entry())));
-    m_settings.setValue(Key::LowerCoding, qMax(0, storable.indexOf(m_lowerCoding->entry())));
-    m_settings.setValue(Key::SaveCoding, qMax(0, storable.indexOf(m_saveCoding->entry())));
+    m_settings.takeFrom(settingControls());
+    m_codings->store(m_settings);
     m_settings.setValue(Key::UpperColor, m_preview->upperColor());
     m_settings.setValue(Key::LowerColor, m_preview->lowerColor());
-    QStringList recent[4];
-    for (const RecentPair &pair : m_recent->pairs()) {
-        recent[0] << pair.upper;
-        recent[1] << pair.lower;
-        recent[2] << pair.upperCoding;
-        recent[3] << pair.lowerCoding;
-    }
-    m_settings.setValue(Key::RecentUpper, recent[0]);
-    m_settings.setValue(Key::RecentLower, recent[1]);
-    m_settings.setValue(Key::RecentUpperCoding, recent[2]);
-    m_settings.setValue(Key::RecentLowerCoding, recent[3]);
+    m_recent->store(m_settings);
     m_settings.setValue(Key::WindowGeometry, saveGeometry());
     m_settings.setValue(Key::WindowSplitter, ui->mainSplitter->saveState());
 }

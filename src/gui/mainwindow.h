@@ -17,9 +17,8 @@ class MainWindow;
 }
 
 class CodingSelector;
+class CodingSelectors;
 class PreviewPanel;
-class QDragEnterEvent;
-class QDropEvent;
 class QListView;
 class QResizeEvent;
 class QSettings;
@@ -73,9 +72,6 @@ public slots:
     void openRecent(int index);
 
 protected:
-    void dragEnterEvent(QDragEnterEvent *event) override;
-    void dropEvent(QDropEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -87,11 +83,8 @@ private:
     LinkListModel m_linkModel;
     // Brought up to date with the controls whenever they are read.
     mutable Settings m_settings;
-    QStringList m_chosenCodings; // the codings "More…" added, shared by the selectors
     TimelineView *m_timeline;
-    CodingSelector *m_upperCoding;
-    CodingSelector *m_lowerCoding;
-    CodingSelector *m_saveCoding;
+    CodingSelectors *m_codings;
     RecentPairs *m_recent;
     PreviewPanel *m_preview;
     // After Process & Save the time boxes show the merge times, until the
@@ -127,7 +120,7 @@ private:
     void synchronize(SubtitleSet &set);
 
     int askFrameRate(Settings::Key entryKey);
-    QVector<std::pair<Settings::Key, QWidget *>> settingControls() const;
+    Settings::Controls settingControls() const;
     void restoreSettings();
     void collectSettings() const;
     void storeSettings();

@@ -1,5 +1,7 @@
 #include "gui/recentpairs.h"
 
+#include "gui/settings.h"
+
 #include <QFileInfo>
 #include <QMenu>
 #include <QToolButton>
@@ -48,4 +50,34 @@ void RecentPairs::fillMenu()
         connect(action, &QAction::triggered, this, [this, pair] { emit chosen(pair); });
     }
     m_button->setEnabled(!m_pairs.isEmpty());
+}
+
+void RecentPairs::restore(const Settings &settings)
+{
+    using Key = Settings::Key;
+    const QStringList uppers = settings.value(Key::RecentUpper).toStringList();
+    const QStringList lowers = settings.value(Key::RecentLower).toStringList();
+    const QStringList upperCodings = settings.value(Key::RecentUpperCoding).toStringList();
+    const QStringList lowerCodings = settings.value(Key::RecentLowerCoding).toStringList();
+    // Both lists must be pairs; a hand-edited store may disagree.
+    QVector<RecentPair> pairs;
+    for (int i = 0; i < qMin(uppers.size(), lowers.size()); ++i)
+        pairs.append({uppers.at(i), lowers.at(i), upperCodings.value(i), lowerCodings.value(i)});
+    setPairs(pairs);
+}
+
+void RecentPairs::store(Settings &settings) const
+{
+    using Key = Settings::Key;
+    QStringList lists[4];
+    for (const RecentPair &pair : m_pairs) {
+        lists[0] << pair.upper;
+        lists[1] << pair.lower;
+        lists[2] << pair.upperCoding;
+        lists[3] << pair.lowerCoding;
+    }
+    settings.setValue(Key::RecentUpper, lists[0]);
+    settings.setValue(Key::RecentLower, lists[1]);
+    settings.setValue(Key::RecentUpperCoding, lists[2]);
+    settings.setValue(Key::RecentLowerCoding, lists[3]);
 }

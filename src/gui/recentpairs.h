@@ -8,6 +8,7 @@
 #include <QVector>
 
 class QToolButton;
+class Settings;
 
 struct RecentPair
 {
@@ -31,6 +32,11 @@ public:
     void setPairs(const QVector<RecentPair> &pairs);
     // Puts the pair first, replacing the same two files further down.
     void add(const RecentPair &pair);
+
+    // Four lists of one length; stores of earlier versions have no codings,
+    // and their pairs open in the selectors' codings.
+    void restore(const Settings &settings);
+    void store(Settings &settings) const;
 
 signals:
     void chosen(const RecentPair &pair);

@@ -3,7 +3,10 @@
 #include "core/processing.h"
 #include "gui/codingselector.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QSettings>
+#include <QSpinBox>
 
 namespace {
 
@@ -111,4 +114,31 @@ void Settings::store()
         m_store->setValue(name(Key(i)), m_values[i]);
     m_store->remove(oldCreditLineName);
     m_store->sync();
+}
+
+void Settings::showIn(const Controls &controls) const
+{
+    for (const auto &control : controls) {
+        const QVariant stored = value(control.first);
+        if (auto *box = qobject_cast<QSpinBox *>(control.second)) {
+            box->setValue(stored.toInt());
+        } else if (auto *check = qobject_cast<QCheckBox *>(control.second)) {
+            check->setChecked(stored.toBool());
+        } else if (auto *list = qobject_cast<QComboBox *>(control.second)) {
+            if (stored.toInt() >= 0 && stored.toInt() < list->count())
+                list->setCurrentIndex(stored.toInt());
+        }
+    }
+}
+
+void Settings::takeFrom(const Controls &controls)
+{
+    for (const auto &control : controls) {
+        if (auto *box = qobject_cast<QSpinBox *>(control.second))
+            setValue(control.first, box->value());
+        else if (auto *check = qobject_cast<QCheckBox *>(control.second))
+            setValue(control.first, check->isChecked());
+        else if (auto *list = qobject_cast<QComboBox *>(control.second))
+            setValue(control.first, list->currentIndex());
+    }
 }

@@ -6,9 +6,13 @@
 
 #include <QVariant>
 
+#include <QVector>
+
 #include <array>
+#include <utility>
 
 class QSettings;
+class QWidget;
 
 class Settings
 {
@@ -51,6 +55,14 @@ public:
     void setValue(Key key, const QVariant &value) { m_values.at(size_t(key)) = value; }
     // Writes every key, and drops the keys that earlier versions used instead.
     void store();
+
+    // Controls that show a setting of their own: number boxes, check boxes
+    // and drop-downs (by index).
+    using Controls = QVector<std::pair<Key, QWidget *>>;
+    // A value out of a box's range gets the box's own correction; an index a
+    // drop-down does not have leaves it as it is.
+    void showIn(const Controls &controls) const;
+    void takeFrom(const Controls &controls);
 
     // The name a key is stored under ("proc/snap").
     static QString name(Key key);

@@ -19,9 +19,8 @@ using namespace testutil;
 
 namespace {
 
-// The toolkit delivers a drop only at the end of a real drag, so the event
-// goes straight to where it arrives then: the window's own handler, or the
-// window's filter on a list.
+// The toolkit delivers a drop only at the end of a real drag, so the events
+// go straight to where it arrives then: the window, or a list's viewport.
 void drop(MainWindow &w, QWidget *list, const QStringList &files)
 {
     QMimeData mime;
@@ -31,15 +30,10 @@ void drop(MainWindow &w, QWidget *list, const QStringList &files)
     mime.setUrls(urls);
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QDropEvent event(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QObject &window = w;
-    if (list) {
-        QVERIFY(window.eventFilter(list, &enter) && enter.isAccepted());
-        QVERIFY(window.eventFilter(list, &event));
-    } else {
-        window.event(&enter);
-        QVERIFY(enter.isAccepted());
-        window.event(&event);
-    }
+    QWidget *target = list ? list : &w;
+    QApplication::sendEvent(target, &enter);
+    QVERIFY(enter.isAccepted());
+    QApplication::sendEvent(target, &event);
     QVERIFY(event.isAccepted());
 }
 

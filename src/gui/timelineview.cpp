@@ -27,6 +27,10 @@ constexpr double clickTolerancePx = 3;
 constexpr QRgb laneColor = qRgb(40, 45, 52);
 constexpr QRgb gridColor = qRgb(52, 57, 65);
 constexpr QRgb axisTextColor = qRgb(170, 178, 188);
+// Bars at least this many pixels wide are told apart by a line at their start.
+constexpr int minWideBar = 4;
+// At most this many rows hidden in one span are looked at for their starts.
+constexpr int maxBoundariesPerSpan = 8;
 
 // The first index in [first, last) for which `isAfter` holds, when it holds
 // for a tail of the range.
@@ -344,6 +348,11 @@ void TimelineView::paintBars(QPainter &painter, const SetIndex &index, const QRe
         if (spanRight > spanLeft)
             painter.fillRect(QRect(spanLeft, lane.top(), spanRight - spanLeft, lane.height()), index.color);
     };
+    // Subtitles a few ms apart share a pixel column and would read as one
+    // bar: where a wide bar starts inside the span, its start is drawn as a
+    // line of the lane's colour.
+    std::vector<int> boundaries;
+    const auto isWide = [&](const Subtitle &s) { return (std::max(s.start, s.end) - s.start) * pxPerMs >= minWideBar; };
     for (int i = first; i < last;) {
         const Subtitle &s = index.set->at(i++);
         const double end = std::max(s.start, s.end);
@@ -352,10 +361,12 @@ void TimelineView::paintBars(QPainter &painter, const SetIndex &index, const QRe
         const int left = clampedPixel(std::floor(x(s.start)), w);
         int right = clampedPixel(std::ceil(x(end)), w);
         // A pixel's gap between wide bars keeps subtitles that meet apart.
-        if (right - left >= 4)
+        if (right - left >= minWideBar)
             --right;
         right = std::max(right, left + 1);
         if (left <= spanRight) {
+            if (left > spanLeft && isWide(s))
+                boundaries.push_back(left);
             spanRight = std::max(spanRight, right);
         } else {
             flush();
@@ -367,6 +378,12 @@ void TimelineView::paintBars(QPainter &painter, const SetIndex &index, const QRe
         if (i < last && std::floor(x(index.set->at(i).start)) <= spanRight) {
             const double coveredUntil = m_viewStart + (spanRight + 1) / pxPerMs;
             const int next = partitionPoint(i, last, [&](int j) { return index.set->at(j).start >= coveredUntil; });
+            // Zoomed in, the few rows passed may be wide bars of their own.
+            for (int j = i; next - i <= maxBoundariesPerSpan && j < next; ++j) {
+                const int left = clampedPixel(std::floor(x(index.set->at(j).start)), w);
+                if (left > spanLeft && isWide(index.set->at(j)))
+                    boundaries.push_back(left);
+            }
             if (next > i) {
                 spanRight = std::max(spanRight, clampedPixel(std::ceil(x(index.maxEndUpTo[size_t(next - 1)])), w));
                 i = next;
@@ -374,6 +391,8 @@ void TimelineView::paintBars(QPainter &painter, const SetIndex &index, const QRe
         }
     }
     flush();
+    for (int left : boundaries)
+        painter.fillRect(QRect(left, lane.top(), 1, lane.height()), QColor(laneColor));
 }
 
 void TimelineView::paintCurrent(QPainter &painter, const SetIndex &index, const QRect &lane) const

@@ -73,6 +73,8 @@ struct MainForm
     QSlider *upperRedSlider;
     QSlider *upperGreenSlider;
     QSlider *upperBlueSlider;
+    QToolButton *upperSwatch;
+    QToolButton *lowerSwatch;
     QLabel *upperPreview;
     QLabel *lowerPreview;
     QSlider *lowerRedSlider;

@@ -59,12 +59,34 @@ void SubtitleListModel::textsChanged()
         emit dataChanged(index(0), index(m_rows - 1), {Qt::DisplayRole});
 }
 
-LinkListModel::LinkListModel(const SyncLinks &links, QObject *parent)
+LinkListModel::LinkListModel(const SyncLinks &links, const SubtitleSet &upper, const SubtitleSet &lower,
+                             QObject *parent)
     : QAbstractListModel(parent)
     , m_links(links)
+    , m_upper(upper)
+    , m_lower(lower)
     , m_rows(links.count())
 {
 }
+
+namespace {
+
+// Enough of a text to recognise the line by.
+constexpr int linkTextLength = 24;
+
+// "00:00:09,000 Where are you going?" with the lines joined, shortened.
+QString rowSummary(const SubtitleSet &set, int row)
+{
+    if (row < 0 || row >= set.count)
+        return QString();
+    QString text = set.at(row).text;
+    text.replace(QLatin1Char('|'), QLatin1Char(' '));
+    if (text.size() > linkTextLength)
+        text = text.left(linkTextLength - 1) + QChar(0x2026);
+    return signedTime(set.at(row).start) + QLatin1Char(' ') + text;
+}
+
+} // namespace
 
 int LinkListModel::rowCount(const QModelIndex &parent) const
 {
@@ -75,7 +97,9 @@ QVariant LinkListModel::data(const QModelIndex &index, int role) const
 {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows || index.row() >= m_links.count())
         return QVariant();
-    return m_links.label(index.row());
+    const SyncLinks::Link &link = m_links.at(index.row());
+    return m_links.label(index.row()) + QLatin1String("  ") + rowSummary(m_upper, link.upperRow) + QLatin1String(" / ")
+        + rowSummary(m_lower, link.lowerRow);
 }
 
 void LinkListModel::reload()

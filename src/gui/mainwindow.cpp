@@ -31,6 +31,8 @@ namespace {
 
 using Key = Settings::Key;
 
+constexpr int logLinesShown = 6;
+
 const QString fileFilter = QStringLiteral("Subtitles (*.srt *.sub)");
 // Files are read by their content, and MPL2 and SubViewer files often end in ".txt".
 const QString openFilter = QStringLiteral("Subtitles (*.srt *.sub *.txt);;All files (*)");
@@ -43,7 +45,7 @@ MainWindow::MainWindow(QSettings *store, QWidget *parent)
     , m_session(m_log)
     , m_upperModel(m_session.upper)
     , m_lowerModel(m_session.lower)
-    , m_linkModel(m_session.links)
+    , m_linkModel(m_session.links, m_session.upper, m_session.lower)
     , m_settings(store)
 {
     ui->setupUi(this);
@@ -61,7 +63,8 @@ MainWindow::MainWindow(QSettings *store, QWidget *parent)
     // Rows of one height let the views skip measuring 20000 texts.
     for (QListView *view : {ui->upperList, ui->lowerList, ui->logList})
         view->setUniformItemSizes(true);
-    // The lists get the room; the processing controls keep their height.
+    // The lists get the room; the processing controls keep their height; the
+    // log shows at least a few lines and grows with the window too.
     ui->mainSplitter->setStretchFactor(0, 4);
     ui->mainSplitter->setStretchFactor(1, 1);
     ui->mainSplitter->setStretchFactor(2, 0);
@@ -83,7 +86,8 @@ MainWindow::MainWindow(QSettings *store, QWidget *parent)
                                   {ui->lowerRedSlider, ui->lowerGreenSlider, ui->lowerBlueSlider},
                                   ui->upperPreview,
                                   ui->lowerPreview,
-                                  ui->mergedPreview},
+                                  ui->mergedPreview,
+                                  {ui->upperSwatch, ui->lowerSwatch}},
                                  m_session, this);
 
     ui->donateButton->setVisible(!donationUrl().isEmpty());
@@ -93,6 +97,9 @@ MainWindow::MainWindow(QSettings *store, QWidget *parent)
     m_timeline->setColors(QColor(QRgb(m_preview->upperColor())), QColor(QRgb(m_preview->lowerColor())));
     m_preview->refreshColors();
     setFont(QFont(QStringLiteral("Arial"), 9));
+    // A row is a line and the item's margins.
+    const int logRow = ui->logList->fontMetrics().lineSpacing() + 3;
+    ui->logList->setMinimumHeight(logLinesShown * logRow + 2 * ui->logList->frameWidth());
 }
 
 MainWindow::~MainWindow()
@@ -148,12 +155,15 @@ void MainWindow::connectControls()
         connect(view, &QListView::doubleClicked, this,
                 [this, set](const QModelIndex &index) { jumpToNearest(*set, index.row()); });
     }
-    connect(ui->linkList, &QListView::doubleClicked, this, [this](const QModelIndex &index) {
-        selectLink(index.row());
-        refreshAddLink();
-    });
+    // A click on a link, or the arrow keys, select its rows.
+    connect(ui->linkList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                selectLink(current.row());
+                refreshAddLink();
+            });
+    // The newest line comes into view; selecting it would hide an error's red.
     connect(&m_log, &LogModel::lineAdded, this, [this](int row) {
-        ui->logList->setCurrentIndex(m_log.index(row));
+        ui->logList->scrollTo(m_log.index(row));
         if (m_log.levelAt(row) == LogError)
             statusBar()->showMessage(m_log.lines().at(row));
     });

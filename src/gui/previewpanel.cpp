@@ -4,11 +4,14 @@
 #include "core/logsink.h"
 #include "core/session.h"
 #include "core/tags.h"
+#include "gui/prompts.h"
 
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QLabel>
 #include <QSlider>
 #include <QTextDocument>
+#include <QToolButton>
 
 #include <algorithm>
 
@@ -18,6 +21,7 @@ constexpr int colorMask = 0xffffff;
 constexpr int channelShifts[3] = {16, 8, 0}; // red, green, blue
 constexpr int largestPreviewPoints = 18;
 constexpr int smallestPreviewPoints = 7;
+constexpr int swatchSize = 14;
 
 // The largest size up to 18 points at which the label's text fits it.
 int fittingPointSize(const QLabel *label)
@@ -89,6 +93,8 @@ PreviewPanel::PreviewPanel(const Widgets &widgets, const Session &session, QObje
             connect(sliders[c], &QSlider::valueChanged, this,
                     [this, side, c](int value) { setChannel(side, channelShifts[c], value); });
     }
+    for (int side = 0; side < 2; ++side)
+        connect(m_widgets.swatches[side], &QToolButton::clicked, this, [this, side] { chooseColor(side); });
     connect(m_widgets.colorTags, &QCheckBox::toggled, this, [this](bool checked) {
         m_widgets.upperText->setEnabled(checked);
         m_widgets.lowerText->setEnabled(checked);
@@ -128,6 +134,22 @@ void PreviewPanel::setChannel(int side, int shift, int value)
     emit colorsChanged();
 }
 
+// Choosing a colour is asking for colour tags.
+void PreviewPanel::chooseColor(int side)
+{
+    QColorDialog dialog(QColor(QRgb(m_colors[side])), m_widgets.mergedFrame->window());
+    if (prompts().run(dialog) != QDialog::Accepted)
+        return;
+    m_colors[side] = int(dialog.currentColor().rgb() & colorMask);
+    if (m_widgets.colorTags->isChecked()) {
+        syncSliders();
+        refreshColors();
+        emit colorsChanged();
+    } else {
+        m_widgets.colorTags->setChecked(true);
+    }
+}
+
 void PreviewPanel::syncSliders()
 {
     const bool on = m_widgets.colorTags->isChecked();
@@ -138,6 +160,9 @@ void PreviewPanel::syncSliders()
             sliders[c]->setValue(on ? (m_colors[side] >> channelShifts[c]) & 0xff : 0);
             sliders[c]->setEnabled(on);
         }
+        QPixmap swatch(swatchSize, swatchSize);
+        swatch.fill(QColor(QRgb(on ? m_colors[side] : colorMask)));
+        m_widgets.swatches[side]->setIcon(swatch);
     }
 }
 

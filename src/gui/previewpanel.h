@@ -1,8 +1,8 @@
 #pragma once
-// The colour controls ("Use Color Tags" and a red, green and blue slider per
-// set), the previews of both sets' current subtitles in their colours, and the
-// merged-frame preview. The widgets are the window's form's; the panel keeps
-// the colours and decides what the previews show.
+// The colour controls ("Use Color Tags", and per set a swatch that opens the
+// colour dialog and a red, green and blue slider), the previews of both sets' current subtitles in their colours, and
+// the merged-frame preview. The widgets are the window's form's; the panel keeps the colours and decides what the
+// previews show.
 
 #include "core/processing.h"
 
@@ -15,6 +15,7 @@ class LogSink;
 class QCheckBox;
 class QLabel;
 class QSlider;
+class QToolButton;
 class Session;
 struct Subtitle;
 
@@ -30,6 +31,7 @@ public:
         QLabel *upperText;
         QLabel *lowerText;
         QLabel *mergedFrame;
+        QToolButton *swatches[2]; // upper, lower: each opens the colour dialog
     };
 
     PreviewPanel(const Widgets &widgets, const Session &session, QObject *parent = nullptr);
@@ -58,6 +60,7 @@ signals:
 
 private:
     void setChannel(int side, int shift, int value);
+    void chooseColor(int side);
     void syncSliders();
     const Session &processed(const ProcessingOptions &options);
     QString mergedFrameHtml(const Session &processed, int time) const;

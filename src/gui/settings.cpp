@@ -10,6 +10,9 @@
 
 namespace {
 
+constexpr int firstUpperColor = 0xffff99; // pale yellow
+constexpr int firstLowerColor = 0xffffff;
+
 struct KeyInfo
 {
     Settings::Key key;
@@ -22,7 +25,8 @@ struct KeyInfo
 const KeyInfo &info(Settings::Key key)
 {
     using K = Settings::Key;
-    // The processing controls start as the command-line tool does.
+    // The processing controls start as the command-line tool does; the
+    // window's first run has colours on, so that the languages differ.
     static const ProcessingOptions processing;
     static const KeyInfo table[] = {
         {K::LoadDir, "workdir/load", QStringLiteral(".")},
@@ -41,9 +45,9 @@ const KeyInfo &info(Settings::Key key)
         {K::JoinLines, "proc/joinline", processing.joinLines},
         {K::LastLineStyle, "proc/lastline", int(processing.lastLine)},
         {K::UpperPosition, "proc/upperpos", int(processing.upperPosition)},
-        {K::UpperColor, "color/upper", processing.upperColor},
-        {K::LowerColor, "color/lower", processing.lowerColor},
-        {K::ColorTags, "color/usetag", processing.colorTags},
+        {K::UpperColor, "color/upper", firstUpperColor},
+        {K::LowerColor, "color/lower", firstLowerColor},
+        {K::ColorTags, "color/usetag", true},
         {K::CreditLine, "proc/creditline", processing.header},
         {K::RecentUpper, "recent/upper", QStringList()},
         {K::RecentLower, "recent/lower", QStringList()},

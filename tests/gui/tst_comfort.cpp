@@ -63,6 +63,7 @@ private slots:
         prompts = ScriptedPrompts();
         setPrompts(&prompts);
         w = std::make_unique<MainWindow>(nullptr);
+        ui().colorTagsCheckBox->setChecked(false);
         w->resize(1000, 760);
         w->show();
     }
@@ -244,13 +245,13 @@ private slots:
         QCOMPARE(ui().mergedPreview->text(), QStringLiteral("<i>Where</i> a &lt; b<br>now?<br>Donde"));
         ui().colorTagsCheckBox->setChecked(true);
         ui().upperGreenSlider->setValue(0);
-        QVERIFY2(ui().mergedPreview->text().startsWith(QStringLiteral("<font color=#ff00ff>")),
+        QVERIFY2(ui().mergedPreview->text().startsWith(QStringLiteral("<font color=#ff0099>")),
                  qPrintable(ui().mergedPreview->text()));
         // For .ass the styles colour and place the texts: no fillers.
         prompts.saveNames = {path("both.ass")};
         ui().processButton->click();
         QCOMPARE(ui().mergedPreview->text(),
-                 QStringLiteral("<font color=#ff00ff><i>Where</i> a &lt; b<br>now?</font><br>"
+                 QStringLiteral("<font color=#ff0099><i>Where</i> a &lt; b<br>now?</font><br>"
                                 "<font color=#ffffff>Donde</font>"));
         ui().upperPositionBox->setCurrentIndex(1);
         QVERIFY(ui().mergedPreview->text().contains(QStringLiteral("now?</font><br>&nbsp;<br>")));

@@ -69,6 +69,14 @@ class TestMainWindow : public QObject, TempDir
 
     MainForm ui() const { return MainForm(w.get()); }
     QStringList log() { return rowsOf(ui().logList); }
+    // "0002 0003" of each link's row: the rows it joins.
+    QStringList linkLabels() const
+    {
+        QStringList labels;
+        for (const QString &row : rowsOf(ui().linkList))
+            labels << row.left(9);
+        return labels;
+    }
     static QString timeBox(const QListWidget *box) { return box->count() == 1 ? box->item(0)->text() : QString(); }
     void select(int upperRow, int lowerRow)
     {
@@ -102,6 +110,8 @@ private slots:
         prompts = FilterPrompts();
         setPrompts(&prompts);
         w = std::make_unique<MainWindow>(nullptr);
+        // The golden files are written without colour tags.
+        ui().colorTagsCheckBox->setChecked(false);
         w->resize(1000, 700);
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
@@ -151,16 +161,21 @@ private slots:
             QVERIFY(slider->maximum() == 255 && slider->pageStep() == 16);
     }
 
-    // The newest line becomes the current one, also after the user scrolled back.
+    // The newest line comes into view without being selected (a selection
+    // would hide an error's red), also after the user scrolled back; at least
+    // six lines are shown.
     void logFollowsNewestLine()
     {
         LogSink &sink = w->session().log();
-        sink.log(LogError, QStringLiteral("Up: "), QStringLiteral("error"));
-        sink.log(LogDebug, QStringLiteral("Lw: "), QStringLiteral("x"));
-        ui().logList->setCurrentIndex(ui().logList->model()->index(0, 0));
+        for (int i = 0; i < 30; ++i)
+            sink.log(i == 0 ? LogError : LogDebug, QStringLiteral("Lw: "), QString::number(i));
+        ui().logList->scrollToTop();
         sink.log(LogInfo, QStringLiteral("Up: "), QStringLiteral("newest"));
-        QCOMPARE(log(), (QStringList {"Up: error", "Lw: x", "Up: newest"}));
-        QCOMPARE(ui().logList->currentIndex().row(), 2);
+        QCOMPARE(log().last(), QStringLiteral("Up: newest"));
+        QVERIFY(!ui().logList->currentIndex().isValid());
+        const QRect newest = ui().logList->visualRect(ui().logList->model()->index(30, 0));
+        QVERIFY(ui().logList->viewport()->rect().contains(newest));
+        QVERIFY(ui().logList->viewport()->height() >= 6 * ui().logList->sizeHintForRow(0));
     }
 
     // A load shows the subtitles and the first one's times and text; the time
@@ -387,11 +402,15 @@ private slots:
         QVERIFY(!ui().addLinkButton->isEnabled());
         select(4, 4);
         ui().addLinkButton->click();
-        QCOMPARE(rowsOf(ui().linkList), (QStringList {"0002 0003", "0005 0005"}));
+        QCOMPARE(linkLabels(), (QStringList {"0002 0003", "0005 0005"}));
 
-        // Following a link selects both rows.
+        QCOMPARE(rowsOf(ui().linkList).at(1), QStringLiteral("0005 0005  00:00:10,000 line 5 / 00:00:13,000 line 5"));
+
+        // A click on a link selects both rows.
         select(0, 0);
-        doubleClick(ui().linkList, 0);
+        const QModelIndex first = ui().linkList->model()->index(0, 0);
+        QTest::mouseClick(ui().linkList->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          ui().linkList->visualRect(first).center());
         QCOMPARE(w->selectedRow(w->session().upper), 1);
         QCOMPARE(w->selectedRow(w->session().lower), 2);
         // Upper subtitle at 10 s: lower ones start at 9 s and 11 s, the earlier wins.
@@ -400,30 +419,30 @@ private slots:
 
         ui().linkList->setCurrentIndex(ui().linkList->model()->index(0, 0));
         ui().deleteLinkButton->click();
-        QCOMPARE(rowsOf(ui().linkList), QStringList {"0005 0005"});
+        QCOMPARE(linkLabels(), QStringList {"0005 0005"});
         QCOMPARE(ui().linkList->currentIndex().row(), 0); // the next link
 
         prompts.openNames = {up};
         ui().loadUpperButton->click(); // reload
-        QCOMPARE(rowsOf(ui().linkList).size(), 1);
+        QCOMPARE(linkLabels().size(), 1);
         prompts.openNames = {lw};
         ui().appendCheckBox->setChecked(true);
         ui().loadLowerButton->click(); // append
-        QCOMPARE(rowsOf(ui().linkList).size(), 1);
+        QCOMPARE(linkLabels().size(), 1);
         QCOMPARE(w->session().lower.count, 12);
         QCOMPARE(w->selectedRow(w->session().lower), 6); // the first appended
         QCOMPARE(log().last(), QStringLiteral("Lw: 6 subs appended from lw.srt"));
 
         prompts.openNames = {lw};
         ui().loadUpperButton->click(); // a different file
-        QVERIFY(rowsOf(ui().linkList).isEmpty());
+        QVERIFY(linkLabels().isEmpty());
         QCOMPARE(w->session().links.count(), 0);
 
         select(0, 0);
         ui().addLinkButton->click();
-        QCOMPARE(rowsOf(ui().linkList).size(), 1);
+        QCOMPARE(linkLabels().size(), 1);
         ui().clearLinksButton->click();
-        QVERIFY(rowsOf(ui().linkList).isEmpty());
+        QVERIFY(linkLabels().isEmpty());
         QCOMPARE(w->session().links.count(), 0);
         QVERIFY(ui().addLinkButton->isEnabled());
     }
@@ -443,7 +462,7 @@ private slots:
         select(1, 1);
         ui().addLinkButton->click(); // the user's own link
         ui().autoLinkButton->click();
-        const QStringList links = rowsOf(ui().linkList);
+        const QStringList links = linkLabels();
         QVERIFY(links.size() > 3);
         QVERIFY(links.contains(QStringLiteral("0002 0002")));
         QCOMPARE(log().last(), QStringLiteral("Lw: %1 links found: offset +7.300 s").arg(links.size() - 1));
@@ -454,12 +473,12 @@ private slots:
             QCOMPARE(lw.startOf(link.lowerRow) - up.startOf(link.upperRow), 7300);
         }
         ui().autoLinkButton->click();
-        QCOMPARE(rowsOf(ui().linkList), links);
+        QCOMPARE(linkLabels(), links);
 
         ui().linkList->setCurrentIndex(ui().linkList->model()->index(2, 0));
         ui().deleteLinkButton->click();
-        QCOMPARE(rowsOf(ui().linkList).size(), links.size() - 1);
-        QVERIFY(!rowsOf(ui().linkList).contains(links[2]));
+        QCOMPARE(linkLabels().size(), links.size() - 1);
+        QVERIFY(!linkLabels().contains(links[2]));
 
         ui().syncLowerButton->click();
         for (int i = 0; i < lw.count; ++i)
@@ -492,7 +511,7 @@ private slots:
         ui().addLinkButton->click();
         select(7, 8);
         ui().addLinkButton->click();
-        QCOMPARE(rowsOf(ui().linkList), (QStringList {"0003 0004", "0008 0009"}));
+        QCOMPARE(linkLabels(), (QStringList {"0003 0004", "0008 0009"}));
         ui().syncLowerButton->click();
         QCOMPARE(log().last(), QStringLiteral("Lw: 0 subs stretched"));
         QVERIFY(log().contains(QStringLiteral("Lw: synced to Up: 2 points")));
@@ -507,7 +526,7 @@ private slots:
         QCOMPARE(readFile(path(QStringLiteral("synced.srt"))).count("-->"), 20);
         select(3, 4);
         ui().addLinkButton->click();
-        QCOMPARE(rowsOf(ui().linkList), (QStringList {"0003 0004", "0004 0005", "0008 0009"}));
+        QCOMPARE(linkLabels(), (QStringList {"0003 0004", "0004 0005", "0008 0009"}));
         const int before = log().size();
         ui().syncUpperButton->click();
         QCOMPARE(log().mid(before), (QStringList {"Up: synced to Lw: 3 points", "Up: 0 subs stretched"}));
@@ -531,14 +550,14 @@ private slots:
         QProcess cli;
         cli.start(QStringLiteral(CLI_PATH),
                   {"merge", fixture("pair_upper.srt"), fixture("pair_lower.srt"), path("cli.ass"), "--upper-position",
-                   "top"});
+                   "top", "--upper-color", "ffff99"});
         QVERIFY(cli.waitForFinished(60000));
         QCOMPARE(cli.exitCode(), 0);
         const QByteArray written = readFile(path(QStringLiteral("pair.ass")));
         QCOMPARE(written, readFile(path(QStringLiteral("cli.ass"))));
         QCOMPARE(written.count("\nDialogue: 1,"), 10);
         QVERIFY(
-            written.contains("\nStyle: Upper,Arial,51,&H00FFFFFF,&H000000FF,&H00000000,&H80000000,0,0,0,0,100,100,0,"
+            written.contains("\nStyle: Upper,Arial,51,&H0099FFFF,&H000000FF,&H00000000,&H80000000,0,0,0,0,100,100,0,"
                              "0,1,3,1,8,"));
     }
 
@@ -670,13 +689,13 @@ private slots:
                                     ui().lowerRedSlider, ui().lowerGreenSlider, ui().lowerBlueSlider};
         const QString sheet = QStringLiteral("QLabel { background-color : %1; color : #%2; font: 18pt; }");
         sliders[0]->setValue(10);
-        QCOMPARE(w->settings().value(Settings::Key::UpperColor).toInt(), 0xffffff);
+        QCOMPARE(w->settings().value(Settings::Key::UpperColor).toInt(), 0xffff99);
         ui().colorTagsCheckBox->setChecked(true);
         sliders[0]->setValue(0);
         sliders[4]->setValue(0x0a);
-        QCOMPARE(w->settings().value(Settings::Key::UpperColor).toInt(), 0x00ffff);
+        QCOMPARE(w->settings().value(Settings::Key::UpperColor).toInt(), 0x00ff99);
         QCOMPARE(w->settings().value(Settings::Key::LowerColor).toInt(), 0xff0aff);
-        QCOMPARE(ui().upperPreview->styleSheet(), sheet.arg("black", "00ffff"));
+        QCOMPARE(ui().upperPreview->styleSheet(), sheet.arg("black", "00ff99"));
         QCOMPARE(ui().lowerPreview->styleSheet(), sheet.arg("black", "ff0aff"));
 
         ui().colorTagsCheckBox->setChecked(false);
@@ -684,13 +703,29 @@ private slots:
         QCOMPARE(ui().lowerPreview->styleSheet(), sheet.arg("grey", "ffffff"));
         for (QSlider *s : sliders)
             QVERIFY(s->value() == 0 && !s->isEnabled());
-        QCOMPARE(w->settings().value(Settings::Key::UpperColor).toInt(), 0x00ffff);
+        QCOMPARE(w->settings().value(Settings::Key::UpperColor).toInt(), 0x00ff99);
         QCOMPARE(w->settings().value(Settings::Key::LowerColor).toInt(), 0xff0aff);
 
         ui().colorTagsCheckBox->setChecked(true);
-        const int expected[] = {0x00, 0xff, 0xff, 0xff, 0x0a, 0xff};
+        const int expected[] = {0x00, 0xff, 0x99, 0xff, 0x0a, 0xff};
         for (int i = 0; i < 6; ++i)
             QVERIFY(sliders[i]->value() == expected[i] && sliders[i]->isEnabled());
+
+        // A set's swatch opens the colour dialog on its colour; the one
+        // chosen moves the sliders, and colour tags come on with it.
+        ui().colorTagsCheckBox->setChecked(false);
+        QColor opened;
+        prompts.dialogs = {[&](QDialog &d) {
+            auto &dialog = static_cast<QColorDialog &>(d);
+            opened = dialog.currentColor();
+            dialog.setCurrentColor(QColor(0x12, 0x34, 0x56));
+            return int(QDialog::Accepted);
+        }};
+        ui().lowerSwatch->click();
+        QCOMPARE(opened, QColor(0xff, 0x0a, 0xff));
+        QVERIFY(ui().colorTagsCheckBox->isChecked());
+        QCOMPARE(w->settings().value(Settings::Key::LowerColor).toInt(), 0x123456);
+        QCOMPARE(sliders[5]->value(), 0x56);
     }
 };
 

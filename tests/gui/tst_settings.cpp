@@ -37,9 +37,9 @@ const QVariantMap defaults = {{"workdir/load", "."},
                               {"proc/botlin", 2},
                               {"proc/joinline", false},
                               {"proc/lastline", 0},
-                              {"color/upper", 0xffffff},
+                              {"color/upper", 0xffff99},
                               {"color/lower", 0xffffff},
-                              {"color/usetag", false},
+                              {"color/usetag", true},
                               {"select/autodetect", true},
                               {"proc/creditline", true},
                               {"proc/upperpos", 0},
@@ -230,7 +230,7 @@ private slots:
         row("upper position past the list", QVariantMap {{"proc/upperpos", 2}}, QVariantMap());
         row("odd style and colours",
             QVariantMap {{"proc/lastline", 7}, {"color/upper", -1}, {"color/lower", 0x1abcdef}},
-            QVariantMap {{"color/lower", 0xabcdef}});
+            QVariantMap {{"color/upper", 0xffffff}, {"color/lower", 0xabcdef}});
         row("recent lists of unequal length, odd format",
             QVariantMap {{"recent/upper", QStringList {"/a.srt", "/b.srt"}},
                          {"recent/lower", QStringList {"/c.srt"}},

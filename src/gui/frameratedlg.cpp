@@ -5,6 +5,8 @@
 
 #include "ui_frameratedlg.h"
 
+#include <QFileInfo>
+
 #include <iterator>
 
 QString frameRateEntry(int rate)
@@ -14,11 +16,12 @@ QString frameRateEntry(int rate)
     return QString::number(rate / 1000.0, 'f', 3) + QLatin1String(system);
 }
 
-FrameRateDlg::FrameRateDlg(int index, QWidget *parent)
+FrameRateDlg::FrameRateDlg(const QString &path, int index, QWidget *parent)
     : QDialog(parent)
     , ui(new Ui::FrameRateDlg)
 {
     ui->setupUi(this);
+    ui->questionLabel->setText(QStringLiteral("Frame rate of %1").arg(QFileInfo(path).fileName()));
     for (const int rate : microDvdFrameRates)
         ui->frameRateBox->addItem(frameRateEntry(rate));
     ui->frameRateBox->setCurrentIndex(index >= 0 && index < ui->frameRateBox->count() ? index : 0);
@@ -36,10 +39,11 @@ int FrameRateDlg::rate() const
     return microDvdFrameRates[qMin(index(), int(std::size(microDvdFrameRates)) - 1)];
 }
 
-int askFrameRate(QWidget *parent, int *index)
+int askFrameRate(QWidget *parent, const QString &path, int *index)
 {
-    FrameRateDlg dialog(*index, parent);
-    prompts().run(dialog);
+    FrameRateDlg dialog(path, *index, parent);
+    if (prompts().run(dialog) != QDialog::Accepted)
+        return 0;
     *index = dialog.index();
     return dialog.rate();
 }

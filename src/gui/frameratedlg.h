@@ -13,8 +13,9 @@ class FrameRateDlg : public QDialog
 {
     Q_OBJECT
 public:
-    // Opens on entry `index` (one out of range means the first).
-    explicit FrameRateDlg(int index, QWidget *parent = nullptr);
+    // Asks for the rate of `path`, opening on entry `index` (one out of
+    // range means the first).
+    FrameRateDlg(const QString &path, int index, QWidget *parent = nullptr);
     ~FrameRateDlg() override;
 
     int index() const;
@@ -28,7 +29,7 @@ private:
 // "23.976 NTSC" for 23976: a prompt entry, as frameRateOfEntry() reads it.
 QString frameRateEntry(int rate);
 
-// Runs the prompt with entry `*index` preselected and returns the chosen rate
-// in frames per 1000 s; the prompt has no Cancel, so closing it keeps the
-// entry shown. *index becomes the entry chosen.
-int askFrameRate(QWidget *parent, int *index);
+// Runs the prompt for `path` with entry `*index` preselected and returns the
+// chosen rate in frames per 1000 s, or 0 when it is cancelled. *index becomes
+// the entry chosen.
+int askFrameRate(QWidget *parent, const QString &path, int *index);

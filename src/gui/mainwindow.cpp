@@ -18,6 +18,7 @@
 #include "ui_mainwindow.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QScrollBar>
 #include <QSettings>
@@ -33,7 +34,6 @@ using Key = Settings::Key;
 
 constexpr int logLinesShown = 6;
 
-const QString fileFilter = QStringLiteral("Subtitles (*.srt *.sub)");
 // Files are read by their content, and MPL2 and SubViewer files often end in ".txt".
 const QString openFilter = QStringLiteral("Subtitles (*.srt *.sub *.txt);;All files (*)");
 
@@ -333,18 +333,25 @@ void MainWindow::loadPath(SubtitleSet &set, const QString &name, const QString &
         }
         prepared = m_session.prepareLoad(set, bytes, name, coding.isEmpty() ? codingOf(set)->codecName() : coding);
     }
+    int rate = set.frameRate;
+    if (prepared && prepared->format == SubtitleFormat::MicroDvd) {
+        // The rate the file declares is offered first.
+        const int *const rates = std::begin(microDvdFrameRates);
+        const int *const declared = std::find(rates, std::end(microDvdFrameRates), prepared->declaredFrameRate);
+        if (declared != std::end(microDvdFrameRates))
+            m_settings.setValue(Key::LoadFrameRate, int(declared - rates));
+        rate = askFrameRate(Key::LoadFrameRate, name);
+        // A cancelled prompt loads nothing.
+        if (rate == 0)
+            prepared.reset();
+    }
     if (prepared) {
-        int rate = set.frameRate;
-        if (prepared->format == SubtitleFormat::MicroDvd) {
-            // The rate the file declares is offered first.
-            const int *const rates = std::begin(microDvdFrameRates);
-            const int *const declared = std::find(rates, std::end(microDvdFrameRates), prepared->declaredFrameRate);
-            if (declared != std::end(microDvdFrameRates))
-                m_settings.setValue(Key::LoadFrameRate, int(declared - rates));
-            rate = askFrameRate(Key::LoadFrameRate);
-        }
         const int first = append ? set.count : 0;
+        const int links = m_session.links.count();
         m_session.loadPrepared(set, *prepared, rate, append);
+        if (m_session.links.count() < links)
+            m_log.log(LogWarning, set.logPrefix,
+                      QStringLiteral("%1 links removed").arg(links - m_session.links.count()));
         if (!append)
             m_readCoding[sideOf(set)] = prepared->coding;
         m_preview->setsChanged();
@@ -353,13 +360,13 @@ void MainWindow::loadPath(SubtitleSet &set, const QString &name, const QString &
         selectRow(set, first);
         showCurrent(set);
         refreshTimeline();
-        if (!m_loadingPair)
-            rememberPair();
     }
     ui->appendCheckBox->setChecked(false);
     refreshAddLink();
 }
 
+// Only pairs worked on together are remembered, not every combination that
+// happened to be loaded.
 void MainWindow::rememberPair()
 {
     m_recent->add({m_session.upper.filePath, m_session.lower.filePath, m_readCoding[0], m_readCoding[1]});
@@ -375,13 +382,10 @@ void MainWindow::loadPair(const RecentPair &pair)
 {
     statusBar()->clearMessage();
     // A pair replaces both sets, whatever "Append" says.
-    m_loadingPair = true;
     ui->appendCheckBox->setChecked(false);
     loadPath(m_session.upper, pair.upper, pair.upperCoding);
     ui->appendCheckBox->setChecked(false);
     loadPath(m_session.lower, pair.lower, pair.lowerCoding);
-    m_loadingPair = false;
-    rememberPair();
 }
 
 void MainWindow::loadDropped(const QStringList &paths, SubtitleSet *target)
@@ -448,7 +452,13 @@ void MainWindow::saveLower()
 
 void MainWindow::save(SubtitleSet &set, const QString &caption)
 {
-    const QString name = prompts().saveFileName(this, caption, m_settings.value(Key::LoadDir).toString(), fileFilter);
+    // The set's own name, in its own format to begin with.
+    QString filter = filterOfSuffix(suffixOfFormat(formatOfFileName(set.filePath)), setFilters());
+    const QString own = QFileInfo(set.filePath).completeBaseName();
+    const QString proposed = QDir(m_settings.value(Key::LoadDir).toString())
+                                 .filePath((own.isEmpty() ? QStringLiteral("subtitles") : own) + QLatin1Char('.')
+                                           + suffixOfFilter(filter));
+    const QString name = withSuffix(prompts().chooseSaveFile(this, caption, proposed, setFilters(), &filter), filter);
     if (name.isEmpty()) {
         m_log.log(LogInfo, set.logPrefix, QStringLiteral("save cancelled"));
         return;
@@ -457,42 +467,42 @@ void MainWindow::save(SubtitleSet &set, const QString &caption)
     if (!target)
         return;
     int rate = set.frameRate;
-    if (formatOfFileName(name) == SubtitleFormat::MicroDvd)
-        rate = askFrameRate(Key::SaveFrameRate);
+    if (formatOfFileName(name) == SubtitleFormat::MicroDvd && (rate = askFrameRate(Key::SaveFrameRate, name)) == 0) {
+        m_log.log(LogInfo, set.logPrefix, QStringLiteral("save cancelled"));
+        return;
+    }
     m_session.write(set, *target, name, codingOf(set)->codecName(), rate);
 }
 
 void MainWindow::processAndSave()
 {
     SubtitleSet &merged = m_session.merged;
-    QString filter = filterOfSuffix(m_settings.value(Key::OutputSuffix).toString());
-    QString name = prompts().chooseSaveFile(this, QStringLiteral("Save merged subtitles"), suggestedMergeName(),
-                                            mergeFilters(), &filter);
-    // A name without a suffix gets the chosen format's, so that the format
-    // written is the one the dialog showed.
-    if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty())
-        name += QLatin1Char('.') + suffixOfFilter(filter);
-    // Asked first, so that a cancel leaves the sets, the lists and the time boxes as they were.
-    if (name.isEmpty()) {
+    QString filter = filterOfSuffix(m_settings.value(Key::OutputSuffix).toString(), mergeFilters());
+    // Asked first, so that a cancel leaves the sets, the lists and the time
+    // boxes as they were.
+    const QString name = withSuffix(prompts().chooseSaveFile(this, QStringLiteral("Save merged subtitles"),
+                                                             suggestedMergeName(), mergeFilters(), &filter),
+                                    filter);
+    const std::unique_ptr<SafeWriter> target = name.isEmpty() ? nullptr : m_session.openTarget(merged, name);
+    int rate = merged.frameRate;
+    if (target && formatOfFileName(name) == SubtitleFormat::MicroDvd)
+        rate = askFrameRate(Key::SaveFrameRate, name);
+    if (name.isEmpty() || (target && rate == 0)) {
         m_log.log(LogInfo, merged.logPrefix, QStringLiteral("save cancelled"));
         return;
     }
+    if (!target)
+        return;
     m_settings.setValue(Key::OutputSuffix, suffixOfFormat(formatOfFileName(name)));
+    m_settings.setValue(Key::SaveDir, QFileInfo(name).absolutePath());
     m_preview->setOutputSuffix(m_settings.value(Key::OutputSuffix).toString());
     readProcessingOptions();
     m_session.process(formatOfFileName(name));
     m_showMergeTimes[0] = m_showMergeTimes[1] = true;
     m_preview->setsChanged();
     showPreviews();
-
-    const std::unique_ptr<SafeWriter> target = m_session.openTarget(merged, name);
-    if (!target)
-        return;
-    m_settings.setValue(Key::SaveDir, QFileInfo(name).absolutePath());
-    int rate = merged.frameRate;
-    if (formatOfFileName(name) == SubtitleFormat::MicroDvd)
-        rate = askFrameRate(Key::SaveFrameRate);
     m_session.write(merged, *target, name, m_codings->merged()->codecName(), rate);
+    rememberPair();
 }
 
 QString MainWindow::suggestedMergeName() const
@@ -532,9 +542,10 @@ void MainWindow::stripLower()
 
 void MainWindow::strip(SubtitleSet &set)
 {
-    StripDlg dialog(this);
+    StripDlg dialog(StripDlg::kindsNamed(m_settings.value(Key::StripKinds).toStringList()), this);
     if (prompts().run(dialog) != QDialog::Accepted)
         return;
+    m_settings.setValue(Key::StripKinds, StripDlg::names(dialog.kinds));
     m_session.strip(set, dialog.kinds);
     (sideOf(set) == 0 ? m_upperModel : m_lowerModel).textsChanged();
     timesChanged(set);
@@ -555,6 +566,7 @@ void MainWindow::synchronize(SubtitleSet &set)
     readProcessingOptions();
     m_session.synchronize(set);
     timesChanged(set);
+    rememberPair();
 }
 
 void MainWindow::addLink()
@@ -564,6 +576,7 @@ void MainWindow::addLink()
     if (m_session.canAddLink(upperRow, lowerRow)) {
         m_session.links.add(upperRow, lowerRow);
         m_linkModel.reload();
+        rememberPair();
     }
     refreshAddLink();
 }
@@ -572,6 +585,7 @@ void MainWindow::autoLink()
 {
     m_session.autoLink();
     m_linkModel.reload();
+    rememberPair();
     refreshAddLink();
 }
 
@@ -609,10 +623,10 @@ void MainWindow::donate()
         prompts().openUrl(donationUrl());
 }
 
-int MainWindow::askFrameRate(Settings::Key entryKey)
+int MainWindow::askFrameRate(Settings::Key entryKey, const QString &path)
 {
     int entry = m_settings.value(entryKey).toInt();
-    const int rate = ::askFrameRate(this, &entry);
+    const int rate = ::askFrameRate(this, path, &entry);
     m_settings.setValue(entryKey, entry);
     return rate;
 }

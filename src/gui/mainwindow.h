@@ -90,8 +90,6 @@ private:
     // After Process & Save the time boxes show the merge times, until the
     // set's own times change.
     bool m_showMergeTimes[2] = {false, false};
-    // Set while a pair is loaded, so that its first half is not remembered alone.
-    bool m_loadingPair = false;
     QString m_readCoding[2]; // the coding each set's file was read in, for the recent pairs
 
     int sideOf(const SubtitleSet &set) const { return &set == &m_session.upper ? 0 : 1; }
@@ -119,7 +117,8 @@ private:
     void strip(SubtitleSet &set);
     void synchronize(SubtitleSet &set);
 
-    int askFrameRate(Settings::Key entryKey);
+    // The prompt for `path`, opened on the entry stored under `entryKey`; 0 when cancelled.
+    int askFrameRate(Settings::Key entryKey, const QString &path);
     Settings::Controls settingControls() const;
     void restoreSettings();
     void collectSettings() const;

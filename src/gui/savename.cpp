@@ -18,9 +18,21 @@ QString suffixOfFilter(const QString &filter)
     return from < 0 || to < 0 ? QString() : filter.mid(from + 2, to - from - 2);
 }
 
-QString filterOfSuffix(const QString &suffix)
+QString setFilters()
 {
-    const QStringList filters = mergeFilters().split(QLatin1String(";;"));
+    return QStringLiteral("SubRip (*.srt);;MicroDVD (*.sub)");
+}
+
+QString withSuffix(const QString &name, const QString &filter)
+{
+    if (name.isEmpty() || !QFileInfo(name).suffix().isEmpty())
+        return name;
+    return name + QLatin1Char('.') + suffixOfFilter(filter);
+}
+
+QString filterOfSuffix(const QString &suffix, const QString &filterList)
+{
+    const QStringList filters = filterList.split(QLatin1String(";;"));
     for (const QString &filter : filters) {
         if (suffixOfFilter(filter) == suffix)
             return filter;
@@ -30,7 +42,7 @@ QString filterOfSuffix(const QString &suffix)
 
 bool isMergeSuffix(const QString &suffix)
 {
-    return suffixOfFilter(filterOfSuffix(suffix)) == suffix;
+    return suffixOfFilter(filterOfSuffix(suffix, mergeFilters())) == suffix;
 }
 
 QString suffixOfFormat(SubtitleFormat format)

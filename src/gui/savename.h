@@ -9,10 +9,15 @@
 
 // "SubRip (*.srt);;MicroDVD (*.sub);;Advanced SubStation (*.ass)"
 QString mergeFilters();
+// "SubRip (*.srt);;MicroDVD (*.sub)": what "Save as" writes a set as.
+QString setFilters();
 // "srt" for "SubRip (*.srt)".
 QString suffixOfFilter(const QString &filter);
-// The filter of a suffix; the first one for a suffix none has.
-QString filterOfSuffix(const QString &suffix);
+// The filter of a suffix among `filters`; the first one for a suffix none has.
+QString filterOfSuffix(const QString &suffix, const QString &filters);
+// A name typed without a suffix gets the chosen filter's, so that the format
+// written is the one the dialog showed; an empty name stays empty.
+QString withSuffix(const QString &name, const QString &filter);
 bool isMergeSuffix(const QString &suffix);
 QString suffixOfFormat(SubtitleFormat format);
 // "film.es.srt" for the upper file "film.en.srt" and the lower "x.es.srt";

@@ -54,6 +54,7 @@ const KeyInfo &info(Settings::Key key)
         {K::RecentUpperCoding, "recent/uppercoding", QStringList()},
         {K::RecentLowerCoding, "recent/lowercoding", QStringList()},
         {K::OutputSuffix, "proc/format", QStringLiteral("srt")},
+        {K::StripKinds, "strip/kinds", QStringList()},
         {K::WindowGeometry, "window/geometry", QByteArray()},
         {K::WindowSplitter, "window/splitter", QByteArray()},
     };

@@ -43,6 +43,7 @@ public:
         RecentUpperCoding, // codec names; missing in stores of earlier versions
         RecentLowerCoding,
         OutputSuffix, // the format Process & Save wrote last
+        StripKinds, // the brackets "Strip ()" was last told to strip
         WindowGeometry,
         WindowSplitter,
         Count

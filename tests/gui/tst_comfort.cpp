@@ -105,14 +105,21 @@ private slots:
         QTEST(fileName(w->session().lower.filePath), "lower");
     }
 
-    // Every pair loaded is remembered once, newest first, ten at most, and
-    // choosing one loads both files again.
+    // A pair is remembered once it is worked on together (merged, linked or
+    // synchronized), not at each load; once each, newest first, ten at most,
+    // and choosing one loads both files again.
     void openRecent()
     {
-        for (int i = 0; i < 12; ++i)
-            drop(*w, nullptr, {sub(QStringLiteral("u%1.srt").arg(i)), sub(QStringLiteral("l%1.srt").arg(i))});
-        drop(*w, nullptr, {path("u5.srt"), path("l5.srt")});
         QMenu *menu = ui().recentButton->menu();
+        drop(*w, nullptr, {sub("a.srt"), sub("b.srt")});
+        w->loadDropped({sub("c.srt")}, &w->session().lower);
+        QVERIFY(menu->actions().isEmpty());
+        for (int i = 0; i < 12; ++i) {
+            drop(*w, nullptr, {sub(QStringLiteral("u%1.srt").arg(i)), sub(QStringLiteral("l%1.srt").arg(i))});
+            w->autoLink();
+        }
+        drop(*w, nullptr, {path("u5.srt"), path("l5.srt")});
+        ui().syncLowerButton->click();
         QCOMPARE(menu->actions().size(), 10);
         QCOMPARE(menu->actions().first()->text(), QStringLiteral("u5.srt + l5.srt"));
         QCOMPARE(menu->actions().at(1)->text(), QStringLiteral("u11.srt + l11.srt"));
@@ -120,6 +127,8 @@ private slots:
         menu->actions().at(3)->trigger();
         QCOMPARE(fileName(w->session().upper.filePath), QStringLiteral("u9.srt"));
         QCOMPARE(fileName(w->session().lower.filePath), QStringLiteral("l9.srt"));
+        prompts.saveNames = {path("m.srt")};
+        ui().processButton->click();
         QCOMPARE(menu->actions().first()->text(), QStringLiteral("u9.srt + l9.srt"));
         QCOMPARE(menu->actions().size(), 10);
     }
@@ -129,6 +138,7 @@ private slots:
     void openRecentKeepsCodings()
     {
         drop(*w, nullptr, {fixture("detect_cp1251_russian.srt"), sub("l.srt")});
+        w->autoLink();
         const QString read = w->session().upper.at(0).text;
         choose(ui().upperCodingBox, QStringLiteral("UTF-8"));
         ui().recentButton->menu()->actions().first()->trigger();

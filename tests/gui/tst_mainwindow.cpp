@@ -217,18 +217,29 @@ private slots:
         prompts.dialogs = {frameRate(2)};
         ui().saveLowerButton->click();
         QCOMPARE(prompts.captions.last(), QStringLiteral("Save lower subtitles"));
-        QCOMPARE(prompts.saveFilters, QStringList {QStringLiteral("Subtitles (*.srt *.sub)")});
-        QCOMPARE(prompts.dirs.last(), tmp.path()); // where the last file came from
+        QCOMPARE(prompts.saveFilters, QStringList {QStringLiteral("SubRip (*.srt);;MicroDVD (*.sub)")});
+        // The set's own name where the last file came from, in its own format.
+        QCOMPARE(prompts.dirs.last(), path(QStringLiteral("in.srt")));
         QCOMPARE(readFile(out), QByteArray("{25}{50}{y:i}Hi\n"));
         QCOMPARE(log().last(), QStringLiteral("Lw: 1 subs saved to out.sub"));
     }
 
+    // The prompt names the file; Cancel loads nothing.
     void microDvdLoadAsksFrameRate()
     {
-        prompts.openNames = {fixture(QStringLiteral("basic_25fps.sub"))};
-        prompts.dialogs = {frameRate(2)};
+        QString question;
+        prompts.openNames = {fixture(QStringLiteral("basic_25fps.sub")), fixture(QStringLiteral("basic_25fps.sub"))};
+        prompts.dialogs = {[&](QDialog &d) {
+                               question = d.findChild<QLabel *>(QStringLiteral("questionLabel"))->text();
+                               return closeDialog(d, false);
+                           },
+                           frameRate(2)};
         ui().loadUpperButton->click();
-        QCOMPARE(prompts.dialogsRun, 1);
+        QCOMPARE(question, QStringLiteral("Frame rate of basic_25fps.sub"));
+        QCOMPARE(w->session().upper.count, 0);
+        QVERIFY(log().isEmpty());
+        ui().loadUpperButton->click();
+        QCOMPARE(prompts.dialogsRun, 2);
         QCOMPARE(rowsOf(ui().upperList), (QStringList {"0001 Hello|{y:i}world", "0002 Second", "0003 {y:b}Third"}));
         QCOMPARE(log(),
                  (QStringList {"Up: sub too short#3", "Up: sub too short#4", "Up: 3 subs loaded from basic_25fps.sub",
@@ -437,6 +448,7 @@ private slots:
         ui().loadUpperButton->click(); // a different file
         QVERIFY(linkLabels().isEmpty());
         QCOMPARE(w->session().links.count(), 0);
+        QVERIFY(log().contains(QStringLiteral("Up: 1 links removed")));
 
         select(0, 0);
         ui().addLinkButton->click();
@@ -638,16 +650,25 @@ private slots:
         loadFiles(film, film);
         select(2, 2);
         const int before = log().size();
-        prompts.dialogs = {strip({"round"}, false), strip({"round", "square"}), strip({"angle"})};
+        // The last choice comes back ticked.
+        QStringList ticked;
+        const auto angleToo = [&](QDialog &d) {
+            for (QCheckBox *box : d.findChildren<QCheckBox *>())
+                if (box->isChecked())
+                    ticked << box->objectName();
+            return strip({"angle"})(d);
+        };
+        prompts.dialogs = {strip({"round"}, false), strip({"round", "square"}), angleToo};
         ui().stripUpperButton->click();
         QCOMPARE(rowsOf(ui().upperList), (QStringList {"0001 (sighs)|Hello", "0002 [MUSIC]", "0003 <i>Bye</i> (x)"}));
         ui().stripUpperButton->click();
         ui().stripLowerButton->click();
         QCOMPARE(rowsOf(ui().upperList), (QStringList {"0001 Hello", "0002 ", "0003 <i>Bye</i>"}));
-        QCOMPARE(rowsOf(ui().lowerList), (QStringList {"0001 (sighs)|Hello", "0002 [MUSIC]", "0003 Bye (x)"}));
+        QCOMPARE(ticked, (QStringList {"roundCheckBox", "squareCheckBox"}));
+        QCOMPARE(rowsOf(ui().lowerList), (QStringList {"0001 Hello", "0002 ", "0003 Bye"}));
         QCOMPARE(w->selectedRow(w->session().upper), 2);
         QCOMPARE(log().mid(before),
-                 (QStringList {"Up: 3 subs stripped, 1 left empty", "Lw: 1 subs stripped, 0 left empty"}));
+                 (QStringList {"Up: 3 subs stripped, 1 left empty", "Lw: 3 subs stripped, 1 left empty"}));
 
         const QString steps = write("steps.srt", srtBytes({1000, 3000}));
         loadFiles(steps, steps);

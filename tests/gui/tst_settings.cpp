@@ -47,7 +47,8 @@ const QVariantMap defaults = {{"workdir/load", "."},
                               {"recent/lower", QStringList()},
                               {"recent/uppercoding", QStringList()},
                               {"recent/lowercoding", QStringList()},
-                              {"proc/format", "srt"}};
+                              {"proc/format", "srt"},
+                              {"strip/kinds", QStringList()}};
 
 // The window's size and splitter: checked on their own, they depend on the screen.
 bool isLayoutKey(const QString &key)
@@ -108,7 +109,8 @@ QVariantMap held(const MainWindow &w)
             {"recent/lower", s.value(Key::RecentLower)},
             {"recent/uppercoding", s.value(Key::RecentUpperCoding)},
             {"recent/lowercoding", s.value(Key::RecentLowerCoding)},
-            {"proc/format", s.value(Key::OutputSuffix)}};
+            {"proc/format", s.value(Key::OutputSuffix)},
+            {"strip/kinds", s.value(Key::StripKinds)}};
 }
 
 // A file holds every value as text.
@@ -207,7 +209,8 @@ private slots:
                                    {"recent/lower", QStringList {"/films/a.es.srt", "/films/b.sub"}},
                                    {"recent/uppercoding", QStringList {"UTF-8", "WINDOWS-1251"}},
                                    {"recent/lowercoding", QStringList {"UTF-16LE", "ISO-8859-2"}},
-                                   {"proc/format", "sub"}};
+                                   {"proc/format", "sub"},
+                                   {"strip/kinds", QStringList {"round", "angle"}}};
         row("first run", QVariantMap(), QVariantMap());
         row("every key", every, every);
         // The same entries as the indexes meant before "Auto Detect" came first.

@@ -41,6 +41,7 @@ struct MainForm
     QPushButton *aboutButton;
     QSplitter *mainSplitter;
     QGroupBox *syncGroup;
+    QLabel *upperTitle;
     QListView *upperList;
     QListWidget *upperTimeBox;
     QPushButton *syncUpperButton;
@@ -52,6 +53,7 @@ struct MainForm
     QPushButton *autoLinkButton;
     QPushButton *deleteLinkButton;
     QPushButton *clearLinksButton;
+    QLabel *lowerTitle;
     QListView *lowerList;
     QListWidget *lowerTimeBox;
     QPushButton *syncLowerButton;

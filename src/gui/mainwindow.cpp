@@ -11,6 +11,7 @@
 #include "gui/recentpairs.h"
 #include "gui/savename.h"
 #include "gui/settings.h"
+#include "gui/setview.h"
 #include "gui/stripdlg.h"
 #include "gui/timelineview.h"
 #include "gui/timingdlg.h"
@@ -43,8 +44,6 @@ MainWindow::MainWindow(QSettings *store, QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
     , m_session(m_log)
-    , m_upperModel(m_session.upper)
-    , m_lowerModel(m_session.lower)
     , m_linkModel(m_session.links, m_session.upper, m_session.lower)
     , m_settings(store)
 {
@@ -56,13 +55,14 @@ MainWindow::MainWindow(QSettings *store, QWidget *parent)
                                           "selects the subtitle"));
     ui->mainSplitter->insertWidget(1, m_timeline);
     m_timeline->setSources(&m_session.upper, &m_session.lower, &m_session.links);
-    ui->upperList->setModel(&m_upperModel);
-    ui->lowerList->setModel(&m_lowerModel);
+    m_timeline->setTitles(QStringLiteral("Upper"), QStringLiteral("Lower"));
+    m_views[0]
+        = new SetView(m_session.upper, QStringLiteral("Upper"), ui->upperList, ui->upperTimeBox, ui->upperTitle, this);
+    m_views[1]
+        = new SetView(m_session.lower, QStringLiteral("Lower"), ui->lowerList, ui->lowerTimeBox, ui->lowerTitle, this);
     ui->linkList->setModel(&m_linkModel);
     ui->logList->setModel(&m_log);
-    // Rows of one height let the views skip measuring 20000 texts.
-    for (QListView *view : {ui->upperList, ui->lowerList, ui->logList})
-        view->setUniformItemSizes(true);
+    ui->logList->setUniformItemSizes(true);
     // The lists get the room; the processing controls keep their height; the
     // log shows at least a few lines and grows with the window too.
     ui->mainSplitter->setStretchFactor(0, 4);
@@ -139,21 +139,16 @@ void MainWindow::connectControls()
     connect(ui->donateButton, &QPushButton::pressed, this, &MainWindow::donate);
     connect(ui->quitButton, &QPushButton::pressed, qApp, &QCoreApplication::quit);
 
-    for (const SubtitleSet *set : {&m_session.upper, &m_session.lower}) {
-        QListView *view = listOf(*set);
-        connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-                [this, set](const QModelIndex &current) {
-                    if (current.isValid())
-                        m_preview->setFrameRow(set == &m_session.upper, current.row());
-                    showCurrent(*set);
-                    refreshAddLink();
-                    m_timeline->setCurrentRows(selectedRow(m_session.upper), selectedRow(m_session.lower));
-                });
-        QScrollBar *bar = view->verticalScrollBar();
-        connect(bar, &QScrollBar::valueChanged, this, [this, set] { showListedRows(*set); });
-        connect(bar, &QScrollBar::rangeChanged, this, [this, set] { showListedRows(*set); });
-        connect(view, &QListView::doubleClicked, this,
-                [this, set](const QModelIndex &index) { jumpToNearest(*set, index.row()); });
+    for (SetView *view : m_views) {
+        connect(view, &SetView::currentRowChanged, this, [this, view](int row) {
+            if (row >= 0)
+                m_preview->setFrameRow(view == m_views[0], row);
+            showCurrent(view->set());
+            refreshAddLink();
+            m_timeline->setCurrentRows(m_views[0]->selectedRow(), m_views[1]->selectedRow());
+        });
+        connect(view, &SetView::listedRowsChanged, this, [this, view] { showListedRows(view->set()); });
+        connect(view, &SetView::rowDoubleClicked, this, [this, view](int row) { jumpToNearest(view->set(), row); });
     }
     // A click on a link, or the arrow keys, select its rows.
     connect(ui->linkList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -187,7 +182,7 @@ void MainWindow::connectControls()
 
 QListView *MainWindow::listOf(const SubtitleSet &set) const
 {
-    return sideOf(set) == 0 ? ui->upperList : ui->lowerList;
+    return m_views[sideOf(set)]->list();
 }
 
 CodingSelector *MainWindow::codingOf(const SubtitleSet &set) const
@@ -199,15 +194,12 @@ CodingSelector *MainWindow::codingOf(const SubtitleSet &set) const
 
 int MainWindow::selectedRow(const SubtitleSet &set) const
 {
-    const QModelIndex current = listOf(set)->currentIndex();
-    return current.isValid() ? current.row() : -1;
+    return m_views[sideOf(set)]->selectedRow();
 }
 
 void MainWindow::selectRow(const SubtitleSet &set, int row)
 {
-    QListView *view = listOf(set);
-    if (row >= 0 && row < set.count)
-        view->setCurrentIndex(view->model()->index(row, 0));
+    m_views[sideOf(set)]->selectRow(row);
 }
 
 void MainWindow::readProcessingOptions()
@@ -228,25 +220,15 @@ void MainWindow::readProcessingOptions()
 
 void MainWindow::showCurrent(const SubtitleSet &set)
 {
-    const bool upper = sideOf(set) == 0;
-    QListWidget *timeBox = upper ? ui->upperTimeBox : ui->lowerTimeBox;
     const int row = selectedRow(set);
-    timeBox->clear();
-    if (row < 0 || row >= set.count) {
-        m_preview->showSubtitle(upper, nullptr);
-    } else {
-        const Subtitle &s = set.at(row);
-        timeBox->addItem(m_showMergeTimes[sideOf(set)] ? timeLineText(s.mergeStart, s.mergeEnd)
-                                                       : timeLineText(s.start, s.end));
-        m_preview->showSubtitle(upper, &s);
-    }
+    m_preview->showSubtitle(sideOf(set) == 0, row >= 0 && row < set.count ? &set.at(row) : nullptr);
     m_preview->refreshColors();
     showPreviews();
 }
 
 void MainWindow::timesChanged(SubtitleSet &set)
 {
-    m_showMergeTimes[sideOf(set)] = false;
+    m_views[sideOf(set)]->showMergeTimes(false);
     m_preview->setsChanged();
     showCurrent(set);
     refreshTimeline();
@@ -282,11 +264,8 @@ void MainWindow::refreshTimeline()
 
 void MainWindow::showListedRows(const SubtitleSet &set)
 {
-    const QListView *view = listOf(set);
-    const QModelIndex first = view->indexAt(QPoint(1, 1));
-    const QModelIndex last = view->indexAt(QPoint(1, view->viewport()->height() - 2));
-    m_timeline->setShownRows(sideOf(set) == 0, first.isValid() ? first.row() : -1,
-                             last.isValid() ? last.row() : set.count - 1);
+    const std::pair<int, int> rows = m_views[sideOf(set)]->listedRows();
+    m_timeline->setShownRows(sideOf(set) == 0, rows.first, rows.second);
 }
 
 void MainWindow::jumpToNearest(const SubtitleSet &from, int row)
@@ -321,7 +300,8 @@ void MainWindow::load(SubtitleSet &set, const QString &caption)
 void MainWindow::loadPath(SubtitleSet &set, const QString &name, const QString &coding)
 {
     const bool append = ui->appendCheckBox->isChecked();
-    m_showMergeTimes[0] = m_showMergeTimes[1] = false;
+    for (SetView *view : m_views)
+        view->showMergeTimes(false);
     readProcessingOptions();
     QByteArray bytes;
     std::optional<Session::PreparedLoad> prepared;
@@ -355,7 +335,8 @@ void MainWindow::loadPath(SubtitleSet &set, const QString &name, const QString &
         if (!append)
             m_readCoding[sideOf(set)] = prepared->coding;
         m_preview->setsChanged();
-        (sideOf(set) == 0 ? m_upperModel : m_lowerModel).reload();
+        m_views[sideOf(set)]->reload();
+        m_timeline->setTitles(m_views[0]->title(), m_views[1]->title());
         m_linkModel.reload();
         selectRow(set, first);
         showCurrent(set);
@@ -498,7 +479,8 @@ void MainWindow::processAndSave()
     m_preview->setOutputSuffix(m_settings.value(Key::OutputSuffix).toString());
     readProcessingOptions();
     m_session.process(formatOfFileName(name));
-    m_showMergeTimes[0] = m_showMergeTimes[1] = true;
+    for (SetView *view : m_views)
+        view->showMergeTimes(true);
     m_preview->setsChanged();
     showPreviews();
     m_session.write(merged, *target, name, m_codings->merged()->codecName(), rate);
@@ -547,7 +529,7 @@ void MainWindow::strip(SubtitleSet &set)
         return;
     m_settings.setValue(Key::StripKinds, StripDlg::names(dialog.kinds));
     m_session.strip(set, dialog.kinds);
-    (sideOf(set) == 0 ? m_upperModel : m_lowerModel).textsChanged();
+    m_views[sideOf(set)]->textsChanged();
     timesChanged(set);
 }
 

@@ -23,6 +23,7 @@ class QListView;
 class QResizeEvent;
 class QSettings;
 class RecentPairs;
+class SetView;
 class TimelineView;
 struct RecentPair;
 
@@ -78,8 +79,6 @@ private:
     QScopedPointer<Ui::MainWindow> ui;
     LogModel m_log;
     Session m_session;
-    SubtitleListModel m_upperModel;
-    SubtitleListModel m_lowerModel;
     LinkListModel m_linkModel;
     // Brought up to date with the controls whenever they are read.
     mutable Settings m_settings;
@@ -87,9 +86,7 @@ private:
     CodingSelectors *m_codings;
     RecentPairs *m_recent;
     PreviewPanel *m_preview;
-    // After Process & Save the time boxes show the merge times, until the
-    // set's own times change.
-    bool m_showMergeTimes[2] = {false, false};
+    SetView *m_views[2]; // upper, lower
     QString m_readCoding[2]; // the coding each set's file was read in, for the recent pairs
 
     int sideOf(const SubtitleSet &set) const { return &set == &m_session.upper ? 0 : 1; }

@@ -154,6 +154,13 @@ void TimelineView::setConflictingLink(int link)
     update();
 }
 
+void TimelineView::setTitles(const QString &upper, const QString &lower)
+{
+    m_upper.title = upper;
+    m_lower.title = lower;
+    update();
+}
+
 void TimelineView::setColors(const QColor &upper, const QColor &lower)
 {
     m_upper.color = upper;
@@ -287,6 +294,21 @@ void TimelineView::paintEvent(QPaintEvent *)
     paintLinks(painter, l);
     paintCurrent(painter, m_upper, l.upper);
     paintCurrent(painter, m_lower, l.lower);
+    paintTitle(painter, m_upper, l.upper);
+    paintTitle(painter, m_lower, l.lower);
+}
+
+// On a dark plate at the row's start, readable over any bar.
+void TimelineView::paintTitle(QPainter &painter, const SetIndex &index, const QRect &lane) const
+{
+    if (index.title.isEmpty())
+        return;
+    const QFontMetrics metrics = fontMetrics();
+    const QRect plate(lane.left() + 2, lane.center().y() - metrics.height() / 2,
+                      metrics.horizontalAdvance(index.title) + 8, metrics.height());
+    painter.fillRect(plate, QColor(0, 0, 0, 160));
+    painter.setPen(QColor(axisTextColor));
+    painter.drawText(plate, Qt::AlignCenter, index.title);
 }
 
 void TimelineView::paintAxis(QPainter &painter, const Lanes &lanes) const

@@ -194,6 +194,8 @@ private slots:
         QCOMPARE(timeBox(ui().upperTimeBox), QStringLiteral("00:00:01,000 --> 00:00:02,500"));
         QCOMPARE(ui().upperPreview->text(), QStringLiteral("Hello<br>World"));
         QCOMPARE(log(), QStringList {"Up: 2 subs loaded from film.srt"});
+        QCOMPARE(ui().upperTitle->text(), QStringLiteral("Upper: film.srt"));
+        QCOMPARE(ui().lowerTitle->text(), QStringLiteral("Lower"));
         QVERIFY(!ui().addLinkButton->isEnabled()); // no lower subtitle to link to
 
         ui().upperList->setCurrentIndex(ui().upperList->model()->index(1, 0));

@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <iterator>
 
 QString frameRateEntry(int rate)
@@ -39,8 +40,12 @@ int FrameRateDlg::rate() const
     return microDvdFrameRates[qMin(index(), int(std::size(microDvdFrameRates)) - 1)];
 }
 
-int askFrameRate(QWidget *parent, const QString &path, int *index)
+int askFrameRate(QWidget *parent, const QString &path, int declaredRate, int *index)
 {
+    const int *const rates = std::begin(microDvdFrameRates);
+    const int *const declared = std::find(rates, std::end(microDvdFrameRates), declaredRate);
+    if (declared != std::end(microDvdFrameRates))
+        *index = int(declared - rates);
     FrameRateDlg dialog(path, *index, parent);
     if (prompts().run(dialog) != QDialog::Accepted)
         return 0;

@@ -29,7 +29,8 @@ private:
 // "23.976 NTSC" for 23976: a prompt entry, as frameRateOfEntry() reads it.
 QString frameRateEntry(int rate);
 
-// Runs the prompt for `path` with entry `*index` preselected and returns the
-// chosen rate in frames per 1000 s, or 0 when it is cancelled. *index becomes
-// the entry chosen.
-int askFrameRate(QWidget *parent, const QString &path, int *index);
+// Runs the prompt for `path` with the entry of `declaredRate` (the rate the
+// file declares, 0 for none) or else entry `*index` preselected, and returns
+// the chosen rate in frames per 1000 s, or 0 when it is cancelled. *index
+// becomes the entry chosen.
+int askFrameRate(QWidget *parent, const QString &path, int declaredRate, int *index);

@@ -6,6 +6,7 @@
 #include "gui/codingselector.h"
 #include "gui/filedrops.h"
 #include "gui/frameratedlg.h"
+#include "gui/linkpanel.h"
 #include "gui/previewpanel.h"
 #include "gui/prompts.h"
 #include "gui/recentpairs.h"
@@ -44,23 +45,17 @@ MainWindow::MainWindow(QSettings *store, QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
     , m_session(m_log)
-    , m_linkModel(m_session.links, m_session.upper, m_session.lower)
     , m_settings(store)
 {
     ui->setupUi(this);
     // Under the lists, so that rows, bars and links are seen together.
-    m_timeline = new TimelineView(ui->mainSplitter);
-    m_timeline->setObjectName(QStringLiteral("timelineView"));
-    m_timeline->setToolTip(QStringLiteral("Both time lines and their links: wheel zooms, drag scrolls, a click "
-                                          "selects the subtitle"));
-    ui->mainSplitter->insertWidget(1, m_timeline);
+    m_timeline = ui->timelineView;
     m_timeline->setSources(&m_session.upper, &m_session.lower, &m_session.links);
     m_timeline->setTitles(QStringLiteral("Upper"), QStringLiteral("Lower"));
     m_views[0]
         = new SetView(m_session.upper, QStringLiteral("Upper"), ui->upperList, ui->upperTimeBox, ui->upperTitle, this);
     m_views[1]
         = new SetView(m_session.lower, QStringLiteral("Lower"), ui->lowerList, ui->lowerTimeBox, ui->lowerTitle, this);
-    ui->linkList->setModel(&m_linkModel);
     ui->logList->setModel(&m_log);
     ui->logList->setUniformItemSizes(true);
     // The lists get the room; the processing controls keep their height; the
@@ -79,6 +74,13 @@ MainWindow::MainWindow(QSettings *store, QWidget *parent)
         loadDropped(files, side < 0 ? nullptr : side == 0 ? &m_session.upper : &m_session.lower);
     });
 
+    // An error stays in the status bar until the next action; connected
+    // before the actions, so that the action's own errors show.
+    for (QAbstractButton *button : findChildren<QAbstractButton *>())
+        connect(button, &QAbstractButton::pressed, statusBar(), &QStatusBar::clearMessage);
+    m_links = new LinkPanel(
+        {ui->linkList, ui->addLinkButton, ui->autoLinkButton, ui->deleteLinkButton, ui->clearLinksButton}, m_session,
+        m_views[0], m_views[1], m_timeline, this);
     m_codings = new CodingSelectors(ui->upperCodingBox, ui->lowerCodingBox, ui->saveCodingBox, this);
     m_recent = new RecentPairs(ui->recentButton, this);
     m_preview = new PreviewPanel({ui->colorTagsCheckBox,
@@ -92,10 +94,14 @@ MainWindow::MainWindow(QSettings *store, QWidget *parent)
 
     ui->donateButton->setVisible(!donationUrl().isEmpty());
     connectControls();
-    setUpShortcuts();
+    // The shortcuts are the form's; the tooltips name them.
+    for (QAbstractButton *button : findChildren<QAbstractButton *>()) {
+        if (!button->shortcut().isEmpty())
+            button->setToolTip(QStringLiteral("%1 (%2)").arg(
+                button->toolTip().isEmpty() ? button->text().remove(QLatin1Char('&')) : button->toolTip(),
+                button->shortcut().toString(QKeySequence::NativeText)));
+    }
     restoreSettings();
-    m_timeline->setColors(QColor(QRgb(m_preview->upperColor())), QColor(QRgb(m_preview->lowerColor())));
-    m_preview->refreshColors();
     setFont(QFont(QStringLiteral("Arial"), 9));
     // A row is a line and the item's margins.
     const int logRow = ui->logList->fontMetrics().lineSpacing() + 3;
@@ -115,47 +121,45 @@ const Settings &MainWindow::settings() const
 
 void MainWindow::connectControls()
 {
-    // An error stays in the status bar until the next action; connected
-    // first, so that the action's own errors show.
-    for (QAbstractButton *button : findChildren<QAbstractButton *>())
-        connect(button, &QAbstractButton::pressed, statusBar(), &QStatusBar::clearMessage);
-
     connect(ui->loadUpperButton, &QPushButton::clicked, this, &MainWindow::loadUpper);
     connect(ui->loadLowerButton, &QPushButton::clicked, this, &MainWindow::loadLower);
-    connect(ui->saveUpperButton, &QPushButton::pressed, this, &MainWindow::saveUpper);
-    connect(ui->saveLowerButton, &QPushButton::pressed, this, &MainWindow::saveLower);
-    connect(ui->upperTimingButton, &QPushButton::pressed, this, &MainWindow::correctUpperTiming);
-    connect(ui->lowerTimingButton, &QPushButton::pressed, this, &MainWindow::correctLowerTiming);
-    connect(ui->stripUpperButton, &QPushButton::pressed, this, &MainWindow::stripUpper);
-    connect(ui->stripLowerButton, &QPushButton::pressed, this, &MainWindow::stripLower);
-    connect(ui->syncUpperButton, &QPushButton::pressed, this, &MainWindow::synchronizeUpper);
-    connect(ui->syncLowerButton, &QPushButton::pressed, this, &MainWindow::synchronizeLower);
-    connect(ui->addLinkButton, &QPushButton::pressed, this, &MainWindow::addLink);
-    connect(ui->autoLinkButton, &QPushButton::pressed, this, &MainWindow::autoLink);
-    connect(ui->deleteLinkButton, &QPushButton::pressed, this, &MainWindow::deleteLink);
-    connect(ui->clearLinksButton, &QPushButton::pressed, this, &MainWindow::clearLinks);
+    // Each set's buttons act on that set.
+    const struct
+    {
+        QAbstractButton *save, *timing, *strip, *synchronize;
+        SubtitleSet &set;
+        const char *saveCaption;
+    } sides[] = {{ui->saveUpperButton, ui->upperTimingButton, ui->stripUpperButton, ui->syncUpperButton,
+                  m_session.upper, "Save upper subtitles"},
+                 {ui->saveLowerButton, ui->lowerTimingButton, ui->stripLowerButton, ui->syncLowerButton,
+                  m_session.lower, "Save lower subtitles"}};
+    for (const auto &side : sides) {
+        SubtitleSet *set = &side.set;
+        const QString caption = QLatin1String(side.saveCaption);
+        connect(side.save, &QPushButton::pressed, this, [this, set, caption] { save(*set, caption); });
+        connect(side.timing, &QPushButton::pressed, this, [this, set] { correctTiming(*set); });
+        connect(side.strip, &QPushButton::pressed, this, [this, set] { strip(*set); });
+        connect(side.synchronize, &QPushButton::pressed, this, [this, set] { synchronize(*set); });
+    }
     connect(ui->processButton, &QPushButton::pressed, this, &MainWindow::processAndSave);
-    connect(ui->aboutButton, &QPushButton::pressed, this, &MainWindow::showAbout);
+    connect(ui->aboutButton, &QPushButton::pressed, this, [this] {
+        AboutDlg dialog(this);
+        prompts().run(dialog);
+    });
     connect(ui->donateButton, &QPushButton::pressed, this, &MainWindow::donate);
     connect(ui->quitButton, &QPushButton::pressed, qApp, &QCoreApplication::quit);
+    connect(m_links, &LinkPanel::linked, this, &MainWindow::rememberPair);
 
     for (SetView *view : m_views) {
         connect(view, &SetView::currentRowChanged, this, [this, view](int row) {
             if (row >= 0)
                 m_preview->setFrameRow(view == m_views[0], row);
             showCurrent(view->set());
-            refreshAddLink();
             m_timeline->setCurrentRows(m_views[0]->selectedRow(), m_views[1]->selectedRow());
         });
         connect(view, &SetView::listedRowsChanged, this, [this, view] { showListedRows(view->set()); });
         connect(view, &SetView::rowDoubleClicked, this, [this, view](int row) { jumpToNearest(view->set(), row); });
     }
-    // A click on a link, or the arrow keys, select its rows.
-    connect(ui->linkList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current) {
-                selectLink(current.row());
-                refreshAddLink();
-            });
     // The newest line comes into view; selecting it would hide an error's red.
     connect(&m_log, &LogModel::lineAdded, this, [this](int row) {
         ui->logList->scrollTo(m_log.index(row));
@@ -165,7 +169,7 @@ void MainWindow::connectControls()
     connect(m_timeline, &TimelineView::subtitleClicked, this, [this](bool upperSet, int row) {
         const SubtitleSet &set = upperSet ? m_session.upper : m_session.lower;
         selectRow(set, row);
-        listOf(set)->scrollTo(listOf(set)->currentIndex());
+        m_views[sideOf(set)]->list()->scrollTo(m_views[sideOf(set)]->list()->currentIndex());
     });
     for (QSpinBox *box : {ui->cpsSpinBox, ui->gapSpinBox, ui->snapSpinBox, ui->bottomLinesSpinBox})
         connect(box, QOverload<int>::of(&QSpinBox::valueChanged), this, &MainWindow::showPreviews);
@@ -178,11 +182,6 @@ void MainWindow::connectControls()
         m_timeline->setColors(QColor(QRgb(m_preview->upperColor())), QColor(QRgb(m_preview->lowerColor())));
         showPreviews();
     });
-}
-
-QListView *MainWindow::listOf(const SubtitleSet &set) const
-{
-    return m_views[sideOf(set)]->list();
 }
 
 CodingSelector *MainWindow::codingOf(const SubtitleSet &set) const
@@ -234,32 +233,13 @@ void MainWindow::timesChanged(SubtitleSet &set)
     refreshTimeline();
 }
 
-void MainWindow::refreshAddLink()
-{
-    const int upperRow = selectedRow(m_session.upper);
-    const int lowerRow = selectedRow(m_session.lower);
-    const bool allowed = m_session.canAddLink(upperRow, lowerRow);
-    ui->addLinkButton->setEnabled(allowed);
-    // Why not: the link in the way lights up.
-    const bool rows
-        = upperRow >= 0 && upperRow < m_session.upper.count && lowerRow >= 0 && lowerRow < m_session.lower.count;
-    int conflicting = rows && !allowed ? m_session.links.conflictingLink(upperRow, lowerRow) : -1;
-    // A pair that is a link already is no conflict.
-    if (conflicting >= 0 && m_session.links.at(conflicting).upperRow == upperRow
-        && m_session.links.at(conflicting).lowerRow == lowerRow)
-        conflicting = -1;
-    m_timeline->setConflictingLink(conflicting);
-    // The links are drawn from the table itself.
-    m_timeline->update();
-}
-
 void MainWindow::refreshTimeline()
 {
     m_timeline->refresh();
     m_timeline->setCurrentRows(selectedRow(m_session.upper), selectedRow(m_session.lower));
     showListedRows(m_session.upper);
     showListedRows(m_session.lower);
-    refreshAddLink();
+    m_links->refresh();
 }
 
 void MainWindow::showListedRows(const SubtitleSet &set)
@@ -272,14 +252,6 @@ void MainWindow::jumpToNearest(const SubtitleSet &from, int row)
 {
     const SubtitleSet &other = m_session.otherSet(from);
     selectRow(other, other.nearestRow(from.startOf(row)));
-}
-
-void MainWindow::selectLink(int k)
-{
-    if (k < 0 || k >= m_session.links.count())
-        return;
-    selectRow(m_session.upper, m_session.links.at(k).upperRow);
-    selectRow(m_session.lower, m_session.links.at(k).lowerRow);
 }
 
 void MainWindow::loadUpper()
@@ -315,12 +287,7 @@ void MainWindow::loadPath(SubtitleSet &set, const QString &name, const QString &
     }
     int rate = set.frameRate;
     if (prepared && prepared->format == SubtitleFormat::MicroDvd) {
-        // The rate the file declares is offered first.
-        const int *const rates = std::begin(microDvdFrameRates);
-        const int *const declared = std::find(rates, std::end(microDvdFrameRates), prepared->declaredFrameRate);
-        if (declared != std::end(microDvdFrameRates))
-            m_settings.setValue(Key::LoadFrameRate, int(declared - rates));
-        rate = askFrameRate(Key::LoadFrameRate, name);
+        rate = askFrameRate(Key::LoadFrameRate, name, prepared->declaredFrameRate);
         // A cancelled prompt loads nothing.
         if (rate == 0)
             prepared.reset();
@@ -337,13 +304,13 @@ void MainWindow::loadPath(SubtitleSet &set, const QString &name, const QString &
         m_preview->setsChanged();
         m_views[sideOf(set)]->reload();
         m_timeline->setTitles(m_views[0]->title(), m_views[1]->title());
-        m_linkModel.reload();
+        m_links->reload();
         selectRow(set, first);
         showCurrent(set);
         refreshTimeline();
     }
     ui->appendCheckBox->setChecked(false);
-    refreshAddLink();
+    m_links->refresh();
 }
 
 // Only pairs worked on together are remembered, not every combination that
@@ -351,12 +318,6 @@ void MainWindow::loadPath(SubtitleSet &set, const QString &name, const QString &
 void MainWindow::rememberPair()
 {
     m_recent->add({m_session.upper.filePath, m_session.lower.filePath, m_readCoding[0], m_readCoding[1]});
-}
-
-void MainWindow::openRecent(int index)
-{
-    if (index >= 0 && index < m_recent->pairs().size())
-        loadPair(m_recent->pairs().at(index));
 }
 
 void MainWindow::loadPair(const RecentPair &pair)
@@ -393,42 +354,6 @@ void MainWindow::showPreviews()
 {
     readProcessingOptions();
     m_preview->showFrame(m_session.options);
-}
-
-void MainWindow::setUpShortcuts()
-{
-    const struct
-    {
-        QAbstractButton *button;
-        QKeySequence keys;
-    } shortcuts[] = {
-        {ui->loadUpperButton, QKeySequence(Qt::CTRL | Qt::Key_O)},
-        {ui->loadLowerButton, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
-        {ui->addLinkButton, QKeySequence(Qt::CTRL | Qt::Key_L)},
-        {ui->autoLinkButton, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L)},
-        {ui->deleteLinkButton, QKeySequence(Qt::CTRL | Qt::Key_Delete)},
-        {ui->syncLowerButton, QKeySequence(Qt::CTRL | Qt::Key_Y)},
-        {ui->syncUpperButton, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Y)},
-        {ui->processButton, QKeySequence(Qt::CTRL | Qt::Key_S)},
-        {ui->quitButton, QKeySequence(Qt::CTRL | Qt::Key_Q)},
-    };
-    for (const auto &s : shortcuts) {
-        s.button->setShortcut(s.keys);
-        QString tip = s.button->toolTip();
-        if (tip.isEmpty())
-            tip = s.button->text().remove(QLatin1Char('&'));
-        s.button->setToolTip(QStringLiteral("%1 (%2)").arg(tip, s.keys.toString(QKeySequence::NativeText)));
-    }
-}
-
-void MainWindow::saveUpper()
-{
-    save(m_session.upper, QStringLiteral("Save upper subtitles"));
-}
-
-void MainWindow::saveLower()
-{
-    save(m_session.lower, QStringLiteral("Save lower subtitles"));
 }
 
 void MainWindow::save(SubtitleSet &set, const QString &caption)
@@ -493,16 +418,6 @@ QString MainWindow::suggestedMergeName() const
                      m_settings.value(Key::OutputSuffix).toString());
 }
 
-void MainWindow::correctUpperTiming()
-{
-    correctTiming(m_session.upper);
-}
-
-void MainWindow::correctLowerTiming()
-{
-    correctTiming(m_session.lower);
-}
-
 void MainWindow::correctTiming(SubtitleSet &set)
 {
     TimingDlg dialog(this);
@@ -510,16 +425,6 @@ void MainWindow::correctTiming(SubtitleSet &set)
         return;
     m_session.correctTiming(set, dialog.correction, qMax(0, selectedRow(set)));
     timesChanged(set);
-}
-
-void MainWindow::stripUpper()
-{
-    strip(m_session.upper);
-}
-
-void MainWindow::stripLower()
-{
-    strip(m_session.lower);
 }
 
 void MainWindow::strip(SubtitleSet &set)
@@ -533,16 +438,6 @@ void MainWindow::strip(SubtitleSet &set)
     timesChanged(set);
 }
 
-void MainWindow::synchronizeUpper()
-{
-    synchronize(m_session.upper);
-}
-
-void MainWindow::synchronizeLower()
-{
-    synchronize(m_session.lower);
-}
-
 void MainWindow::synchronize(SubtitleSet &set)
 {
     readProcessingOptions();
@@ -551,51 +446,9 @@ void MainWindow::synchronize(SubtitleSet &set)
     rememberPair();
 }
 
-void MainWindow::addLink()
-{
-    const int upperRow = selectedRow(m_session.upper);
-    const int lowerRow = selectedRow(m_session.lower);
-    if (m_session.canAddLink(upperRow, lowerRow)) {
-        m_session.links.add(upperRow, lowerRow);
-        m_linkModel.reload();
-        rememberPair();
-    }
-    refreshAddLink();
-}
-
 void MainWindow::autoLink()
 {
-    m_session.autoLink();
-    m_linkModel.reload();
-    rememberPair();
-    refreshAddLink();
-}
-
-void MainWindow::deleteLink()
-{
-    const QModelIndex current = ui->linkList->currentIndex();
-    if (current.isValid()) {
-        m_session.links.remove(current.row());
-        m_linkModel.reload();
-        // As in any list, the next link becomes the current one.
-        const int next = qMin(current.row(), m_session.links.count() - 1);
-        if (next >= 0)
-            ui->linkList->setCurrentIndex(m_linkModel.index(next));
-    }
-    refreshAddLink();
-}
-
-void MainWindow::clearLinks()
-{
-    m_session.links.clear();
-    m_linkModel.reload();
-    refreshAddLink();
-}
-
-void MainWindow::showAbout()
-{
-    AboutDlg dialog(this);
-    prompts().run(dialog);
+    m_links->autoLink();
 }
 
 void MainWindow::donate()
@@ -605,10 +458,10 @@ void MainWindow::donate()
         prompts().openUrl(donationUrl());
 }
 
-int MainWindow::askFrameRate(Settings::Key entryKey, const QString &path)
+int MainWindow::askFrameRate(Settings::Key entryKey, const QString &path, int declaredRate)
 {
     int entry = m_settings.value(entryKey).toInt();
-    const int rate = ::askFrameRate(this, path, &entry);
+    const int rate = ::askFrameRate(this, path, declaredRate, &entry);
     m_settings.setValue(entryKey, entry);
     return rate;
 }
@@ -633,8 +486,6 @@ void MainWindow::restoreSettings()
     m_preview->setColors(m_settings.value(Key::UpperColor).toInt(), m_settings.value(Key::LowerColor).toInt());
     m_settings.showIn(settingControls());
     m_recent->restore(m_settings);
-    if (!isMergeSuffix(m_settings.value(Key::OutputSuffix).toString()))
-        m_settings.setValue(Key::OutputSuffix, Settings::defaultValue(Key::OutputSuffix));
     m_preview->setOutputSuffix(m_settings.value(Key::OutputSuffix).toString());
     restoreGeometry(m_settings.value(Key::WindowGeometry).toByteArray());
     ui->mainSplitter->restoreState(m_settings.value(Key::WindowSplitter).toByteArray());

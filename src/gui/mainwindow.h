@@ -22,6 +22,7 @@ class PreviewPanel;
 class QListView;
 class QResizeEvent;
 class QSettings;
+class LinkPanel;
 class RecentPairs;
 class SetView;
 class TimelineView;
@@ -55,22 +56,9 @@ public:
 public slots:
     void loadUpper();
     void loadLower();
-    void saveUpper();
-    void saveLower();
-    void correctUpperTiming();
-    void correctLowerTiming();
-    void stripUpper();
-    void stripLower();
-    void synchronizeUpper();
-    void synchronizeLower();
-    void addLink();
     void autoLink();
-    void deleteLink();
-    void clearLinks();
     void processAndSave();
-    void showAbout();
     void donate();
-    void openRecent(int index);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -79,43 +67,40 @@ private:
     QScopedPointer<Ui::MainWindow> ui;
     LogModel m_log;
     Session m_session;
-    LinkListModel m_linkModel;
     // Brought up to date with the controls whenever they are read.
     mutable Settings m_settings;
     TimelineView *m_timeline;
     CodingSelectors *m_codings;
     RecentPairs *m_recent;
+    LinkPanel *m_links;
     PreviewPanel *m_preview;
     SetView *m_views[2]; // upper, lower
     QString m_readCoding[2]; // the coding each set's file was read in, for the recent pairs
 
     int sideOf(const SubtitleSet &set) const { return &set == &m_session.upper ? 0 : 1; }
-    QListView *listOf(const SubtitleSet &set) const;
     CodingSelector *codingOf(const SubtitleSet &set) const;
     void connectControls();
     void readProcessingOptions();
     void showCurrent(const SubtitleSet &set);
     void timesChanged(SubtitleSet &set);
-    void refreshAddLink();
     void refreshTimeline();
     void showListedRows(const SubtitleSet &set);
     void jumpToNearest(const SubtitleSet &from, int row);
-    void selectLink(int k);
 
     void load(SubtitleSet &set, const QString &caption);
     // `coding` (a codec's name) instead of the set's selector, when given.
     void loadPath(SubtitleSet &set, const QString &name, const QString &coding = QString());
     void loadPair(const RecentPair &pair);
     void rememberPair();
-    void setUpShortcuts();
     void showPreviews();
     void save(SubtitleSet &set, const QString &caption);
     void correctTiming(SubtitleSet &set);
     void strip(SubtitleSet &set);
     void synchronize(SubtitleSet &set);
 
-    // The prompt for `path`, opened on the entry stored under `entryKey`; 0 when cancelled.
-    int askFrameRate(Settings::Key entryKey, const QString &path);
+    // The prompt for `path`, opened on the rate it declares or else the entry
+    // stored under `entryKey`; 0 when cancelled.
+    int askFrameRate(Settings::Key entryKey, const QString &path, int declaredRate = 0);
     Settings::Controls settingControls() const;
     void restoreSettings();
     void collectSettings() const;

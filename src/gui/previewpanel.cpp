@@ -111,6 +111,7 @@ void PreviewPanel::setColors(int upper, int lower)
     m_colors[1] = lower & colorMask;
     syncSliders();
     refreshColors();
+    emit colorsChanged();
 }
 
 void PreviewPanel::showSubtitle(bool upperSet, const Subtitle *subtitle)

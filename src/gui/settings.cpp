@@ -2,6 +2,7 @@
 
 #include "core/processing.h"
 #include "gui/codingselector.h"
+#include "gui/savename.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -103,6 +104,10 @@ void Settings::migrate()
         }
     }
     setValue(Key::CodingsCountFromAutoDetect, true);
+
+    // Only a format Process & Save offers may come back as its choice.
+    if (!isMergeSuffix(value(Key::OutputSuffix).toString()))
+        setValue(Key::OutputSuffix, defaultValue(Key::OutputSuffix));
 
     // Earlier versions let a hand-edited store, or "Add / Remove", put a
     // selector's own entries among the chosen codings.

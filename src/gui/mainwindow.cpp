@@ -1,6 +1,5 @@
 #include "gui/mainwindow.h"
 
-#include "core/codings.h"
 #include "core/textfile.h"
 #include "gui/aboutdlg.h"
 #include "gui/codingselector.h"
@@ -22,13 +21,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QScrollBar>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
-
-#include <algorithm>
-#include <iterator>
 
 namespace {
 
@@ -60,10 +55,9 @@ MainWindow::MainWindow(QSettings *store, QWidget *parent)
     ui->logList->setUniformItemSizes(true);
     // The lists get the room; the processing controls keep their height; the
     // log shows at least a few lines and grows with the window too.
-    ui->mainSplitter->setStretchFactor(0, 4);
-    ui->mainSplitter->setStretchFactor(1, 1);
-    ui->mainSplitter->setStretchFactor(2, 0);
-    ui->mainSplitter->setStretchFactor(3, 1);
+    const int stretch[] = {4, 1, 0, 1};
+    for (int i = 0; i < 4; ++i)
+        ui->mainSplitter->setStretchFactor(i, stretch[i]);
 
     auto *drops = new FileDrops(this);
     drops->watch(this, -1);
@@ -203,18 +197,12 @@ void MainWindow::selectRow(const SubtitleSet &set, int row)
 
 void MainWindow::readProcessingOptions()
 {
-    ProcessingOptions &o = m_session.options;
-    o.cps = ui->cpsSpinBox->value();
-    o.gap = ui->gapSpinBox->value();
-    o.snap = ui->snapSpinBox->value();
-    o.bottomLines = ui->bottomLinesSpinBox->value();
-    o.joinLines = ui->joinLinesCheckBox->isChecked();
-    o.lastLine = LastLineStyle(qBound(0, ui->lastLineBox->currentIndex(), 2));
-    o.colorTags = ui->colorTagsCheckBox->isChecked();
-    o.upperColor = m_preview->upperColor();
-    o.lowerColor = m_preview->lowerColor();
-    o.header = ui->creditLineCheckBox->isChecked();
-    o.upperPosition = UpperPosition(qBound(0, ui->upperPositionBox->currentIndex(), 1));
+    // What the controls show, not yet what is stored: the controls may still
+    // be being restored.
+    Settings shown(nullptr);
+    shown.takeFrom(settingControls());
+    m_preview->store(shown);
+    m_session.options = shown.processingOptions();
 }
 
 void MainWindow::showCurrent(const SubtitleSet &set)
@@ -356,59 +344,53 @@ void MainWindow::showPreviews()
     m_preview->showFrame(m_session.options);
 }
 
+// The file name first, then the target, then a MicroDVD file's rate: a
+// cancel at any step is logged once and leaves everything as it was.
+MainWindow::SaveTarget MainWindow::askSaveTarget(const SubtitleSet &set, const QString &caption,
+                                                 const QString &proposed, const QString &filters, QString filter)
+{
+    SaveTarget target;
+    target.name = withSuffix(prompts().chooseSaveFile(this, caption, proposed, filters, &filter), filter);
+    if (!target.name.isEmpty())
+        target.writer = m_session.openTarget(set, target.name);
+    target.rate = set.frameRate;
+    if (target.writer && formatOfFileName(target.name) == SubtitleFormat::MicroDvd)
+        target.rate = askFrameRate(Key::SaveFrameRate, target.name);
+    if (target.name.isEmpty() || (target.writer && target.rate == 0)) {
+        m_log.log(LogInfo, set.logPrefix, QStringLiteral("save cancelled"));
+        target.writer.reset();
+    }
+    return target;
+}
+
 void MainWindow::save(SubtitleSet &set, const QString &caption)
 {
-    // The set's own name, in its own format to begin with.
-    QString filter = filterOfSuffix(suffixOfFormat(formatOfFileName(set.filePath)), setFilters());
-    const QString own = QFileInfo(set.filePath).completeBaseName();
-    const QString proposed = QDir(m_settings.value(Key::LoadDir).toString())
-                                 .filePath((own.isEmpty() ? QStringLiteral("subtitles") : own) + QLatin1Char('.')
-                                           + suffixOfFilter(filter));
-    const QString name = withSuffix(prompts().chooseSaveFile(this, caption, proposed, setFilters(), &filter), filter);
-    if (name.isEmpty()) {
-        m_log.log(LogInfo, set.logPrefix, QStringLiteral("save cancelled"));
-        return;
-    }
-    const std::unique_ptr<SafeWriter> target = m_session.openTarget(set, name);
-    if (!target)
-        return;
-    int rate = set.frameRate;
-    if (formatOfFileName(name) == SubtitleFormat::MicroDvd && (rate = askFrameRate(Key::SaveFrameRate, name)) == 0) {
-        m_log.log(LogInfo, set.logPrefix, QStringLiteral("save cancelled"));
-        return;
-    }
-    m_session.write(set, *target, name, codingOf(set)->codecName(), rate);
+    const QString filter = filterOfSuffix(suffixOfFormat(formatOfFileName(set.filePath)), setFilters());
+    const SaveTarget target = askSaveTarget(
+        set, caption, ownName(set.filePath, m_settings.value(Key::LoadDir).toString(), filter), setFilters(), filter);
+    if (target.writer)
+        m_session.write(set, *target.writer, target.name, codingOf(set)->codecName(), target.rate);
 }
 
 void MainWindow::processAndSave()
 {
     SubtitleSet &merged = m_session.merged;
-    QString filter = filterOfSuffix(m_settings.value(Key::OutputSuffix).toString(), mergeFilters());
-    // Asked first, so that a cancel leaves the sets, the lists and the time
-    // boxes as they were.
-    const QString name = withSuffix(prompts().chooseSaveFile(this, QStringLiteral("Save merged subtitles"),
-                                                             suggestedMergeName(), mergeFilters(), &filter),
-                                    filter);
-    const std::unique_ptr<SafeWriter> target = name.isEmpty() ? nullptr : m_session.openTarget(merged, name);
-    int rate = merged.frameRate;
-    if (target && formatOfFileName(name) == SubtitleFormat::MicroDvd)
-        rate = askFrameRate(Key::SaveFrameRate, name);
-    if (name.isEmpty() || (target && rate == 0)) {
-        m_log.log(LogInfo, merged.logPrefix, QStringLiteral("save cancelled"));
+    const SaveTarget target
+        = askSaveTarget(merged, QStringLiteral("Save merged subtitles"), suggestedMergeName(), mergeFilters(),
+                        filterOfSuffix(m_settings.value(Key::OutputSuffix).toString(), mergeFilters()));
+    if (!target.writer)
         return;
-    }
-    if (!target)
-        return;
-    m_settings.setValue(Key::OutputSuffix, suffixOfFormat(formatOfFileName(name)));
-    m_settings.setValue(Key::SaveDir, QFileInfo(name).absolutePath());
-    m_preview->setOutputSuffix(m_settings.value(Key::OutputSuffix).toString());
+    const SubtitleFormat format = formatOfFileName(target.name);
+    m_settings.setValue(Key::OutputSuffix, suffixOfFormat(format));
+    m_settings.setValue(Key::SaveDir, QFileInfo(target.name).absolutePath());
+    m_preview->setOutputSuffix(suffixOfFormat(format));
     readProcessingOptions();
-    m_session.process(formatOfFileName(name));
+    m_session.process(format);
     for (SetView *view : m_views)
         view->showMergeTimes(true);
     m_preview->setsChanged();
     showPreviews();
-    m_session.write(merged, *target, name, m_codings->merged()->codecName(), rate);
+    m_session.write(merged, *target.writer, target.name, m_codings->merged()->codecName(), target.rate);
     rememberPair();
 }
 
@@ -483,10 +465,9 @@ Settings::Controls MainWindow::settingControls() const
 void MainWindow::restoreSettings()
 {
     m_codings->restore(m_settings);
-    m_preview->setColors(m_settings.value(Key::UpperColor).toInt(), m_settings.value(Key::LowerColor).toInt());
+    m_preview->restore(m_settings);
     m_settings.showIn(settingControls());
     m_recent->restore(m_settings);
-    m_preview->setOutputSuffix(m_settings.value(Key::OutputSuffix).toString());
     restoreGeometry(m_settings.value(Key::WindowGeometry).toByteArray());
     ui->mainSplitter->restoreState(m_settings.value(Key::WindowSplitter).toByteArray());
 }
@@ -495,8 +476,7 @@ void MainWindow::collectSettings() const
 {
     m_settings.takeFrom(settingControls());
     m_codings->store(m_settings);
-    m_settings.setValue(Key::UpperColor, m_preview->upperColor());
-    m_settings.setValue(Key::LowerColor, m_preview->lowerColor());
+    m_preview->store(m_settings);
     m_recent->store(m_settings);
     m_settings.setValue(Key::WindowGeometry, saveGeometry());
     m_settings.setValue(Key::WindowSplitter, ui->mainSplitter->saveState());

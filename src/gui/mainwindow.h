@@ -22,6 +22,7 @@ class PreviewPanel;
 class QListView;
 class QResizeEvent;
 class QSettings;
+class SafeWriter;
 class LinkPanel;
 class RecentPairs;
 class SetView;
@@ -93,6 +94,14 @@ private:
     void loadPair(const RecentPair &pair);
     void rememberPair();
     void showPreviews();
+    struct SaveTarget
+    {
+        QString name;
+        std::unique_ptr<SafeWriter> writer; // none: cancelled or not writable
+        int rate = 0;
+    };
+    SaveTarget askSaveTarget(const SubtitleSet &set, const QString &caption, const QString &proposed,
+                             const QString &filters, QString filter);
     void save(SubtitleSet &set, const QString &caption);
     void correctTiming(SubtitleSet &set);
     void strip(SubtitleSet &set);

@@ -5,6 +5,7 @@
 #include "core/session.h"
 #include "core/tags.h"
 #include "gui/prompts.h"
+#include "gui/settings.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -112,6 +113,18 @@ void PreviewPanel::setColors(int upper, int lower)
     syncSliders();
     refreshColors();
     emit colorsChanged();
+}
+
+void PreviewPanel::restore(const Settings &settings)
+{
+    setColors(settings.value(Settings::Key::UpperColor).toInt(), settings.value(Settings::Key::LowerColor).toInt());
+    setOutputSuffix(settings.value(Settings::Key::OutputSuffix).toString());
+}
+
+void PreviewPanel::store(Settings &settings) const
+{
+    settings.setValue(Settings::Key::UpperColor, m_colors[0]);
+    settings.setValue(Settings::Key::LowerColor, m_colors[1]);
 }
 
 void PreviewPanel::showSubtitle(bool upperSet, const Subtitle *subtitle)

@@ -17,6 +17,7 @@ class QLabel;
 class QSlider;
 class QToolButton;
 class Session;
+class Settings;
 struct Subtitle;
 
 class PreviewPanel : public QObject
@@ -40,6 +41,9 @@ public:
     int lowerColor() const { return m_colors[1]; }
     // Only 24 bits are a colour; more would give colour tags with too many digits.
     void setColors(int upper, int lower);
+    // The colours and the output format, as stored.
+    void restore(const Settings &settings);
+    void store(Settings &settings) const;
     // The subtitle a set's preview shows, none for an empty preview.
     void showSubtitle(bool upperSet, const Subtitle *subtitle);
     // The merged frame shown is the one in which the row of a set starts.

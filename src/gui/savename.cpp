@@ -69,3 +69,10 @@ QString mergeName(const QString &upperPath, const QString &lowerPath, const QStr
     const QFileInfo info(upperPath);
     return info.dir().filePath(info.completeBaseName() + QLatin1Char('.') + language + dotSuffix);
 }
+
+QString ownName(const QString &setPath, const QString &dir, const QString &filter)
+{
+    const QString own = QFileInfo(setPath).completeBaseName();
+    return QDir(dir).filePath((own.isEmpty() ? QStringLiteral("subtitles") : own) + QLatin1Char('.')
+                              + suffixOfFilter(filter));
+}

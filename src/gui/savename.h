@@ -20,6 +20,9 @@ QString filterOfSuffix(const QString &suffix, const QString &filters);
 QString withSuffix(const QString &name, const QString &filter);
 bool isMergeSuffix(const QString &suffix);
 QString suffixOfFormat(SubtitleFormat format);
+// "dir/film.sub" for the set's file "film.srt" and the filter "MicroDVD
+// (*.sub)": what "Save as" proposes; "subtitles" for a set without a file.
+QString ownName(const QString &setPath, const QString &dir, const QString &filter);
 // "film.es.srt" for the upper file "film.en.srt" and the lower "x.es.srt";
 // "merged" stands in for a language the lower name does not state, and for
 // the whole name in `saveDir` while no upper file is loaded.

@@ -152,3 +152,20 @@ void Settings::takeFrom(const Controls &controls)
             setValue(control.first, list->currentIndex());
     }
 }
+
+ProcessingOptions Settings::processingOptions() const
+{
+    ProcessingOptions o;
+    o.cps = value(Key::CharsPerSecond).toInt();
+    o.gap = value(Key::MinimumGap).toInt();
+    o.snap = value(Key::Snap).toInt();
+    o.bottomLines = value(Key::BottomLines).toInt();
+    o.joinLines = value(Key::JoinLines).toBool();
+    o.lastLine = LastLineStyle(qBound(0, value(Key::LastLineStyle).toInt(), 2));
+    o.colorTags = value(Key::ColorTags).toBool();
+    o.upperColor = value(Key::UpperColor).toInt();
+    o.lowerColor = value(Key::LowerColor).toInt();
+    o.header = value(Key::CreditLine).toBool();
+    o.upperPosition = UpperPosition(qBound(0, value(Key::UpperPosition).toInt(), 1));
+    return o;
+}

@@ -4,6 +4,8 @@
 // stored. Values are read once, when the settings are opened, and written
 // only by store(), so the store stays as it was until the window goes.
 
+#include "core/processing.h"
+
 #include <QVariant>
 
 #include <QVector>
@@ -64,6 +66,8 @@ public:
     // drop-down does not have leaves it as it is.
     void showIn(const Controls &controls) const;
     void takeFrom(const Controls &controls);
+    // The processing controls and colours as the core takes them.
+    ProcessingOptions processingOptions() const;
 
     // The name a key is stored under ("proc/snap").
     static QString name(Key key);

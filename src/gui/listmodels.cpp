@@ -71,18 +71,18 @@ LinkListModel::LinkListModel(const SyncLinks &links, const SubtitleSet &upper, c
 
 namespace {
 
-// Enough of a text to recognise the line by.
-constexpr int linkTextLength = 24;
+// Enough of a text to recognise the line by, short enough for both to show.
+constexpr int linkTextLength = 14;
 
 // "00:00:09,000 Where are you going?" with the lines joined, shortened.
-QString rowSummary(const SubtitleSet &set, int row)
+QString rowSummary(const SubtitleSet &set, int row, int length = linkTextLength)
 {
     if (row < 0 || row >= set.count)
         return QString();
     QString text = set.at(row).text;
     text.replace(QLatin1Char('|'), QLatin1Char(' '));
-    if (text.size() > linkTextLength)
-        text = text.left(linkTextLength - 1) + QChar(0x2026);
+    if (text.size() > length)
+        text = text.left(length - 1) + QChar(0x2026);
     return signedTime(set.at(row).start) + QLatin1Char(' ') + text;
 }
 
@@ -95,11 +95,15 @@ int LinkListModel::rowCount(const QModelIndex &parent) const
 
 QVariant LinkListModel::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows || index.row() >= m_links.count())
+    const bool tip = role == Qt::ToolTipRole;
+    if ((role != Qt::DisplayRole && !tip) || !index.isValid() || index.row() >= m_rows
+        || index.row() >= m_links.count())
         return QVariant();
+    // The tooltip has the whole texts.
+    const int length = tip ? INT_MAX : linkTextLength;
     const SyncLinks::Link &link = m_links.at(index.row());
-    return m_links.label(index.row()) + QLatin1String("  ") + rowSummary(m_upper, link.upperRow) + QLatin1String(" / ")
-        + rowSummary(m_lower, link.lowerRow);
+    return m_links.label(index.row()) + QLatin1String(tip ? "\n" : "  ") + rowSummary(m_upper, link.upperRow, length)
+        + QLatin1String(tip ? "\n" : " / ") + rowSummary(m_lower, link.lowerRow, length);
 }
 
 void LinkListModel::reload()

@@ -1,9 +1,9 @@
 #pragma once
-// The single window: the form, list models over the engine's sets, links and
-// log, and one slot per user action. The window owns what the user sees and
-// selects (the current rows, the settings); the session owns the subtitles.
-// Its parts have classes of their own: the coding selectors, the recent pairs
-// and the preview panel.
+// The single window: the wiring of its parts and the user's actions (load,
+// save, timing, strip, synchronize, Process & Save). The window owns what the
+// user sees and selects; the session owns the subtitles. Its parts have
+// classes of their own: the set views, the link panel, the coding selectors,
+// the recent pairs, the preview panel, file drops and the settings.
 
 #include "core/session.h"
 #include "gui/listmodels.h"
@@ -19,7 +19,6 @@ class MainWindow;
 class CodingSelector;
 class CodingSelectors;
 class PreviewPanel;
-class QListView;
 class QResizeEvent;
 class QSettings;
 class SafeWriter;

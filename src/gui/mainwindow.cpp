@@ -200,7 +200,7 @@ void MainWindow::readProcessingOptions()
     // What the controls show, not yet what is stored: the controls may still
     // be being restored.
     Settings shown(nullptr);
-    shown.takeFrom(settingControls());
+    shown.takeFrom(this);
     m_preview->store(shown);
     m_session.options = shown.processingOptions();
 }
@@ -448,25 +448,11 @@ int MainWindow::askFrameRate(Settings::Key entryKey, const QString &path, int de
     return rate;
 }
 
-// The controls that show a setting of their own, in the order they are restored.
-Settings::Controls MainWindow::settingControls() const
-{
-    return {{Key::CharsPerSecond, ui->cpsSpinBox},
-            {Key::MinimumGap, ui->gapSpinBox},
-            {Key::Snap, ui->snapSpinBox},
-            {Key::BottomLines, ui->bottomLinesSpinBox},
-            {Key::JoinLines, ui->joinLinesCheckBox},
-            {Key::LastLineStyle, ui->lastLineBox},
-            {Key::UpperPosition, ui->upperPositionBox},
-            {Key::ColorTags, ui->colorTagsCheckBox},
-            {Key::CreditLine, ui->creditLineCheckBox}};
-}
-
 void MainWindow::restoreSettings()
 {
     m_codings->restore(m_settings);
     m_preview->restore(m_settings);
-    m_settings.showIn(settingControls());
+    m_settings.showIn(this);
     m_recent->restore(m_settings);
     restoreGeometry(m_settings.value(Key::WindowGeometry).toByteArray());
     ui->mainSplitter->restoreState(m_settings.value(Key::WindowSplitter).toByteArray());
@@ -474,7 +460,7 @@ void MainWindow::restoreSettings()
 
 void MainWindow::collectSettings() const
 {
-    m_settings.takeFrom(settingControls());
+    m_settings.takeFrom(this);
     m_codings->store(m_settings);
     m_preview->store(m_settings);
     m_recent->store(m_settings);

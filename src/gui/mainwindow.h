@@ -109,7 +109,6 @@ private:
     // The prompt for `path`, opened on the rate it declares or else the entry
     // stored under `entryKey`; 0 when cancelled.
     int askFrameRate(Settings::Key entryKey, const QString &path, int declaredRate = 0);
-    Settings::Controls settingControls() const;
     void restoreSettings();
     void collectSettings() const;
     void storeSettings();

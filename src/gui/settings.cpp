@@ -8,6 +8,9 @@
 #include <QComboBox>
 #include <QSettings>
 #include <QSpinBox>
+#include <QWidget>
+
+#include <optional>
 
 namespace {
 
@@ -126,30 +129,51 @@ void Settings::store()
     m_store->sync();
 }
 
-void Settings::showIn(const Controls &controls) const
+namespace {
+
+// The key a control's "setting" property names, or none.
+std::optional<Settings::Key> keyOf(const QWidget *control)
 {
-    for (const auto &control : controls) {
-        const QVariant stored = value(control.first);
-        if (auto *box = qobject_cast<QSpinBox *>(control.second)) {
+    const QString name = control->property("setting").toString();
+    for (int i = 0; !name.isEmpty() && i < int(Settings::Key::Count); ++i) {
+        if (Settings::name(Settings::Key(i)) == name)
+            return Settings::Key(i);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+void Settings::showIn(const QWidget *form) const
+{
+    for (QWidget *control : form->findChildren<QWidget *>()) {
+        const std::optional<Key> key = keyOf(control);
+        if (!key)
+            continue;
+        const QVariant stored = value(*key);
+        if (auto *box = qobject_cast<QSpinBox *>(control)) {
             box->setValue(stored.toInt());
-        } else if (auto *check = qobject_cast<QCheckBox *>(control.second)) {
+        } else if (auto *check = qobject_cast<QCheckBox *>(control)) {
             check->setChecked(stored.toBool());
-        } else if (auto *list = qobject_cast<QComboBox *>(control.second)) {
+        } else if (auto *list = qobject_cast<QComboBox *>(control)) {
             if (stored.toInt() >= 0 && stored.toInt() < list->count())
                 list->setCurrentIndex(stored.toInt());
         }
     }
 }
 
-void Settings::takeFrom(const Controls &controls)
+void Settings::takeFrom(const QWidget *form)
 {
-    for (const auto &control : controls) {
-        if (auto *box = qobject_cast<QSpinBox *>(control.second))
-            setValue(control.first, box->value());
-        else if (auto *check = qobject_cast<QCheckBox *>(control.second))
-            setValue(control.first, check->isChecked());
-        else if (auto *list = qobject_cast<QComboBox *>(control.second))
-            setValue(control.first, list->currentIndex());
+    for (QWidget *control : form->findChildren<QWidget *>()) {
+        const std::optional<Key> key = keyOf(control);
+        if (!key)
+            continue;
+        if (auto *box = qobject_cast<QSpinBox *>(control))
+            setValue(*key, box->value());
+        else if (auto *check = qobject_cast<QCheckBox *>(control))
+            setValue(*key, check->isChecked());
+        else if (auto *list = qobject_cast<QComboBox *>(control))
+            setValue(*key, list->currentIndex());
     }
 }
 

@@ -8,10 +8,7 @@
 
 #include <QVariant>
 
-#include <QVector>
-
 #include <array>
-#include <utility>
 
 class QSettings;
 class QWidget;
@@ -59,13 +56,12 @@ public:
     // Writes every key, and drops the keys that earlier versions used instead.
     void store();
 
-    // Controls that show a setting of their own: number boxes, check boxes
-    // and drop-downs (by index).
-    using Controls = QVector<std::pair<Key, QWidget *>>;
-    // A value out of a box's range gets the box's own correction; an index a
-    // drop-down does not have leaves it as it is.
-    void showIn(const Controls &controls) const;
-    void takeFrom(const Controls &controls);
+    // The controls of `form` that show a setting of their own: number boxes,
+    // check boxes and drop-downs (by index) whose "setting" property names
+    // the key. A value out of a box's range gets the box's own correction; an
+    // index a drop-down does not have leaves it as it is.
+    void showIn(const QWidget *form) const;
+    void takeFrom(const QWidget *form);
     // The processing controls and colours as the core takes them.
     ProcessingOptions processingOptions() const;
 

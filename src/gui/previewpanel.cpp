@@ -23,6 +23,16 @@ constexpr int channelShifts[3] = {16, 8, 0}; // red, green, blue
 constexpr int largestPreviewPoints = 18;
 constexpr int smallestPreviewPoints = 7;
 constexpr int swatchSize = 14;
+// The merged frame is drawn as a picture twelve text lines tall, as players
+// size subtitles by the picture; a line takes a quarter more than its font.
+constexpr int frameLinesTall = 12;
+constexpr int smallestFramePixels = 8;
+constexpr double lineSpacing = 1.25;
+
+int framePixels(const QLabel *frame)
+{
+    return qMax(smallestFramePixels, frame->height() / frameLinesTall);
+}
 
 // The largest size up to 18 points at which the label's text fits it.
 int fittingPointSize(const QLabel *label)
@@ -279,7 +289,7 @@ QString PreviewPanel::mergedFrameHtml(const Session &processed, int time) const
 QString PreviewPanel::assFrameHtml(const Session &processed, int time, const ProcessingOptions &options) const
 {
     const QLabel *preview = m_widgets.mergedFrame;
-    const int pixels = qMax(8, preview->height() / 12);
+    const int pixels = framePixels(preview);
     const Subtitle *texts[2] = {shownAt(processed.upper, time), shownAt(processed.lower, time)};
     QStringList parts;
     int used = 0;
@@ -290,7 +300,7 @@ QString PreviewPanel::assFrameHtml(const Session &processed, int time, const Pro
                      .arg(colorHex(m_colors[side]), subtitleHtml(texts[side]->text, texts[side]->angleTags));
         used += texts[side]->text.count(QLatin1Char('|')) + 1;
         if (side == 0 && options.upperPosition == UpperPosition::Top) {
-            const int room = preview->height() / qMax(1, int(pixels * 1.25));
+            const int room = preview->height() / qMax(1, int(pixels * lineSpacing));
             for (int i = used + (texts[1] ? texts[1]->text.count(QLatin1Char('|')) + 1 : 0); i < room; ++i)
                 parts << QStringLiteral("&nbsp;");
         }
@@ -303,7 +313,7 @@ QString PreviewPanel::assFrameHtml(const Session &processed, int time, const Pro
 void PreviewPanel::showFrame(const ProcessingOptions &options)
 {
     QLabel *preview = m_widgets.mergedFrame;
-    const int pixels = qMax(8, preview->height() / 12);
+    const int pixels = framePixels(preview);
     const Session &done = processed(options);
     const SubtitleSet &set = m_frameInUpper ? done.upper : done.lower;
     const int time = m_frameRow >= 0 && m_frameRow < set.count ? set.at(m_frameRow).mergeStart : -1;

@@ -304,11 +304,13 @@ void TimelineView::paintTitle(QPainter &painter, const SetIndex &index, const QR
     if (index.title.isEmpty())
         return;
     const QFontMetrics metrics = fontMetrics();
-    const QRect plate(lane.left() + 2, lane.center().y() - metrics.height() / 2,
-                      metrics.horizontalAdvance(index.title) + 8, metrics.height());
+    // A long file name must not hide the bars: a quarter of the row at most.
+    const QString title = metrics.elidedText(index.title, Qt::ElideMiddle, std::max(40, lane.width() / 4));
+    const QRect plate(lane.left() + 2, lane.center().y() - metrics.height() / 2, metrics.horizontalAdvance(title) + 8,
+                      metrics.height());
     painter.fillRect(plate, QColor(0, 0, 0, 160));
     painter.setPen(QColor(axisTextColor));
-    painter.drawText(plate, Qt::AlignCenter, index.title);
+    painter.drawText(plate, Qt::AlignCenter, title);
 }
 
 void TimelineView::paintAxis(QPainter &painter, const Lanes &lanes) const

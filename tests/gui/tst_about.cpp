@@ -1,5 +1,5 @@
-// "About" and "Donate": the dialog with its text, and the donation address
-// handed to the browser.
+// "About" and "Donate": the dialog with its text describing the program as it
+// is, and the donation page the build names (none: no button).
 
 #include "guiutil.h"
 #include "testutil.h"

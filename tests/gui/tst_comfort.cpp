@@ -1,7 +1,8 @@
 // What makes the window quick to use, driven offscreen through the prompt
-// seam: files dropped on a list or the window, the recent pairs, shortcuts,
-// errors that stand out, the proposed name and suffix of Process & Save, the
-// credit line, and the previews.
+// seam: files dropped on a list or the window, the recent pairs and their
+// codings, shortcuts, errors that stand out, the proposed name and suffix of
+// Process & Save, the credit line, and the previews, the frame preview being
+// the file's own frame.
 
 #include "guiutil.h"
 #include "testutil.h"

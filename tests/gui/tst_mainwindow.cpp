@@ -1,8 +1,9 @@
 // The real main window, offscreen, driven as a user clicks it with the prompt
 // seam answering its dialogs: the controls at the start, the log, loading
 // (format by content, coding found, a MicroDVD file's own frame rate offered)
-// and saving, the sync links, the set buttons, the colour controls, and flows
-// with the small real pair through links, synchronizing and Process & Save.
+// and saving, cancelled saves, the sync links, the set buttons, the colour
+// controls, and flows with the small real pair through links, synchronizing
+// and Process & Save.
 
 #include "guiutil.h"
 #include "testutil.h"

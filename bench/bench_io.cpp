@@ -10,14 +10,13 @@
 #include "gui/mainwindow.h"
 #include "gui/prompts.h"
 
-#include "ui_mainwindow.h"
-
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QListView>
 #include <QScrollBar>
 #include <QTemporaryDir>
 
@@ -85,7 +84,7 @@ public:
     QString openFileName(QWidget *, const QString &, const QString &, const QString &) override { return path; }
     int run(QDialog &dialog) override
     {
-        if (auto *box = dialog.findChild<QComboBox *>(QStringLiteral("comboBox")))
+        if (auto *box = dialog.findChild<QComboBox *>(QStringLiteral("frameRateBox")))
             box->setCurrentIndex(2);
         return QDialog::Accepted;
     }
@@ -173,7 +172,7 @@ int main(int argc, char *argv[])
     window.resize(800, 550);
     window.show();
     QApplication::processEvents();
-    QListView *list = window.ui->listWidget_upr;
+    QListView *list = window.findChild<QListView *>(QStringLiteral("upperList"));
     auto loadInWindow = [&](const QString &path) {
         prompts.path = path;
         window.loadUpper();

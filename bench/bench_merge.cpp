@@ -17,8 +17,6 @@
 #include "gui/mainwindow.h"
 #include "gui/prompts.h"
 
-#include "ui_mainwindow.h"
-
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -112,8 +110,8 @@ void assAgainstSubRip(int n)
     }
     const double assMs = bench::median(assTimes);
     const double srtMs = bench::median(srtTimes);
-    std::printf("engine, 2 x %d: .ass %.1f ms (%d events), stacked SubRip %.1f ms (%d frames), ratio %.2f\n", n,
-                assMs, events, srtMs, frames, assMs / srtMs);
+    std::printf("engine, 2 x %d: .ass %.1f ms (%d events), stacked SubRip %.1f ms (%d frames), ratio %.2f\n", n, assMs,
+                events, srtMs, frames, assMs / srtMs);
 }
 
 Result throughWindow(MainWindow &window, ScriptedPrompts &prompts, const QString &dir, int n, bool srt)
@@ -161,7 +159,8 @@ int main(int argc, char *argv[])
     setPrompts(&prompts);
     {
         MainWindow window(nullptr);
-        window.ui->comboBox_save->setCurrentIndex(window.ui->comboBox_save->findText(QStringLiteral("UTF-8")));
+        auto *coding = window.findChild<QComboBox *>(QStringLiteral("saveCodingBox"));
+        coding->setCurrentIndex(coding->findText(QStringLiteral("UTF-8")));
         for (const bool srt : {true, false})
             for (const int n : sizes)
                 printRow("window", srt ? "srt" : "sub", n, throughWindow(window, prompts, dir.path(), n, srt));

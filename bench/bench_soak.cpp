@@ -14,8 +14,6 @@
 #include "gui/mainwindow.h"
 #include "gui/prompts.h"
 
-#include "ui_mainwindow.h"
-
 #include <QApplication>
 #include <QComboBox>
 #include <QCryptographicHash>
@@ -30,6 +28,11 @@
 #include <vector>
 
 namespace {
+
+QPushButton *button(const QWidget &window, const char *name)
+{
+    return window.findChild<QPushButton *>(QLatin1String(name));
+}
 
 constexpr int subtitleCount = 20000;
 const int linkRows[] = {0, 5000, 10000, 15000, 19999};
@@ -123,12 +126,11 @@ int main(int argc, char *argv[])
     ScriptedPrompts prompts;
     setPrompts(&prompts);
     MainWindow window(nullptr);
-    Ui::MainWindow &ui = *window.ui;
     const Session &session = window.session();
-    const QAbstractItemModel &log = *ui.listWidget_log->model();
-    useUtf8(ui.comboBox_loadupr);
-    useUtf8(ui.comboBox_loadlwr);
-    useUtf8(ui.comboBox_save);
+    const QAbstractItemModel &log = *window.findChild<QListView *>(QStringLiteral("logList"))->model();
+    useUtf8(window.findChild<QComboBox *>(QStringLiteral("upperCodingBox")));
+    useUtf8(window.findChild<QComboBox *>(QStringLiteral("lowerCodingBox")));
+    useUtf8(window.findChild<QComboBox *>(QStringLiteral("saveCodingBox")));
 
     std::vector<double> total, load, sync, process;
     // The allocator settles in the first rounds (it raises its threshold for
@@ -144,27 +146,27 @@ int main(int argc, char *argv[])
         timer.start();
 
         prompts.openNames = {upperPath};
-        ui.pushButton_ldupr->click();
+        button(window, "loadUpperButton")->click();
         prompts.openNames = {lowerPath};
-        ui.pushButton_ldlwr->click();
+        button(window, "loadLowerButton")->click();
         // The same files again are no fresh load: the last round's links stay.
-        ui.pushButton_lclr->click();
+        button(window, "clearLinksButton")->click();
         const qint64 loaded = timer.nsecsElapsed();
 
         for (const int row : linkRows) {
             window.selectRow(session.upper, row);
             window.selectRow(session.lower, row);
-            if (!ui.pushButton_ladd->isEnabled()) {
+            if (!button(window, "addLinkButton")->isEnabled()) {
                 std::fprintf(stderr, "round %d: \"Add Link\" refused rows %d/%d\n", round, row + 1, row + 1);
                 return 1;
             }
-            ui.pushButton_ladd->click();
+            button(window, "addLinkButton")->click();
         }
-        ui.pushButton_synl->click();
+        button(window, "syncLowerButton")->click();
         const qint64 synced = timer.nsecsElapsed();
 
         prompts.saveNames = {outPath};
-        ui.pushButton_proc->click();
+        button(window, "processButton")->click();
         const qint64 done = timer.nsecsElapsed();
 
         load.push_back(loaded / 1e6);

@@ -7,11 +7,85 @@
 #include <QStringList>
 
 class QAbstractItemModel;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QListView;
+class QListWidget;
+class QPushButton;
+class QSlider;
+class QSpinBox;
+class QSplitter;
+class QToolButton;
 class QAbstractItemView;
 class QComboBox;
 class QDialog;
 
 namespace testutil {
+
+// The main window's widgets, each found by the object name the form gives it.
+struct MainForm
+{
+    explicit MainForm(const QWidget *window);
+
+    QGroupBox *loadGroup;
+    QPushButton *loadUpperButton;
+    QComboBox *upperCodingBox;
+    QPushButton *loadLowerButton;
+    QComboBox *lowerCodingBox;
+    QCheckBox *appendCheckBox;
+    QToolButton *recentButton;
+    QGroupBox *exitGroup;
+    QPushButton *donateButton;
+    QPushButton *quitButton;
+    QPushButton *aboutButton;
+    QSplitter *mainSplitter;
+    QGroupBox *syncGroup;
+    QLabel *upperTitle;
+    QListView *upperList;
+    QListWidget *upperTimeBox;
+    QPushButton *syncUpperButton;
+    QPushButton *saveUpperButton;
+    QPushButton *upperTimingButton;
+    QPushButton *stripUpperButton;
+    QListView *linkList;
+    QPushButton *addLinkButton;
+    QPushButton *autoLinkButton;
+    QPushButton *deleteLinkButton;
+    QPushButton *clearLinksButton;
+    QLabel *lowerTitle;
+    QListView *lowerList;
+    QListWidget *lowerTimeBox;
+    QPushButton *syncLowerButton;
+    QPushButton *saveLowerButton;
+    QPushButton *lowerTimingButton;
+    QPushButton *stripLowerButton;
+    QGroupBox *processGroup;
+    QPushButton *processButton;
+    QComboBox *saveCodingBox;
+    QSpinBox *cpsSpinBox;
+    QSpinBox *gapSpinBox;
+    QSpinBox *snapSpinBox;
+    QSpinBox *bottomLinesSpinBox;
+    QComboBox *upperPositionBox;
+    QCheckBox *joinLinesCheckBox;
+    QComboBox *lastLineBox;
+    QCheckBox *colorTagsCheckBox;
+    QCheckBox *creditLineCheckBox;
+    QSlider *upperRedSlider;
+    QSlider *upperGreenSlider;
+    QSlider *upperBlueSlider;
+    QToolButton *upperSwatch;
+    QToolButton *lowerSwatch;
+    QLabel *upperPreview;
+    QLabel *lowerPreview;
+    QSlider *lowerRedSlider;
+    QSlider *lowerGreenSlider;
+    QSlider *lowerBlueSlider;
+    QGroupBox *previewGroup;
+    QLabel *mergedPreview;
+    QListView *logList;
+};
 
 // Every row a model shows, or the list or selector over it.
 QStringList rowsOf(const QAbstractItemModel &model);

@@ -91,6 +91,7 @@ std::optional<Session::PreparedLoad> Session::prepareLoad(const SubtitleSet &set
     load.path = path;
     load.text = decoded.text;
     load.format = *format;
+    load.coding = decoded.coding;
     if (*format == SubtitleFormat::MicroDvd)
         load.declaredFrameRate = declaredFrameRate(load.text);
     return load;

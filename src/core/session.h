@@ -43,6 +43,7 @@ public:
         QString text;
         SubtitleFormat format = SubtitleFormat::SubRip;
         int declaredFrameRate = 0; // a MicroDVD file's own rate, 0 when it declares none
+        QString coding; // the coding the text was read in, as a codec name (the detected one for "Auto Detect")
     };
 
     // Loading takes three steps, so that a MicroDVD file's frame rate is asked

@@ -3,6 +3,7 @@
 // toolkit version the program was built with.
 
 #include <QDialog>
+#include <QScopedPointer>
 #include <QString>
 #include <QUrl>
 
@@ -17,12 +18,12 @@ public:
     explicit AboutDlg(QWidget *parent = nullptr);
     ~AboutDlg() override;
 
-    Ui::AboutDlg *ui;
+private:
+    QScopedPointer<Ui::AboutDlg> ui;
 };
 
 // The text the About dialog shows.
 QString aboutText();
 
-// The donation page: the payment service's address, "/xclick/" and the fields,
-// as set when the program was built.
+// The donation page the program was built with; empty when none was named.
 QUrl donationUrl();

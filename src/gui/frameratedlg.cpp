@@ -5,27 +5,50 @@
 
 #include "ui_frameratedlg.h"
 
-FrameRateDlg::FrameRateDlg(QWidget *parent)
+#include <QFileInfo>
+
+#include <algorithm>
+#include <iterator>
+
+QString frameRateEntry(int rate)
+{
+    // The television systems that use the rate, as people know them.
+    const char *system = rate == 25000 ? " PAL" : rate == 23976 || rate == 29970 ? " NTSC" : "";
+    return QString::number(rate / 1000.0, 'f', 3) + QLatin1String(system);
+}
+
+FrameRateDlg::FrameRateDlg(const QString &path, int index, QWidget *parent)
     : QDialog(parent)
     , ui(new Ui::FrameRateDlg)
 {
     ui->setupUi(this);
+    ui->questionLabel->setText(QStringLiteral("Frame rate of %1").arg(QFileInfo(path).fileName()));
+    for (const int rate : microDvdFrameRates)
+        ui->frameRateBox->addItem(frameRateEntry(rate));
+    ui->frameRateBox->setCurrentIndex(index >= 0 && index < ui->frameRateBox->count() ? index : 0);
 }
 
-FrameRateDlg::~FrameRateDlg()
+FrameRateDlg::~FrameRateDlg() = default;
+
+int FrameRateDlg::index() const
 {
-    delete ui;
+    return qMax(0, ui->frameRateBox->currentIndex());
 }
 
-int askFrameRate(QWidget *parent, int *index)
+int FrameRateDlg::rate() const
 {
-    FrameRateDlg dialog(parent);
-    QComboBox *box = dialog.ui->comboBox;
-    box->setCurrentIndex(qBound(0, *index, box->count() - 1));
-    prompts().run(dialog);
-    if (box->currentIndex() < 0)
-        box->setCurrentIndex(0);
-    *index = box->currentIndex();
-    const int rate = frameRateOfEntry(box->currentText());
-    return rate > 0 ? rate : 25000;
+    return microDvdFrameRates[qMin(index(), int(std::size(microDvdFrameRates)) - 1)];
+}
+
+int askFrameRate(QWidget *parent, const QString &path, int declaredRate, int *index)
+{
+    const int *const rates = std::begin(microDvdFrameRates);
+    const int *const declared = std::find(rates, std::end(microDvdFrameRates), declaredRate);
+    if (declared != std::end(microDvdFrameRates))
+        *index = int(declared - rates);
+    FrameRateDlg dialog(path, *index, parent);
+    if (prompts().run(dialog) != QDialog::Accepted)
+        return 0;
+    *index = dialog.index();
+    return dialog.rate();
 }

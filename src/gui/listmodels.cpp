@@ -1,9 +1,26 @@
 #include "gui/listmodels.h"
 
-#include <QColor>
-
+#include "core/formats.h"
 #include "core/subtitleset.h"
 #include "core/synclinks.h"
+
+#include <QColor>
+
+#include <climits>
+
+namespace {
+
+QString signedTime(int ms)
+{
+    return ms < 0 ? QLatin1Char('-') + formatTime(ms == INT_MIN ? INT_MAX : -ms) : formatTime(ms);
+}
+
+} // namespace
+
+QString timeLineText(int start, int end)
+{
+    return signedTime(start) + QLatin1String(" --> ") + signedTime(end);
+}
 
 SubtitleListModel::SubtitleListModel(const SubtitleSet &set, QObject *parent)
     : QAbstractListModel(parent)
@@ -42,12 +59,34 @@ void SubtitleListModel::textsChanged()
         emit dataChanged(index(0), index(m_rows - 1), {Qt::DisplayRole});
 }
 
-LinkListModel::LinkListModel(const SyncLinks &links, QObject *parent)
+LinkListModel::LinkListModel(const SyncLinks &links, const SubtitleSet &upper, const SubtitleSet &lower,
+                             QObject *parent)
     : QAbstractListModel(parent)
     , m_links(links)
+    , m_upper(upper)
+    , m_lower(lower)
     , m_rows(links.count())
 {
 }
+
+namespace {
+
+// Enough of a text to recognise the line by, short enough for both to show.
+constexpr int linkTextLength = 14;
+
+// "00:00:09,000 Where are you going?" with the lines joined, shortened.
+QString rowSummary(const SubtitleSet &set, int row, int length = linkTextLength)
+{
+    if (row < 0 || row >= set.count)
+        return QString();
+    QString text = set.at(row).text;
+    text.replace(QLatin1Char('|'), QLatin1Char(' '));
+    if (text.size() > length)
+        text = text.left(length - 1) + QChar(0x2026);
+    return signedTime(set.at(row).start) + QLatin1Char(' ') + text;
+}
+
+} // namespace
 
 int LinkListModel::rowCount(const QModelIndex &parent) const
 {
@@ -56,9 +95,15 @@ int LinkListModel::rowCount(const QModelIndex &parent) const
 
 QVariant LinkListModel::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows || index.row() >= m_links.count())
+    const bool tip = role == Qt::ToolTipRole;
+    if ((role != Qt::DisplayRole && !tip) || !index.isValid() || index.row() >= m_rows
+        || index.row() >= m_links.count())
         return QVariant();
-    return m_links.label(index.row());
+    // The tooltip has the whole texts.
+    const int length = tip ? INT_MAX : linkTextLength;
+    const SyncLinks::Link &link = m_links.at(index.row());
+    return m_links.label(index.row()) + QLatin1String(tip ? "\n" : "  ") + rowSummary(m_upper, link.upperRow, length)
+        + QLatin1String(tip ? "\n" : " / ") + rowSummary(m_lower, link.lowerRow, length);
 }
 
 void LinkListModel::reload()

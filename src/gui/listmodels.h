@@ -12,6 +12,10 @@
 class SubtitleSet;
 class SyncLinks;
 
+// "00:00:01,000 --> 00:00:02,500" as a time box shows it; a time before 0:00
+// (a set shifted back) as "-00:00:09,657".
+QString timeLineText(int start, int end);
+
 // "0001 first line|second line" for every subtitle of a set.
 class SubtitleListModel : public QAbstractListModel
 {
@@ -32,12 +36,14 @@ private:
     int m_rows = 0;
 };
 
-// "0003 0005" for every link.
+// "0003 0005  00:00:09,000 Where are you… / 00:00:09,120 ¿Dónde estás?" for
+// every link: both rows, their starts and the beginnings of their texts.
 class LinkListModel : public QAbstractListModel
 {
     Q_OBJECT
 public:
-    LinkListModel(const SyncLinks &links, QObject *parent = nullptr);
+    LinkListModel(const SyncLinks &links, const SubtitleSet &upper, const SubtitleSet &lower,
+                  QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -45,6 +51,8 @@ public:
 
 private:
     const SyncLinks &m_links;
+    const SubtitleSet &m_upper;
+    const SubtitleSet &m_lower;
     int m_rows = 0;
 };
 

@@ -1,42 +1,32 @@
 #pragma once
-// The single window: the form, list models over the engine's sets, links and
-// log, and one slot per user action. The window owns what the user sees and
-// selects (the current rows, the settings); the session owns the subtitles.
+// The single window: the wiring of its parts and the user's actions (load,
+// save, timing, strip, synchronize, Process & Save). The window owns what the
+// user sees and selects; the session owns the subtitles. Its parts have
+// classes of their own: the set views, the link panel, the coding selectors,
+// the recent pairs, the preview panel, file drops and the settings.
 
 #include "core/session.h"
 #include "gui/listmodels.h"
+#include "gui/settings.h"
 
-#include <QHash>
 #include <QMainWindow>
+#include <QScopedPointer>
 
 namespace Ui {
 class MainWindow;
 }
 
-class QComboBox;
-class TimelineView;
-class QDragEnterEvent;
-class QDropEvent;
+class CodingSelector;
+class CodingSelectors;
+class PreviewPanel;
 class QResizeEvent;
-class QListView;
 class QSettings;
-
-// What the window keeps between runs besides its controls' own values.
-struct WindowSettings
-{
-    QString loadDir = QStringLiteral(".");
-    QString saveDir = QStringLiteral(".");
-    QStringList chosenCodings; // added to the selectors through "Add / Remove"
-    int loadFrameRateIndex = 0;
-    int saveFrameRateIndex = 0;
-    int upperColor = 0xffffff;
-    int lowerColor = 0xffffff;
-    bool header = true;
-    // The last pairs loaded, newest first, at most ten.
-    QStringList recentUpper;
-    QStringList recentLower;
-    QString outputSuffix = QStringLiteral("srt"); // the format Process & Save wrote last
-};
+class SafeWriter;
+class LinkPanel;
+class RecentPairs;
+class SetView;
+class TimelineView;
+struct RecentPair;
 
 class MainWindow : public QMainWindow
 {
@@ -48,10 +38,10 @@ public:
     explicit MainWindow(QSettings *store, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    Ui::MainWindow *ui;
     Session &session() { return m_session; }
     TimelineView *timeline() const { return m_timeline; }
-    const WindowSettings &settings() const { return m_settings; }
+    // The settings as they would be stored now.
+    const Settings &settings() const;
     // The row selected in a set's list, -1 for none.
     int selectedRow(const SubtitleSet &set) const;
     void selectRow(const SubtitleSet &set, int row);
@@ -66,77 +56,60 @@ public:
 public slots:
     void loadUpper();
     void loadLower();
-    void saveUpper();
-    void saveLower();
-    void correctUpperTiming();
-    void correctLowerTiming();
-    void stripUpper();
-    void stripLower();
-    void synchronizeUpper();
-    void synchronizeLower();
-    void addLink();
     void autoLink();
-    void deleteLink();
-    void clearLinks();
     void processAndSave();
-    void showAbout();
     void donate();
-    void openRecent(int index);
 
 protected:
-    void dragEnterEvent(QDragEnterEvent *event) override;
-    void dropEvent(QDropEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    QScopedPointer<Ui::MainWindow> ui;
     LogModel m_log;
     Session m_session;
-    SubtitleListModel m_upperModel;
-    SubtitleListModel m_lowerModel;
-    LinkListModel m_linkModel;
-    WindowSettings m_settings;
-    QSettings *m_store;
+    // Brought up to date with the controls whenever they are read.
+    mutable Settings m_settings;
     TimelineView *m_timeline;
-    // After Process & Save the time boxes show the merge times, until the
-    // set's own times change.
-    bool m_showMergeTimes[2] = {false, false};
-    // The selectors' entries before "More…" was chosen, to go back to on Cancel.
-    QHash<QComboBox *, QString> m_lastCoding;
-    // Set while a pair is loaded, so that its first half is not remembered alone.
-    bool m_loadingPair = false;
-    int m_previewTime = 0;
+    CodingSelectors *m_codings;
+    RecentPairs *m_recent;
+    LinkPanel *m_links;
+    PreviewPanel *m_preview;
+    SetView *m_views[2]; // upper, lower
+    QString m_readCoding[2]; // the coding each set's file was read in, for the recent pairs
 
     int sideOf(const SubtitleSet &set) const { return &set == &m_session.upper ? 0 : 1; }
-    QListView *listOf(const SubtitleSet &set) const;
-    QComboBox *codingBoxOf(const SubtitleSet &set) const;
+    CodingSelector *codingOf(const SubtitleSet &set) const;
     void connectControls();
     void readProcessingOptions();
     void showCurrent(const SubtitleSet &set);
     void timesChanged(SubtitleSet &set);
-    void refreshAddLink();
     void refreshTimeline();
     void showListedRows(const SubtitleSet &set);
     void jumpToNearest(const SubtitleSet &from, int row);
-    void selectLink(int k);
 
     void load(SubtitleSet &set, const QString &caption);
-    void loadPath(SubtitleSet &set, const QString &name);
+    // `coding` (a codec's name) instead of the set's selector, when given.
+    void loadPath(SubtitleSet &set, const QString &name, const QString &coding = QString());
+    void loadPair(const RecentPair &pair);
     void rememberPair();
-    void fillRecentMenu();
-    void setUpShortcuts();
     void showPreviews();
+    struct SaveTarget
+    {
+        QString name;
+        std::unique_ptr<SafeWriter> writer; // none: cancelled or not writable
+        int rate = 0;
+    };
+    SaveTarget askSaveTarget(const SubtitleSet &set, const QString &caption, const QString &proposed,
+                             const QString &filters, QString filter);
     void save(SubtitleSet &set, const QString &caption);
     void correctTiming(SubtitleSet &set);
     void strip(SubtitleSet &set);
     void synchronize(SubtitleSet &set);
 
-    void setColorChannel(bool upper, int shift, int value);
-    void refreshColorPreviews();
-    void syncColorSliders();
-    void codingChosen(QComboBox *box, int index);
-    void fillCodingSelectors(bool fromStore);
-    QStringList codingEntries() const;
+    // The prompt for `path`, opened on the rate it declares or else the entry
+    // stored under `entryKey`; 0 when cancelled.
+    int askFrameRate(Settings::Key entryKey, const QString &path, int declaredRate = 0);
     void restoreSettings();
+    void collectSettings() const;
     void storeSettings();
 };

@@ -11,25 +11,22 @@ SelectCodecDlg::SelectCodecDlg(const QStringList &all, const QString &current, Q
     , ui(new Ui::SelectCodecDlg)
 {
     ui->setupUi(this);
-    ui->listWidget_all->addItems(all);
-    const QList<QListWidgetItem *> found = ui->listWidget_all->findItems(current, Qt::MatchExactly);
+    ui->codingList->addItems(all);
+    const QList<QListWidgetItem *> found = ui->codingList->findItems(current, Qt::MatchExactly);
     if (!found.isEmpty())
-        ui->listWidget_all->setCurrentItem(found.first());
-    connect(ui->lineEdit_search, &QLineEdit::textChanged, this, &SelectCodecDlg::filter);
-    connect(ui->listWidget_all, &QListWidget::currentItemChanged, this, &SelectCodecDlg::refreshOk);
-    connect(ui->listWidget_all, &QListWidget::itemActivated, this, &QDialog::accept);
-    ui->lineEdit_search->setFocus();
+        ui->codingList->setCurrentItem(found.first());
+    connect(ui->searchEdit, &QLineEdit::textChanged, this, &SelectCodecDlg::filter);
+    connect(ui->codingList, &QListWidget::currentItemChanged, this, &SelectCodecDlg::refreshOk);
+    connect(ui->codingList, &QListWidget::itemActivated, this, &QDialog::accept);
+    ui->searchEdit->setFocus();
     refreshOk();
 }
 
-SelectCodecDlg::~SelectCodecDlg()
-{
-    delete ui;
-}
+SelectCodecDlg::~SelectCodecDlg() = default;
 
 QString SelectCodecDlg::chosen() const
 {
-    const QListWidgetItem *item = ui->listWidget_all->currentItem();
+    const QListWidgetItem *item = ui->codingList->currentItem();
     return item && !item->isHidden() ? item->text() : QString();
 }
 
@@ -38,7 +35,7 @@ QString SelectCodecDlg::chosen() const
 void SelectCodecDlg::filter(const QString &text)
 {
     const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    QListWidget *list = ui->listWidget_all;
+    QListWidget *list = ui->codingList;
     QListWidgetItem *first = nullptr;
     for (int i = 0; i < list->count(); ++i) {
         QListWidgetItem *item = list->item(i);

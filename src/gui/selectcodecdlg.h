@@ -3,6 +3,7 @@
 // narrow it, then OK or a double-click chooses one.
 
 #include <QDialog>
+#include <QScopedPointer>
 #include <QStringList>
 
 namespace Ui {
@@ -16,11 +17,11 @@ public:
     SelectCodecDlg(const QStringList &all, const QString &current, QWidget *parent = nullptr);
     ~SelectCodecDlg() override;
 
-    Ui::SelectCodecDlg *ui;
     // The coding chosen, empty when none is.
     QString chosen() const;
 
 private:
+    QScopedPointer<Ui::SelectCodecDlg> ui;
     void filter(const QString &text);
     void refreshOk();
 };

@@ -2,28 +2,54 @@
 
 #include "ui_stripdlg.h"
 
-StripDlg::StripDlg(QWidget *parent)
+namespace {
+
+const QStringList kindNames {QStringLiteral("round"), QStringLiteral("square"), QStringLiteral("curly"),
+                             QStringLiteral("angle")};
+
+} // namespace
+
+StripDlg::StripDlg(const QVector<Bracket> &checked, QWidget *parent)
     : QDialog(parent)
     , ui(new Ui::StripDlg)
 {
     ui->setupUi(this);
+    for (Bracket kind : checked)
+        boxes().at(int(kind))->setChecked(true);
 }
 
-StripDlg::~StripDlg()
+StripDlg::~StripDlg() = default;
+
+QVector<QCheckBox *> StripDlg::boxes() const
 {
-    delete ui;
+    return {ui->roundCheckBox, ui->squareCheckBox, ui->curlyCheckBox, ui->angleCheckBox};
+}
+
+QStringList StripDlg::names(const QVector<Bracket> &kinds)
+{
+    QStringList names;
+    for (Bracket kind : kinds)
+        names << kindNames.at(int(kind));
+    return names;
+}
+
+QVector<Bracket> StripDlg::kindsNamed(const QStringList &names)
+{
+    QVector<Bracket> kinds;
+    for (const QString &name : names) {
+        if (kindNames.contains(name))
+            kinds << Bracket(kindNames.indexOf(name));
+    }
+    return kinds;
 }
 
 void StripDlg::accept()
 {
     kinds.clear();
-    if (ui->checkBox_round->isChecked())
-        kinds << Bracket::Round;
-    if (ui->checkBox_square->isChecked())
-        kinds << Bracket::Square;
-    if (ui->checkBox_curly->isChecked())
-        kinds << Bracket::Curly;
-    if (ui->checkBox_angle->isChecked())
-        kinds << Bracket::Angle;
+    const QVector<QCheckBox *> all = boxes();
+    for (int i = 0; i < all.size(); ++i) {
+        if (all.at(i)->isChecked())
+            kinds << Bracket(i);
+    }
     QDialog::accept();
 }

@@ -5,7 +5,11 @@
 #include "core/brackets.h"
 
 #include <QDialog>
+#include <QScopedPointer>
+#include <QStringList>
 #include <QVector>
+
+class QCheckBox;
 
 namespace Ui {
 class StripDlg;
@@ -15,12 +19,20 @@ class StripDlg : public QDialog
 {
     Q_OBJECT
 public:
-    explicit StripDlg(QWidget *parent = nullptr);
+    // Opens with `checked` ticked: the choice made last time.
+    explicit StripDlg(const QVector<Bracket> &checked, QWidget *parent = nullptr);
     ~StripDlg() override;
 
-    Ui::StripDlg *ui;
     QVector<Bracket> kinds;
+
+    // "round,square" for the kinds; unknown names are left out.
+    static QStringList names(const QVector<Bracket> &kinds);
+    static QVector<Bracket> kindsNamed(const QStringList &names);
 
 public slots:
     void accept() override;
+
+private:
+    QVector<QCheckBox *> boxes() const; // in the order of Bracket
+    QScopedPointer<Ui::StripDlg> ui;
 };

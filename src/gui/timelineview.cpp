@@ -27,6 +27,10 @@ constexpr double clickTolerancePx = 3;
 constexpr QRgb laneColor = qRgb(40, 45, 52);
 constexpr QRgb gridColor = qRgb(52, 57, 65);
 constexpr QRgb axisTextColor = qRgb(170, 178, 188);
+// Bars at least this many pixels wide are told apart by a line at their start.
+constexpr int minWideBar = 4;
+// At most this many rows hidden in one span are looked at for their starts.
+constexpr int maxBoundariesPerSpan = 8;
 
 // The first index in [first, last) for which `isAfter` holds, when it holds
 // for a tail of the range.
@@ -147,6 +151,13 @@ void TimelineView::setShownRows(bool upperSet, int firstRow, int lastRow)
 void TimelineView::setConflictingLink(int link)
 {
     m_conflictingLink = link;
+    update();
+}
+
+void TimelineView::setTitles(const QString &upper, const QString &lower)
+{
+    m_upper.title = upper;
+    m_lower.title = lower;
     update();
 }
 
@@ -283,6 +294,23 @@ void TimelineView::paintEvent(QPaintEvent *)
     paintLinks(painter, l);
     paintCurrent(painter, m_upper, l.upper);
     paintCurrent(painter, m_lower, l.lower);
+    paintTitle(painter, m_upper, l.upper);
+    paintTitle(painter, m_lower, l.lower);
+}
+
+// On a dark plate at the row's start, readable over any bar.
+void TimelineView::paintTitle(QPainter &painter, const SetIndex &index, const QRect &lane) const
+{
+    if (index.title.isEmpty())
+        return;
+    const QFontMetrics metrics = fontMetrics();
+    // A long file name must not hide the bars: a quarter of the row at most.
+    const QString title = metrics.elidedText(index.title, Qt::ElideMiddle, std::max(40, lane.width() / 4));
+    const QRect plate(lane.left() + 2, lane.center().y() - metrics.height() / 2, metrics.horizontalAdvance(title) + 8,
+                      metrics.height());
+    painter.fillRect(plate, QColor(0, 0, 0, 160));
+    painter.setPen(QColor(axisTextColor));
+    painter.drawText(plate, Qt::AlignCenter, title);
 }
 
 void TimelineView::paintAxis(QPainter &painter, const Lanes &lanes) const
@@ -344,6 +372,11 @@ void TimelineView::paintBars(QPainter &painter, const SetIndex &index, const QRe
         if (spanRight > spanLeft)
             painter.fillRect(QRect(spanLeft, lane.top(), spanRight - spanLeft, lane.height()), index.color);
     };
+    // Subtitles a few ms apart share a pixel column and would read as one
+    // bar: where a wide bar starts inside the span, its start is drawn as a
+    // line of the lane's colour.
+    std::vector<int> boundaries;
+    const auto isWide = [&](const Subtitle &s) { return (std::max(s.start, s.end) - s.start) * pxPerMs >= minWideBar; };
     for (int i = first; i < last;) {
         const Subtitle &s = index.set->at(i++);
         const double end = std::max(s.start, s.end);
@@ -352,10 +385,12 @@ void TimelineView::paintBars(QPainter &painter, const SetIndex &index, const QRe
         const int left = clampedPixel(std::floor(x(s.start)), w);
         int right = clampedPixel(std::ceil(x(end)), w);
         // A pixel's gap between wide bars keeps subtitles that meet apart.
-        if (right - left >= 4)
+        if (right - left >= minWideBar)
             --right;
         right = std::max(right, left + 1);
         if (left <= spanRight) {
+            if (left > spanLeft && isWide(s))
+                boundaries.push_back(left);
             spanRight = std::max(spanRight, right);
         } else {
             flush();
@@ -367,6 +402,12 @@ void TimelineView::paintBars(QPainter &painter, const SetIndex &index, const QRe
         if (i < last && std::floor(x(index.set->at(i).start)) <= spanRight) {
             const double coveredUntil = m_viewStart + (spanRight + 1) / pxPerMs;
             const int next = partitionPoint(i, last, [&](int j) { return index.set->at(j).start >= coveredUntil; });
+            // Zoomed in, the few rows passed may be wide bars of their own.
+            for (int j = i; next - i <= maxBoundariesPerSpan && j < next; ++j) {
+                const int left = clampedPixel(std::floor(x(index.set->at(j).start)), w);
+                if (left > spanLeft && isWide(index.set->at(j)))
+                    boundaries.push_back(left);
+            }
             if (next > i) {
                 spanRight = std::max(spanRight, clampedPixel(std::ceil(x(index.maxEndUpTo[size_t(next - 1)])), w));
                 i = next;
@@ -374,6 +415,8 @@ void TimelineView::paintBars(QPainter &painter, const SetIndex &index, const QRe
         }
     }
     flush();
+    for (int left : boundaries)
+        painter.fillRect(QRect(left, lane.top(), 1, lane.height()), QColor(laneColor));
 }
 
 void TimelineView::paintCurrent(QPainter &painter, const SetIndex &index, const QRect &lane) const

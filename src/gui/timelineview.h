@@ -4,6 +4,7 @@
 // than read; zoomed with the wheel, scrolled by dragging.
 
 #include <QColor>
+#include <QString>
 #include <QWidget>
 
 #include <vector>
@@ -31,6 +32,8 @@ public:
     void setConflictingLink(int link);
     // Bar colours of the two sets.
     void setColors(const QColor &upper, const QColor &lower);
+    // The names written at the start of each set's row ("Upper: film.en.srt").
+    void setTitles(const QString &upper, const QString &lower);
 
     // The visible part of the time axis, in ms.
     qint64 visibleStart() const;
@@ -70,6 +73,7 @@ private:
         int shownFirst = -1;
         int shownLast = -1;
         QColor color = Qt::white;
+        QString title;
 
         int count() const;
         void rebuild();
@@ -116,6 +120,7 @@ private:
     void paintShownRows(QPainter &painter, const SetIndex &index, const QRect &lane) const;
     void paintBars(QPainter &painter, const SetIndex &index, const QRect &lane) const;
     void paintCurrent(QPainter &painter, const SetIndex &index, const QRect &lane) const;
+    void paintTitle(QPainter &painter, const SetIndex &index, const QRect &lane) const;
     void paintLinks(QPainter &painter, const Lanes &lanes) const;
     // The bar under the point, -1 when none is near enough.
     int rowAt(const SetIndex &index, double x) const;

@@ -5,6 +5,7 @@
 #include "core/timing.h"
 
 #include <QDialog>
+#include <QScopedPointer>
 
 namespace Ui {
 class TimingDlg;
@@ -17,9 +18,11 @@ public:
     explicit TimingDlg(QWidget *parent = nullptr);
     ~TimingDlg() override;
 
-    Ui::TimingDlg *ui;
     TimingCorrection correction;
 
 public slots:
     void accept() override;
+
+private:
+    QScopedPointer<Ui::TimingDlg> ui;
 };

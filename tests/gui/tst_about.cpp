@@ -1,5 +1,5 @@
-// "About" and "Donate": the dialog with its text, and the donation address
-// handed to the browser.
+// "About" and "Donate": the dialog with its text describing the program as it
+// is, and the donation page the build names (none: no button).
 
 #include "guiutil.h"
 #include "testutil.h"
@@ -7,8 +7,6 @@
 #include "gui/aboutdlg.h"
 #include "gui/mainwindow.h"
 #include "gui/prompts.h"
-
-#include "ui_mainwindow.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -21,7 +19,7 @@ class TestAbout : public QObject
 
     ScriptedPrompts prompts;
 
-    static QStringList log(MainWindow &w) { return rowsOf(w.ui->listWidget_log); }
+    static QStringList log(MainWindow &w) { return rowsOf(MainForm(&w).logList); }
 
 private slots:
     void init()
@@ -43,8 +41,8 @@ private slots:
         prompts.dialogs.push_back([&](QDialog &d) {
             parent = d.parentWidget();
             title = d.windowTitle();
-            label = d.findChild<QLabel *>(QStringLiteral("label"))->text();
-            auto *edit = d.findChild<QPlainTextEdit *>(QStringLiteral("plainTextEdit"));
+            label = d.findChild<QLabel *>(QStringLiteral("toolkitLabel"))->text();
+            auto *edit = d.findChild<QPlainTextEdit *>(QStringLiteral("aboutText"));
             text = edit->toPlainText();
             d.show();
             edit->setFocus();
@@ -63,8 +61,8 @@ private slots:
             openAfterEscape = d.isVisible();
             return d.result();
         });
-        w.ui->pushButton_about->click();
-        w.ui->pushButton_about->click();
+        MainForm(&w).aboutButton->click();
+        MainForm(&w).aboutButton->click();
         QCOMPARE(prompts.dialogsRun, 2);
         QVERIFY(!openAfterEscape);
         QVERIFY(log(w).isEmpty());
@@ -87,33 +85,36 @@ private slots:
         QVERIFY(text.mid(at[3], at[7] - at[3]).count(QStringLiteral("\n* ")) >= 15);
     }
 
-    // The fields in their order; the shipped account is a placeholder on a
-    // reserved domain.
-    void donationAddress()
-    {
-        const QString service = QStringLiteral(TWINSCRIPT_DONATE_SERVICE).remove(QRegularExpression("/+$"));
-        QCOMPARE(donationUrl().toString(),
-                 service
-                     + QStringLiteral("/xclick/business=" TWINSCRIPT_DONATE_ACCOUNT
-                                      "&currency_code=EUR&lc=AT&no_shipping=1&item_name=Twinscript+Donation"));
-        QCOMPARE(donationUrl().scheme(), QStringLiteral("https"));
-        QVERIFY(QStringLiteral(TWINSCRIPT_DONATE_ACCOUNT).endsWith(QStringLiteral("example.com")));
-    }
-
+    // The donation page is the one the build names; without one there is no
+    // Donate button and nothing opens. "Twinscript" builds without one.
     void donateOpensThePageEachTimeAndChangesNothing()
     {
+        const QUrl page(QStringLiteral(TWINSCRIPT_DONATE_URL));
+        QCOMPARE(donationUrl(), page);
         MainWindow w(nullptr);
         w.show();
+        QCOMPARE(MainForm(&w).donateButton->isVisible(), !page.isEmpty());
         prompts.openNames = {fixture(QStringLiteral("utf8_bom_crlf.srt"))};
         w.loadUpper();
         QCOMPARE(w.session().upper.count, 2);
         const QStringList before = log(w);
         for (int i = 0; i < 3; ++i)
-            QTest::mouseClick(w.ui->pushButton_donate, Qt::LeftButton);
-        QCOMPARE(prompts.openedUrls, (QList<QUrl> {donationUrl(), donationUrl(), donationUrl()}));
+            w.donate();
+        QCOMPARE(prompts.openedUrls, page.isEmpty() ? QList<QUrl>() : (QList<QUrl> {page, page, page}));
         QCOMPARE(prompts.dialogsRun, 0);
         QCOMPARE(log(w), before);
         QCOMPARE(w.session().upper.count, 2);
+    }
+
+    // About describes the program as it is: the "More…" list, not an
+    // "Add / Remove" editor, and the three formats Process & Save writes.
+    void aboutDescribesTodaysProgram()
+    {
+        const QString text = aboutText();
+        QVERIFY(!text.contains(QStringLiteral("Add / Remove")));
+        QVERIFY(!text.contains(QStringLiteral("srt or sub")));
+        for (const char *now : {"More\u2026", "Advanced SubStation (.ass)", "Auto Link", "Open Recent"})
+            QVERIFY2(text.contains(QString::fromUtf8(now)), now);
     }
 };
 

@@ -1,7 +1,8 @@
 // What makes the window quick to use, driven offscreen through the prompt
-// seam: files dropped on a list or the window, the recent pairs, shortcuts,
-// errors that stand out, the proposed name and suffix of Process & Save, the
-// credit line, and the previews.
+// seam: files dropped on a list or the window, the recent pairs and their
+// codings, shortcuts, errors that stand out, the proposed name and suffix of
+// Process & Save, the credit line, and the previews, the frame preview being
+// the file's own frame.
 
 #include "guiutil.h"
 #include "testutil.h"
@@ -9,8 +10,6 @@
 #include "gui/mainwindow.h"
 #include "gui/prompts.h"
 #include "gui/timelineview.h"
-
-#include "ui_mainwindow.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -21,9 +20,8 @@ using namespace testutil;
 
 namespace {
 
-// The toolkit delivers a drop only at the end of a real drag, so the event
-// goes straight to where it arrives then: the window's own handler, or the
-// window's filter on a list.
+// The toolkit delivers a drop only at the end of a real drag, so the events
+// go straight to where it arrives then: the window, or a list's viewport.
 void drop(MainWindow &w, QWidget *list, const QStringList &files)
 {
     QMimeData mime;
@@ -33,15 +31,10 @@ void drop(MainWindow &w, QWidget *list, const QStringList &files)
     mime.setUrls(urls);
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QDropEvent event(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QObject &window = w;
-    if (list) {
-        QVERIFY(window.eventFilter(list, &enter) && enter.isAccepted());
-        QVERIFY(window.eventFilter(list, &event));
-    } else {
-        window.event(&enter);
-        QVERIFY(enter.isAccepted());
-        window.event(&event);
-    }
+    QWidget *target = list ? list : &w;
+    QApplication::sendEvent(target, &enter);
+    QVERIFY(enter.isAccepted());
+    QApplication::sendEvent(target, &event);
     QVERIFY(event.isAccepted());
 }
 
@@ -59,7 +52,7 @@ class TestComfort : public QObject, TempDir
     ScriptedPrompts prompts;
     std::unique_ptr<MainWindow> w;
 
-    Ui::MainWindow &ui() { return *w->ui; }
+    MainForm ui() const { return MainForm(w.get()); }
     QString sub(const QString &name, const QVector<int> &starts = {1000, 3000})
     {
         return write(name, srtBytes(starts));
@@ -71,6 +64,7 @@ private slots:
         prompts = ScriptedPrompts();
         setPrompts(&prompts);
         w = std::make_unique<MainWindow>(nullptr);
+        ui().colorTagsCheckBox->setChecked(false);
         w->resize(1000, 760);
         w->show();
     }
@@ -104,22 +98,29 @@ private slots:
         if (upperFirst)
             w->loadDropped({sub("first.srt")}, &w->session().upper);
         const QStringList paths = QStringList {sub("a.srt"), sub("b.srt")}.mid(0, files);
-        QWidget *list = target == "upper" ? ui().listWidget_upr->viewport()
-            : target == "lower"           ? ui().listWidget_lwr->viewport()
+        QWidget *list = target == "upper" ? ui().upperList->viewport()
+            : target == "lower"           ? ui().lowerList->viewport()
                                           : nullptr;
         drop(*w, list, paths);
         QTEST(fileName(w->session().upper.filePath), "upper");
         QTEST(fileName(w->session().lower.filePath), "lower");
     }
 
-    // Every pair loaded is remembered once, newest first, ten at most, and
-    // choosing one loads both files again.
+    // A pair is remembered once it is worked on together (merged, linked or
+    // synchronized), not at each load; once each, newest first, ten at most,
+    // and choosing one loads both files again.
     void openRecent()
     {
-        for (int i = 0; i < 12; ++i)
+        QMenu *menu = ui().recentButton->menu();
+        drop(*w, nullptr, {sub("a.srt"), sub("b.srt")});
+        w->loadDropped({sub("c.srt")}, &w->session().lower);
+        QVERIFY(menu->actions().isEmpty());
+        for (int i = 0; i < 12; ++i) {
             drop(*w, nullptr, {sub(QStringLiteral("u%1.srt").arg(i)), sub(QStringLiteral("l%1.srt").arg(i))});
+            w->autoLink();
+        }
         drop(*w, nullptr, {path("u5.srt"), path("l5.srt")});
-        QMenu *menu = ui().toolButton_recent->menu();
+        ui().syncLowerButton->click();
         QCOMPARE(menu->actions().size(), 10);
         QCOMPARE(menu->actions().first()->text(), QStringLiteral("u5.srt + l5.srt"));
         QCOMPARE(menu->actions().at(1)->text(), QStringLiteral("u11.srt + l11.srt"));
@@ -127,19 +128,37 @@ private slots:
         menu->actions().at(3)->trigger();
         QCOMPARE(fileName(w->session().upper.filePath), QStringLiteral("u9.srt"));
         QCOMPARE(fileName(w->session().lower.filePath), QStringLiteral("l9.srt"));
+        prompts.saveNames = {path("m.srt")};
+        ui().processButton->click();
         QCOMPARE(menu->actions().first()->text(), QStringLiteral("u9.srt + l9.srt"));
         QCOMPARE(menu->actions().size(), 10);
+    }
+
+    // A pair reopens in the codings it was read in (the detected one for
+    // "Auto Detect"), whatever the selectors show by then.
+    void openRecentKeepsCodings()
+    {
+        drop(*w, nullptr, {fixture("detect_cp1251_russian.srt"), sub("l.srt")});
+        w->autoLink();
+        const QString read = w->session().upper.at(0).text;
+        choose(ui().upperCodingBox, QStringLiteral("UTF-8"));
+        ui().recentButton->menu()->actions().first()->trigger();
+        QCOMPARE(w->session().upper.at(0).text, read);
+        QVERIFY(read.contains(QChar(0x0430)) || read.contains(QChar(0x043e))); // Cyrillic "а" or "о"
     }
 
     // The common actions have shortcuts, named in the buttons' tooltips.
     void shortcuts()
     {
-        const QList<QPair<QAbstractButton *, QString>> expected {
-            {ui().pushButton_ldupr, "Ctrl+O"},      {ui().pushButton_ldlwr, "Ctrl+Shift+O"},
-            {ui().pushButton_ladd, "Ctrl+L"},       {ui().autoLinkButton, "Ctrl+Shift+L"},
-            {ui().pushButton_ldel, "Ctrl+Del"},     {ui().pushButton_synl, "Ctrl+Y"},
-            {ui().pushButton_synu, "Ctrl+Shift+Y"}, {ui().pushButton_proc, "Ctrl+S"},
-            {ui().pushButton_quit, "Ctrl+Q"}};
+        const QList<QPair<QAbstractButton *, QString>> expected {{ui().loadUpperButton, "Ctrl+O"},
+                                                                 {ui().loadLowerButton, "Ctrl+Shift+O"},
+                                                                 {ui().addLinkButton, "Ctrl+L"},
+                                                                 {ui().autoLinkButton, "Ctrl+Shift+L"},
+                                                                 {ui().deleteLinkButton, "Ctrl+Del"},
+                                                                 {ui().syncLowerButton, "Ctrl+Y"},
+                                                                 {ui().syncUpperButton, "Ctrl+Shift+Y"},
+                                                                 {ui().processButton, "Ctrl+S"},
+                                                                 {ui().quitButton, "Ctrl+Q"}};
         for (const auto &e : expected) {
             QCOMPARE(e.first->shortcut().toString(), e.second);
             QVERIFY2(e.first->toolTip().endsWith(QStringLiteral("(%1)").arg(e.second)), qPrintable(e.first->toolTip()));
@@ -154,15 +173,15 @@ private slots:
     void errorsStandOut()
     {
         prompts.openNames = {path("missing.srt")};
-        ui().pushButton_ldupr->click();
-        const LogModel &log = static_cast<const LogModel &>(*ui().listWidget_log->model());
+        ui().loadUpperButton->click();
+        const LogModel &log = static_cast<const LogModel &>(*ui().logList->model());
         const int last = log.rowCount() - 1;
         QCOMPARE(log.index(last).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
         QCOMPARE(statusBar(), log.lines().at(last));
         QVERIFY(!log.index(0).data(Qt::ForegroundRole).isValid() || last == 0);
 
         prompts.openNames = {sub("fine.srt")};
-        ui().pushButton_ldupr->click();
+        ui().loadUpperButton->click();
         QCOMPARE(statusBar(), QString());
         QVERIFY(!log.index(log.rowCount() - 1).data(Qt::ForegroundRole).isValid());
     }
@@ -193,7 +212,7 @@ private slots:
         prompts.saveNames = {path("merged")};
         prompts.saveFilterChoices = {QStringLiteral("MicroDVD (*.sub)")};
         prompts.dialogs = {frameRate(2)};
-        ui().pushButton_proc->click();
+        ui().processButton->click();
         QCOMPARE(prompts.shownFilters, QStringList {"SubRip (*.srt)"});
         QVERIFY(readFile(path("merged.sub")).startsWith("{"));
         QVERIFY(!QFile::exists(path("merged")));
@@ -201,7 +220,7 @@ private slots:
         QCOMPARE(fileName(w->suggestedMergeName()), QStringLiteral("film.en.es.sub"));
         prompts.saveNames = {path("again")};
         prompts.dialogs = {frameRate(2)};
-        ui().pushButton_proc->click();
+        ui().processButton->click();
         QCOMPARE(prompts.shownFilters.last(), QStringLiteral("MicroDVD (*.sub)"));
         QVERIFY(QFile::exists(path("again.sub")));
     }
@@ -210,12 +229,12 @@ private slots:
     void creditLine()
     {
         drop(*w, nullptr, {sub("film.en.srt"), sub("film.es.srt")});
-        QVERIFY(ui().checkBox_credit->isChecked());
+        QVERIFY(ui().creditLineCheckBox->isChecked());
         for (bool on : {true, false}) {
-            ui().checkBox_credit->setChecked(on);
+            ui().creditLineCheckBox->setChecked(on);
             const QString out = path(on ? "with.srt" : "without.srt");
             prompts.saveNames = {out};
-            ui().pushButton_proc->click();
+            ui().processButton->click();
             QCOMPARE(readFile(out).contains("Twinscript"), on);
         }
     }
@@ -228,30 +247,45 @@ private slots:
         const QString upper = write("u.srt", "1\n00:00:01,000 --> 00:00:03,000\n<i>Where</i> a < b\nnow?\n");
         const QString lower = write("l.srt", "1\n00:00:01,000 --> 00:00:03,000\nDonde\n");
         drop(*w, nullptr, {upper, lower});
-        QCOMPARE(ui().label_USpl->text(), QStringLiteral("<i>Where</i> a &lt; b<br>now?"));
-        QCOMPARE(ui().label_LSpl->text(), QStringLiteral("Donde"));
-        ui().spinBox_lin->setValue(3);
-        QCOMPARE(ui().label_preview->text(),
+        QCOMPARE(ui().upperPreview->text(), QStringLiteral("<i>Where</i> a &lt; b<br>now?"));
+        QCOMPARE(ui().lowerPreview->text(), QStringLiteral("Donde"));
+        ui().bottomLinesSpinBox->setValue(3);
+        QCOMPARE(ui().mergedPreview->text(),
                  QStringLiteral("<i>Where</i> a &lt; b<br>now?<br>&nbsp;<br>&nbsp;<br>Donde"));
-        ui().spinBox_lin->setValue(1);
-        QCOMPARE(ui().label_preview->text(), QStringLiteral("<i>Where</i> a &lt; b<br>now?<br>Donde"));
-        ui().checkBox_coltag->setChecked(true);
-        ui().verticalSlider_GUp->setValue(0);
-        QVERIFY2(ui().label_preview->text().startsWith(QStringLiteral("<font color=#ff00ff>")),
-                 qPrintable(ui().label_preview->text()));
+        ui().bottomLinesSpinBox->setValue(1);
+        QCOMPARE(ui().mergedPreview->text(), QStringLiteral("<i>Where</i> a &lt; b<br>now?<br>Donde"));
+        ui().colorTagsCheckBox->setChecked(true);
+        ui().upperGreenSlider->setValue(0);
+        QVERIFY2(ui().mergedPreview->text().startsWith(QStringLiteral("<font color=#ff0099>")),
+                 qPrintable(ui().mergedPreview->text()));
         // For .ass the styles colour and place the texts: no fillers.
         prompts.saveNames = {path("both.ass")};
-        ui().pushButton_proc->click();
-        QCOMPARE(ui().label_preview->text(),
-                 QStringLiteral("<font color=#ff00ff><i>Where</i> a &lt; b<br>now?</font><br>"
+        ui().processButton->click();
+        QCOMPARE(ui().mergedPreview->text(),
+                 QStringLiteral("<font color=#ff0099><i>Where</i> a &lt; b<br>now?</font><br>"
                                 "<font color=#ffffff>Donde</font>"));
-        ui().upperPosition->setCurrentIndex(1);
-        QVERIFY(ui().label_preview->text().contains(QStringLiteral("now?</font><br>&nbsp;<br>")));
+        ui().upperPositionBox->setCurrentIndex(1);
+        QVERIFY(ui().mergedPreview->text().contains(QStringLiteral("now?</font><br>&nbsp;<br>")));
         // A long text is made smaller to fit.
-        QVERIFY(ui().label_USpl->styleSheet().contains("font: 18pt"));
+        QVERIFY(ui().upperPreview->styleSheet().contains("font: 18pt"));
         const QString longer = write("long.srt", "1\n00:00:01,000 --> 00:00:03,000\n" + QByteArray(200, 'w') + "\n");
         w->loadDropped({longer}, &w->session().upper);
-        QVERIFY2(!ui().label_USpl->styleSheet().contains("font: 18pt"), qPrintable(ui().label_USpl->styleSheet()));
+        QVERIFY2(!ui().upperPreview->styleSheet().contains("font: 18pt"), qPrintable(ui().upperPreview->styleSheet()));
+    }
+
+    // The frame preview is the file's frame: a lower start within Snap of the
+    // upper one is joined to it in the file, so the preview shows both.
+    void previewIsTheFilesFrame()
+    {
+        drop(*w, nullptr,
+             {write("u.srt", "1\n00:00:01,000 --> 00:00:03,000\nUno\n"),
+              write("l.srt", "1\n00:00:01,300 --> 00:00:03,000\nDos\n")});
+        ui().bottomLinesSpinBox->setValue(1);
+        w->selectRow(w->session().upper, 0);
+        QCOMPARE(ui().mergedPreview->text(), QStringLiteral("Uno<br>Dos"));
+        prompts.saveNames = {path("m.srt")};
+        ui().processButton->click();
+        QVERIFY(readFile(path("m.srt")).startsWith("1\n00:00:01,150 --> 00:00:03,000\nUno\nDos\n"));
     }
 
     // The time line under the lists: links drawn, the link in the way of a
@@ -274,12 +308,12 @@ private slots:
         for (int row : {0, 2}) {
             w->selectRow(w->session().upper, row);
             w->selectRow(w->session().lower, row);
-            ui().pushButton_ladd->click();
+            ui().addLinkButton->click();
         }
         QVERIFY(pixels(TimelineView::linkColor()) > 0);
         QCOMPARE(pixels(TimelineView::warningColor()), 0);
         w->selectRow(w->session().upper, 1); // lower row 2 carries a link already
-        QVERIFY(!ui().pushButton_ladd->isEnabled());
+        QVERIFY(!ui().addLinkButton->isEnabled());
         QVERIFY(pixels(TimelineView::warningColor()) > 0);
 
         emit view->subtitleClicked(false, 1);
@@ -287,7 +321,7 @@ private slots:
         QCOMPARE(pixels(TimelineView::warningColor()), 0);
 
         const QImage before = view->grab().toImage();
-        ui().pushButton_synl->click();
+        ui().syncLowerButton->click();
         QCOMPARE(w->session().lower.at(0).start, 1000);
         QVERIFY(view->grab().toImage() != before);
     }

@@ -1,8 +1,9 @@
 // The real main window, offscreen, driven as a user clicks it with the prompt
 // seam answering its dialogs: the controls at the start, the log, loading
 // (format by content, coding found, a MicroDVD file's own frame rate offered)
-// and saving, the sync links, the set buttons, the colour controls, and flows
-// with the small real pair through links, synchronizing and Process & Save.
+// and saving, cancelled saves, the sync links, the set buttons, the colour
+// controls, and flows with the small real pair through links, synchronizing
+// and Process & Save.
 
 #include "guiutil.h"
 #include "testutil.h"
@@ -10,8 +11,6 @@
 #include "core/codings.h"
 #include "gui/mainwindow.h"
 #include "gui/prompts.h"
-
-#include "ui_mainwindow.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -28,8 +27,8 @@ namespace {
 ScriptedPrompts::DialogHandler timing(double shift, const QString &conversion = QStringLiteral("- None -"))
 {
     return [=](QDialog &d) {
-        d.findChild<QDoubleSpinBox *>(QStringLiteral("doubleSpinBox_shft"))->setValue(shift);
-        choose(d.findChild<QComboBox *>(QStringLiteral("comboBox_frmrte")), conversion);
+        d.findChild<QDoubleSpinBox *>(QStringLiteral("shiftSpinBox"))->setValue(shift);
+        choose(d.findChild<QComboBox *>(QStringLiteral("conversionBox")), conversion);
         return closeDialog(d);
     };
 }
@@ -39,7 +38,7 @@ ScriptedPrompts::DialogHandler strip(const QStringList &kinds, bool ok = true)
 {
     return [=](QDialog &d) {
         for (const QString &kind : kinds)
-            d.findChild<QCheckBox *>(QStringLiteral("checkBox_") + kind)->setChecked(true);
+            d.findChild<QCheckBox *>(kind + QStringLiteral("CheckBox"))->setChecked(true);
         return closeDialog(d, ok);
     };
 }
@@ -69,8 +68,16 @@ class TestMainWindow : public QObject, TempDir
     FilterPrompts prompts;
     std::unique_ptr<MainWindow> w;
 
-    Ui::MainWindow &ui() { return *w->ui; }
-    QStringList log() { return rowsOf(ui().listWidget_log); }
+    MainForm ui() const { return MainForm(w.get()); }
+    QStringList log() { return rowsOf(ui().logList); }
+    // "0002 0003" of each link's row: the rows it joins.
+    QStringList linkLabels() const
+    {
+        QStringList labels;
+        for (const QString &row : rowsOf(ui().linkList))
+            labels << row.left(9);
+        return labels;
+    }
     static QString timeBox(const QListWidget *box) { return box->count() == 1 ? box->item(0)->text() : QString(); }
     void select(int upperRow, int lowerRow)
     {
@@ -86,7 +93,7 @@ class TestMainWindow : public QObject, TempDir
     void loadPair()
     {
         loadFiles(fixture(QStringLiteral("pair_upper.srt")), fixture(QStringLiteral("pair_lower.srt")));
-        choose(ui().comboBox_save, QStringLiteral("UTF-8"));
+        choose(ui().saveCodingBox, QStringLiteral("UTF-8"));
     }
     // Process & Save into tmp/name; the new log lines.
     QStringList processAndSave(const QString &name)
@@ -94,7 +101,7 @@ class TestMainWindow : public QObject, TempDir
         const int before = log().size();
         if (!name.isEmpty())
             prompts.saveNames = {path(name)};
-        ui().pushButton_proc->click();
+        ui().processButton->click();
         return log().mid(before);
     }
 
@@ -104,6 +111,8 @@ private slots:
         prompts = FilterPrompts();
         setPrompts(&prompts);
         w = std::make_unique<MainWindow>(nullptr);
+        // The golden files are written without colour tags.
+        ui().colorTagsCheckBox->setChecked(false);
         w->resize(1000, 700);
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
@@ -118,11 +127,11 @@ private slots:
     {
         QCOMPARE(w->windowTitle(), QStringLiteral("Twinscript 1.1"));
         QVERIFY(!w->windowIcon().isNull());
-        QCOMPARE((QStringList {ui().groupBox->title(), ui().groupBox_2->title(), ui().groupBox_3->title(),
-                               ui().groupBox_4->title()}),
+        QCOMPARE((QStringList {ui().loadGroup->title(), ui().syncGroup->title(), ui().processGroup->title(),
+                               ui().exitGroup->title()}),
                  (QStringList {"1.) Load Subtitle Files", "2.) Synchronize", "3.) Select Processing and Save",
                                "4.) Donate and Exit"}));
-        QVERIFY(!ui().pushButton_ladd->isEnabled());
+        QVERIFY(!ui().addLinkButton->isEnabled());
         QVERIFY(log().isEmpty());
         struct Spin
         {
@@ -130,39 +139,44 @@ private slots:
             int min, max, value, step;
             const char *suffix;
         };
-        const Spin spins[] = {{ui().spinBox_lin, 0, 30, 2, 1, " Bottom Lines"},
-                              {ui().spinBox_gap, 0, 50, 0, 1, " ms Gap"},
-                              {ui().spinBox_snp, 50, 1000, 500, 50, " ms Snap"},
-                              {ui().spinBox_cps, 10, 50, 25, 1, " Chars/sec"}};
+        const Spin spins[] = {{ui().bottomLinesSpinBox, 0, 30, 2, 1, " Bottom Lines"},
+                              {ui().gapSpinBox, 0, 50, 0, 1, " ms Gap"},
+                              {ui().snapSpinBox, 50, 1000, 500, 50, " ms Snap"},
+                              {ui().cpsSpinBox, 10, 50, 25, 1, " Chars/sec"}};
         for (const Spin &s : spins) {
             QCOMPARE((QList<int> {s.box->minimum(), s.box->maximum(), s.box->value(), s.box->singleStep()}),
                      (QList<int> {s.min, s.max, s.value, s.step}));
             QCOMPARE(s.box->suffix(), QLatin1String(s.suffix));
         }
-        QCOMPARE(ui().comboBox_last->count(), 3);
-        QCOMPARE(ui().comboBox_last->itemText(2), QStringLiteral("Last is Doubled"));
-        for (const QComboBox *box : {ui().comboBox_loadupr, ui().comboBox_loadlwr, ui().comboBox_save}) {
+        QCOMPARE(ui().lastLineBox->count(), 3);
+        QCOMPARE(ui().lastLineBox->itemText(2), QStringLiteral("Last is Doubled"));
+        for (const QComboBox *box : {ui().upperCodingBox, ui().lowerCodingBox, ui().saveCodingBox}) {
             QCOMPARE(rowsOf(box),
                      (QStringList {"Auto Detect", "Auto Local", "UTF-8"} + Codings::commonList()
                       + QStringList {QStringLiteral("More\u2026")}));
             QCOMPARE(box->currentText(), QStringLiteral("Auto Detect"));
         }
-        const QList<QSlider *> sliders = w->findChildren<QSlider *>(QRegularExpression("^verticalSlider_"));
+        const QList<QSlider *> sliders = w->findChildren<QSlider *>(QRegularExpression("Slider$"));
         QCOMPARE(sliders.size(), 6);
         for (QSlider *slider : sliders)
             QVERIFY(slider->maximum() == 255 && slider->pageStep() == 16);
     }
 
-    // The newest line becomes the current one, also after the user scrolled back.
+    // The newest line comes into view without being selected (a selection
+    // would hide an error's red), also after the user scrolled back; at least
+    // six lines are shown.
     void logFollowsNewestLine()
     {
         LogSink &sink = w->session().log();
-        sink.log(LogError, QStringLiteral("Up: "), QStringLiteral("error"));
-        sink.log(LogDebug, QStringLiteral("Lw: "), QStringLiteral("x"));
-        ui().listWidget_log->setCurrentIndex(ui().listWidget_log->model()->index(0, 0));
+        for (int i = 0; i < 30; ++i)
+            sink.log(i == 0 ? LogError : LogDebug, QStringLiteral("Lw: "), QString::number(i));
+        ui().logList->scrollToTop();
         sink.log(LogInfo, QStringLiteral("Up: "), QStringLiteral("newest"));
-        QCOMPARE(log(), (QStringList {"Up: error", "Lw: x", "Up: newest"}));
-        QCOMPARE(ui().listWidget_log->currentIndex().row(), 2);
+        QCOMPARE(log().last(), QStringLiteral("Up: newest"));
+        QVERIFY(!ui().logList->currentIndex().isValid());
+        const QRect newest = ui().logList->visualRect(ui().logList->model()->index(30, 0));
+        QVERIFY(ui().logList->viewport()->rect().contains(newest));
+        QVERIFY(ui().logList->viewport()->height() >= 6 * ui().logList->sizeHintForRow(0));
     }
 
     // A load shows the subtitles and the first one's times and text; the time
@@ -173,51 +187,63 @@ private slots:
         prompts.openNames
             = {write(QStringLiteral("film.srt"),
                      "1\n00:00:01,000 --> 00:00:02,500\nHello\nWorld\n\n2\n00:01:00,000 --> 00:01:02,000\nBye\n")};
-        ui().pushButton_ldupr->click();
+        ui().loadUpperButton->click();
         QCOMPARE(prompts.captions, QStringList {QStringLiteral("Load upper subtitles")});
         // Files are read by their content: any name can be chosen.
         QCOMPARE(prompts.openFilters, QStringList {QStringLiteral("Subtitles (*.srt *.sub *.txt);;All files (*)")});
-        QCOMPARE(rowsOf(ui().listWidget_upr), (QStringList {"0001 Hello|World", "0002 Bye"}));
-        QCOMPARE(timeBox(ui().listWidget_tupr), QStringLiteral("00:00:01,000 --> 00:00:02,500"));
-        QCOMPARE(ui().label_USpl->text(), QStringLiteral("Hello<br>World"));
+        QCOMPARE(rowsOf(ui().upperList), (QStringList {"0001 Hello|World", "0002 Bye"}));
+        QCOMPARE(timeBox(ui().upperTimeBox), QStringLiteral("00:00:01,000 --> 00:00:02,500"));
+        QCOMPARE(ui().upperPreview->text(), QStringLiteral("Hello<br>World"));
         QCOMPARE(log(), QStringList {"Up: 2 subs loaded from film.srt"});
-        QVERIFY(!ui().pushButton_ladd->isEnabled()); // no lower subtitle to link to
+        QCOMPARE(ui().upperTitle->text(), QStringLiteral("Upper: film.srt"));
+        QCOMPARE(ui().lowerTitle->text(), QStringLiteral("Lower"));
+        QVERIFY(!ui().addLinkButton->isEnabled()); // no lower subtitle to link to
 
-        ui().listWidget_upr->setCurrentIndex(ui().listWidget_upr->model()->index(1, 0));
+        ui().upperList->setCurrentIndex(ui().upperList->model()->index(1, 0));
         QCOMPARE(w->selectedRow(w->session().upper), 1);
-        QCOMPARE(timeBox(ui().listWidget_tupr), QStringLiteral("00:01:00,000 --> 00:01:02,000"));
-        QCOMPARE(ui().label_USpl->text(), QStringLiteral("Bye"));
+        QCOMPARE(timeBox(ui().upperTimeBox), QStringLiteral("00:01:00,000 --> 00:01:02,000"));
+        QCOMPARE(ui().upperPreview->text(), QStringLiteral("Bye"));
 
-        ui().checkBox_app->setChecked(true);
-        ui().pushButton_ldupr->click(); // no name queued: cancelled
+        ui().appendCheckBox->setChecked(true);
+        ui().loadUpperButton->click(); // no name queued: cancelled
         QCOMPARE(log().last(), QStringLiteral("Up: load cancelled"));
-        QVERIFY(!ui().checkBox_app->isChecked());
-        QCOMPARE(rowsOf(ui().listWidget_upr).size(), 2);
+        QVERIFY(!ui().appendCheckBox->isChecked());
+        QCOMPARE(rowsOf(ui().upperList).size(), 2);
     }
 
     void saveThroughTheSeam()
     {
         prompts.openNames = {write(QStringLiteral("in.srt"), "00:00:01,000 --> 00:00:02,000\n<i>Hi</i>\n")};
-        ui().pushButton_ldlwr->click();
+        ui().loadLowerButton->click();
         const QString out = path(QStringLiteral("out.sub"));
         prompts.saveNames = {out};
         prompts.dialogs = {frameRate(2)};
-        ui().pushButton_savlw->click();
+        ui().saveLowerButton->click();
         QCOMPARE(prompts.captions.last(), QStringLiteral("Save lower subtitles"));
-        QCOMPARE(prompts.saveFilters, QStringList {QStringLiteral("Subtitles (*.srt *.sub)")});
-        QCOMPARE(prompts.dirs.last(), tmp.path()); // where the last file came from
+        QCOMPARE(prompts.saveFilters, QStringList {QStringLiteral("SubRip (*.srt);;MicroDVD (*.sub)")});
+        // The set's own name where the last file came from, in its own format.
+        QCOMPARE(prompts.dirs.last(), path(QStringLiteral("in.srt")));
         QCOMPARE(readFile(out), QByteArray("{25}{50}{y:i}Hi\n"));
         QCOMPARE(log().last(), QStringLiteral("Lw: 1 subs saved to out.sub"));
     }
 
+    // The prompt names the file; Cancel loads nothing.
     void microDvdLoadAsksFrameRate()
     {
-        prompts.openNames = {fixture(QStringLiteral("basic_25fps.sub"))};
-        prompts.dialogs = {frameRate(2)};
-        ui().pushButton_ldupr->click();
-        QCOMPARE(prompts.dialogsRun, 1);
-        QCOMPARE(rowsOf(ui().listWidget_upr),
-                 (QStringList {"0001 Hello|{y:i}world", "0002 Second", "0003 {y:b}Third"}));
+        QString question;
+        prompts.openNames = {fixture(QStringLiteral("basic_25fps.sub")), fixture(QStringLiteral("basic_25fps.sub"))};
+        prompts.dialogs = {[&](QDialog &d) {
+                               question = d.findChild<QLabel *>(QStringLiteral("questionLabel"))->text();
+                               return closeDialog(d, false);
+                           },
+                           frameRate(2)};
+        ui().loadUpperButton->click();
+        QCOMPARE(question, QStringLiteral("Frame rate of basic_25fps.sub"));
+        QCOMPARE(w->session().upper.count, 0);
+        QVERIFY(log().isEmpty());
+        ui().loadUpperButton->click();
+        QCOMPARE(prompts.dialogsRun, 2);
+        QCOMPARE(rowsOf(ui().upperList), (QStringList {"0001 Hello|{y:i}world", "0002 Second", "0003 {y:b}Third"}));
         QCOMPARE(log(),
                  (QStringList {"Up: sub too short#3", "Up: sub too short#4", "Up: 3 subs loaded from basic_25fps.sub",
                                "Up: 2 subs skipped"}));
@@ -261,12 +287,12 @@ private slots:
         QFETCH(QByteArray, bytes);
         prompts.openNames
             = {write(QStringLiteral("before.srt"), "1\n00:00:00,500 --> 00:00:00,900\nBefore\n"), write(name, bytes)};
-        ui().pushButton_ldupr->click();
+        ui().loadUpperButton->click();
         const int before = log().size();
         prompts.dialogs = {frameRate(2)};
-        ui().pushButton_ldupr->click();
+        ui().loadUpperButton->click();
         QTEST(prompts.dialogsRun, "prompted");
-        QTEST(rowsOf(ui().listWidget_upr), "rows");
+        QTEST(rowsOf(ui().upperList), "rows");
         QTEST(startsOf(w->session().upper), "starts");
         QTEST(QStringList(log().mid(before)), "lines");
     }
@@ -309,10 +335,10 @@ private slots:
         QFETCH(bool, upper);
         QFETCH(QString, entry);
         QFETCH(QString, file);
-        choose(upper ? ui().comboBox_loadupr : ui().comboBox_loadlwr, entry);
+        choose(upper ? ui().upperCodingBox : ui().lowerCodingBox, entry);
         prompts.openNames = {fixture(file)};
-        (upper ? ui().pushButton_ldupr : ui().pushButton_ldlwr)->click();
-        QTEST(rowsOf(upper ? ui().listWidget_upr : ui().listWidget_lwr).value(0), "first");
+        (upper ? ui().loadUpperButton : ui().loadLowerButton)->click();
+        QTEST(rowsOf(upper ? ui().upperList : ui().lowerList).value(0), "first");
         QTEST(log(), "lines");
     }
 
@@ -354,12 +380,12 @@ private slots:
         for (int i = 0; i < files.size(); ++i) {
             prompts.openNames = {QFile::exists(fixture(files[i])) ? fixture(files[i]) : path(files[i])};
             prompts.dialogs = {frameRate(answers[i], &opened)};
-            ui().pushButton_ldupr->click();
+            ui().loadUpperButton->click();
             QVERIFY(prompts.dialogs.empty());
         }
         QTEST(opened, "opened");
         QTEST(startsOf(w->session().upper), "starts");
-        QTEST(rowsOf(ui().listWidget_upr).value(0), "first");
+        QTEST(rowsOf(ui().upperList).value(0), "first");
         // One line for each file that declares its rate, never a skipped subtitle for it.
         const QStringList lines = log();
         int declaring = 0;
@@ -380,55 +406,60 @@ private slots:
         const QString up = write(QStringLiteral("up.srt"), srtBytes({1000, 3000, 5000, 7000, 10000, 12000}));
         const QString lw = write(QStringLiteral("lw.srt"), srtBytes({2000, 4000, 9000, 11000, 13000, 15000}));
         prompts.openNames = {up, lw};
-        ui().pushButton_ldupr->click();
-        ui().pushButton_ldlwr->click();
+        ui().loadUpperButton->click();
+        ui().loadLowerButton->click();
         select(1, 2);
-        QVERIFY(ui().pushButton_ladd->isEnabled());
-        ui().pushButton_ladd->click();
-        QVERIFY(!ui().pushButton_ladd->isEnabled()); // the same pair again
+        QVERIFY(ui().addLinkButton->isEnabled());
+        ui().addLinkButton->click();
+        QVERIFY(!ui().addLinkButton->isEnabled()); // the same pair again
         select(4, 1); // would cross the first link
-        QVERIFY(!ui().pushButton_ladd->isEnabled());
+        QVERIFY(!ui().addLinkButton->isEnabled());
         select(4, 4);
-        ui().pushButton_ladd->click();
-        QCOMPARE(rowsOf(ui().listWidget_lnk), (QStringList {"0002 0003", "0005 0005"}));
+        ui().addLinkButton->click();
+        QCOMPARE(linkLabels(), (QStringList {"0002 0003", "0005 0005"}));
 
-        // Following a link selects both rows.
+        QCOMPARE(rowsOf(ui().linkList).at(1), QStringLiteral("0005 0005  00:00:10,000 line 5 / 00:00:13,000 line 5"));
+
+        // A click on a link selects both rows.
         select(0, 0);
-        doubleClick(ui().listWidget_lnk, 0);
+        const QModelIndex first = ui().linkList->model()->index(0, 0);
+        QTest::mouseClick(ui().linkList->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          ui().linkList->visualRect(first).center());
         QCOMPARE(w->selectedRow(w->session().upper), 1);
         QCOMPARE(w->selectedRow(w->session().lower), 2);
         // Upper subtitle at 10 s: lower ones start at 9 s and 11 s, the earlier wins.
-        doubleClick(ui().listWidget_upr, 4);
+        doubleClick(ui().upperList, 4);
         QCOMPARE(w->selectedRow(w->session().lower), 2);
 
-        ui().listWidget_lnk->setCurrentIndex(ui().listWidget_lnk->model()->index(0, 0));
-        ui().pushButton_ldel->click();
-        QCOMPARE(rowsOf(ui().listWidget_lnk), QStringList {"0005 0005"});
-        QCOMPARE(ui().listWidget_lnk->currentIndex().row(), 0); // the next link
+        ui().linkList->setCurrentIndex(ui().linkList->model()->index(0, 0));
+        ui().deleteLinkButton->click();
+        QCOMPARE(linkLabels(), QStringList {"0005 0005"});
+        QCOMPARE(ui().linkList->currentIndex().row(), 0); // the next link
 
         prompts.openNames = {up};
-        ui().pushButton_ldupr->click(); // reload
-        QCOMPARE(rowsOf(ui().listWidget_lnk).size(), 1);
+        ui().loadUpperButton->click(); // reload
+        QCOMPARE(linkLabels().size(), 1);
         prompts.openNames = {lw};
-        ui().checkBox_app->setChecked(true);
-        ui().pushButton_ldlwr->click(); // append
-        QCOMPARE(rowsOf(ui().listWidget_lnk).size(), 1);
+        ui().appendCheckBox->setChecked(true);
+        ui().loadLowerButton->click(); // append
+        QCOMPARE(linkLabels().size(), 1);
         QCOMPARE(w->session().lower.count, 12);
         QCOMPARE(w->selectedRow(w->session().lower), 6); // the first appended
         QCOMPARE(log().last(), QStringLiteral("Lw: 6 subs appended from lw.srt"));
 
         prompts.openNames = {lw};
-        ui().pushButton_ldupr->click(); // a different file
-        QVERIFY(rowsOf(ui().listWidget_lnk).isEmpty());
+        ui().loadUpperButton->click(); // a different file
+        QVERIFY(linkLabels().isEmpty());
         QCOMPARE(w->session().links.count(), 0);
+        QVERIFY(log().contains(QStringLiteral("Up: 1 links removed")));
 
         select(0, 0);
-        ui().pushButton_ladd->click();
-        QCOMPARE(rowsOf(ui().listWidget_lnk).size(), 1);
-        ui().pushButton_lclr->click();
-        QVERIFY(rowsOf(ui().listWidget_lnk).isEmpty());
+        ui().addLinkButton->click();
+        QCOMPARE(linkLabels().size(), 1);
+        ui().clearLinksButton->click();
+        QVERIFY(linkLabels().isEmpty());
         QCOMPARE(w->session().links.count(), 0);
-        QVERIFY(ui().pushButton_ladd->isEnabled());
+        QVERIFY(ui().addLinkButton->isEnabled());
     }
 
     // "Auto Link" places links on the subtitles that start together, shown in
@@ -444,9 +475,9 @@ private slots:
         loadFiles(write(QStringLiteral("auto_up.srt"), srtBytes(starts)),
                   write(QStringLiteral("auto_lw.srt"), srtBytes(late)));
         select(1, 1);
-        ui().pushButton_ladd->click(); // the user's own link
+        ui().addLinkButton->click(); // the user's own link
         ui().autoLinkButton->click();
-        const QStringList links = rowsOf(ui().listWidget_lnk);
+        const QStringList links = linkLabels();
         QVERIFY(links.size() > 3);
         QVERIFY(links.contains(QStringLiteral("0002 0002")));
         QCOMPARE(log().last(), QStringLiteral("Lw: %1 links found: offset +7.300 s").arg(links.size() - 1));
@@ -457,14 +488,14 @@ private slots:
             QCOMPARE(lw.startOf(link.lowerRow) - up.startOf(link.upperRow), 7300);
         }
         ui().autoLinkButton->click();
-        QCOMPARE(rowsOf(ui().listWidget_lnk), links);
+        QCOMPARE(linkLabels(), links);
 
-        ui().listWidget_lnk->setCurrentIndex(ui().listWidget_lnk->model()->index(2, 0));
-        ui().pushButton_ldel->click();
-        QCOMPARE(rowsOf(ui().listWidget_lnk).size(), links.size() - 1);
-        QVERIFY(!rowsOf(ui().listWidget_lnk).contains(links[2]));
+        ui().linkList->setCurrentIndex(ui().linkList->model()->index(2, 0));
+        ui().deleteLinkButton->click();
+        QCOMPARE(linkLabels().size(), links.size() - 1);
+        QVERIFY(!linkLabels().contains(links[2]));
 
-        ui().pushButton_synl->click();
+        ui().syncLowerButton->click();
         for (int i = 0; i < lw.count; ++i)
             QCOMPARE(lw.startOf(i), late[i] - 7300);
     }
@@ -477,9 +508,9 @@ private slots:
         prompts.openNames = {fixture(QStringLiteral("pair_upper.srt"))};
         w->loadUpper();
         w->loadLower(); // cancelled
-        QVERIFY(!ui().pushButton_ladd->isEnabled());
+        QVERIFY(!ui().addLinkButton->isEnabled());
         loadPair();
-        QVERIFY(ui().pushButton_ladd->isEnabled());
+        QVERIFY(ui().addLinkButton->isEnabled());
 
         QCOMPARE(processAndSave(QStringLiteral("pair.srt")),
                  (QStringList {"Up: 0 subs stretched", "Lw: 0 subs stretched", "Mx: 10 subs stretched",
@@ -488,31 +519,31 @@ private slots:
 
         // From the next selection on the time boxes show merge times.
         select(4, 4);
-        QCOMPARE(timeBox(ui().listWidget_tupr), QStringLiteral("00:00:14,500 --> 00:00:16,225"));
-        QCOMPARE(timeBox(ui().listWidget_tlwr), QStringLiteral("00:00:13,600 --> 00:00:16,225"));
+        QCOMPARE(timeBox(ui().upperTimeBox), QStringLiteral("00:00:14,500 --> 00:00:16,225"));
+        QCOMPARE(timeBox(ui().lowerTimeBox), QStringLiteral("00:00:13,600 --> 00:00:16,225"));
 
         select(2, 3);
-        ui().pushButton_ladd->click();
+        ui().addLinkButton->click();
         select(7, 8);
-        ui().pushButton_ladd->click();
-        QCOMPARE(rowsOf(ui().listWidget_lnk), (QStringList {"0003 0004", "0008 0009"}));
-        ui().pushButton_synl->click();
+        ui().addLinkButton->click();
+        QCOMPARE(linkLabels(), (QStringList {"0003 0004", "0008 0009"}));
+        ui().syncLowerButton->click();
         QCOMPARE(log().last(), QStringLiteral("Lw: 0 subs stretched"));
         QVERIFY(log().contains(QStringLiteral("Lw: synced to Up: 2 points")));
         QCOMPARE(w->session().lower.at(3).start, 6800);
         QCOMPARE(w->session().lower.at(8).start, 23700);
         // The lower box shows the synchronized times, the upper one still merge times.
-        QCOMPARE(timeBox(ui().listWidget_tlwr), QStringLiteral("00:00:23,700 --> 00:00:25,700"));
-        QCOMPARE(timeBox(ui().listWidget_tupr), QStringLiteral("00:00:23,750 --> 00:00:26,150"));
+        QCOMPARE(timeBox(ui().lowerTimeBox), QStringLiteral("00:00:23,700 --> 00:00:25,700"));
+        QCOMPARE(timeBox(ui().upperTimeBox), QStringLiteral("00:00:23,750 --> 00:00:26,150"));
 
         QCOMPARE(processAndSave(QStringLiteral("synced.srt")).last(),
                  QStringLiteral("Mx: 20 subs saved to synced.srt"));
         QCOMPARE(readFile(path(QStringLiteral("synced.srt"))).count("-->"), 20);
         select(3, 4);
-        ui().pushButton_ladd->click();
-        QCOMPARE(rowsOf(ui().listWidget_lnk), (QStringList {"0003 0004", "0004 0005", "0008 0009"}));
+        ui().addLinkButton->click();
+        QCOMPARE(linkLabels(), (QStringList {"0003 0004", "0004 0005", "0008 0009"}));
         const int before = log().size();
-        ui().pushButton_synu->click();
+        ui().syncUpperButton->click();
         QCOMPARE(log().mid(before), (QStringList {"Up: synced to Lw: 3 points", "Up: 0 subs stretched"}));
     }
 
@@ -522,8 +553,8 @@ private slots:
     void processAndSaveAss()
     {
         loadPair();
-        QCOMPARE(rowsOf(ui().upperPosition), (QStringList {"Upper Above", "Upper at Top"}));
-        choose(ui().upperPosition, QStringLiteral("Upper at Top"));
+        QCOMPARE(rowsOf(ui().upperPositionBox), (QStringList {"Upper Above", "Upper at Top"}));
+        choose(ui().upperPositionBox, QStringLiteral("Upper at Top"));
         const int dialogs = prompts.dialogsRun;
         QCOMPARE(processAndSave(QStringLiteral("pair.ass")),
                  (QStringList {"Up: 0 subs stretched", "Lw: 0 subs stretched", "Mx: 21 subs saved to pair.ass"}));
@@ -534,14 +565,14 @@ private slots:
         QProcess cli;
         cli.start(QStringLiteral(CLI_PATH),
                   {"merge", fixture("pair_upper.srt"), fixture("pair_lower.srt"), path("cli.ass"), "--upper-position",
-                   "top"});
+                   "top", "--upper-color", "ffff99"});
         QVERIFY(cli.waitForFinished(60000));
         QCOMPARE(cli.exitCode(), 0);
         const QByteArray written = readFile(path(QStringLiteral("pair.ass")));
         QCOMPARE(written, readFile(path(QStringLiteral("cli.ass"))));
         QCOMPARE(written.count("\nDialogue: 1,"), 10);
         QVERIFY(
-            written.contains("\nStyle: Upper,Arial,51,&H00FFFFFF,&H000000FF,&H00000000,&H80000000,0,0,0,0,100,100,0,"
+            written.contains("\nStyle: Upper,Arial,51,&H0099FFFF,&H000000FF,&H00000000,&H80000000,0,0,0,0,100,100,0,"
                              "0,1,3,1,8,"));
     }
 
@@ -553,14 +584,14 @@ private slots:
         processAndSave(QStringLiteral("pair.srt"));
         select(4, 4);
         prompts.dialogs = {timing(-10)};
-        ui().pushButton_timgup->click();
-        QCOMPARE(timeBox(ui().listWidget_tupr), QStringLiteral("00:00:04,500 --> 00:00:06,200"));
-        QCOMPARE(timeBox(ui().listWidget_tlwr), QStringLiteral("00:00:13,600 --> 00:00:16,225"));
+        ui().upperTimingButton->click();
+        QCOMPARE(timeBox(ui().upperTimeBox), QStringLiteral("00:00:04,500 --> 00:00:06,200"));
+        QCOMPARE(timeBox(ui().lowerTimeBox), QStringLiteral("00:00:13,600 --> 00:00:16,225"));
 
         const QString out = path(QStringLiteral("up.srt"));
         prompts.saveNames = {out};
         const int before = log().size();
-        ui().pushButton_savup->click();
+        ui().saveUpperButton->click();
         QCOMPARE(log().mid(before),
                  (QStringList {"Up: 3 subs before 0:00 cut or left out", "Up: 7 subs saved to up.srt"}));
         const QByteArray bytes = readFile(out);
@@ -575,31 +606,45 @@ private slots:
         loadPair();
         for (int pass = 0; pass < 2; ++pass) {
             select(0, 0);
-            doubleClick(ui().listWidget_lwr, 8); // 29.0 s: the upper ones start at 27.0 and 30.25 s
+            doubleClick(ui().lowerList, 8); // 29.0 s: the upper ones start at 27.0 and 30.25 s
             QCOMPARE(w->selectedRow(w->session().upper), 9);
-            doubleClick(ui().listWidget_upr, 4); // 14.5 s: the lower ones at 13.6 and 16.4 s
+            doubleClick(ui().upperList, 4); // 14.5 s: the lower ones at 13.6 and 16.4 s
             QCOMPARE(w->selectedRow(w->session().lower), 4);
             processAndSave(QStringLiteral("pair.srt"));
         }
     }
 
-    // The merge runs without a file name too: the corrections stay in the sets
-    // and the time boxes show merge times from the next selection on.
-    void cancelledProcessAndSave()
+    // The file name is asked first: a cancelled Process & Save or "Save as"
+    // writes nothing, leaves the sets and the time boxes as they were, and
+    // says so in one line.
+    void cancelledSave()
     {
         loadFiles(write("up.srt", "1\n00:00:01,000 --> 00:00:01,500\nA line that needs more time\n"),
                   write("lw.srt", "1\n00:00:01,300 --> 00:00:04,000\nDos\n"));
         const QStringList files = QDir(tmp.path()).entryList(QDir::Files);
-        QCOMPARE(processAndSave(QString()),
-                 (QStringList {"Mx: save cancelled", "Up: 1 subs stretched", "Lw: 0 subs stretched",
-                               "Mx: 1 subs stretched", "Mx: save cancelled"}));
-        QCOMPARE(QDir(tmp.path()).entryList(QDir::Files), files);
-        QCOMPARE(w->session().upper.at(0).end, 2080); // 27 characters at 25 a second
-        // Without a file name the frames are built in MicroDVD style.
-        QCOMPARE(w->session().merged.at(0).text, QStringLiteral("A line that needs more time| |Dos"));
-        ui().listWidget_upr->setCurrentIndex(QModelIndex());
+        QCOMPARE(processAndSave(QString()), QStringList {"Mx: save cancelled"});
+        QCOMPARE(w->session().upper.at(0).end, 1500);
+        QCOMPARE(w->session().merged.count, 0);
+        ui().upperList->setCurrentIndex(QModelIndex());
         select(0, 0);
-        QCOMPARE(timeBox(ui().listWidget_tupr), QStringLiteral("00:00:01,150 --> 00:00:02,080"));
+        QCOMPARE(timeBox(ui().upperTimeBox), QStringLiteral("00:00:01,000 --> 00:00:01,500"));
+        const int before = log().size();
+        ui().saveLowerButton->click();
+        // A MicroDVD file's frame-rate prompt cancels too.
+        prompts.saveNames = {path("out.sub")};
+        prompts.dialogs = {[](QDialog &d) { return closeDialog(d, false); }};
+        ui().saveLowerButton->click();
+        QCOMPARE(log().mid(before), (QStringList {"Lw: save cancelled", "Lw: save cancelled"}));
+        QCOMPARE(QDir(tmp.path()).entryList(QDir::Files), files);
+    }
+
+    // A set shifted before 0:00 shows its times with a sign in front.
+    void negativeTimes()
+    {
+        loadFiles(write("up.srt", "1\n00:00:01,000 --> 00:00:01,500\nUno\n"), QString());
+        prompts.dialogs = {timing(-10.657)};
+        ui().upperTimingButton->click();
+        QCOMPARE(timeBox(ui().upperTimeBox), QStringLiteral("-00:00:09,657 --> -00:00:09,157"));
     }
 
     // Strip, timing and synchronize change their own set only, log one line
@@ -612,46 +657,54 @@ private slots:
         loadFiles(film, film);
         select(2, 2);
         const int before = log().size();
-        prompts.dialogs = {strip({"round"}, false), strip({"round", "square"}), strip({"angle"})};
-        ui().pushButton_strup->click();
-        QCOMPARE(rowsOf(ui().listWidget_upr),
-                 (QStringList {"0001 (sighs)|Hello", "0002 [MUSIC]", "0003 <i>Bye</i> (x)"}));
-        ui().pushButton_strup->click();
-        ui().pushButton_strlw->click();
-        QCOMPARE(rowsOf(ui().listWidget_upr), (QStringList {"0001 Hello", "0002 ", "0003 <i>Bye</i>"}));
-        QCOMPARE(rowsOf(ui().listWidget_lwr), (QStringList {"0001 (sighs)|Hello", "0002 [MUSIC]", "0003 Bye (x)"}));
+        // The last choice comes back ticked.
+        QStringList ticked;
+        const auto angleToo = [&](QDialog &d) {
+            for (QCheckBox *box : d.findChildren<QCheckBox *>())
+                if (box->isChecked())
+                    ticked << box->objectName();
+            return strip({"angle"})(d);
+        };
+        prompts.dialogs = {strip({"round"}, false), strip({"round", "square"}), angleToo};
+        ui().stripUpperButton->click();
+        QCOMPARE(rowsOf(ui().upperList), (QStringList {"0001 (sighs)|Hello", "0002 [MUSIC]", "0003 <i>Bye</i> (x)"}));
+        ui().stripUpperButton->click();
+        ui().stripLowerButton->click();
+        QCOMPARE(rowsOf(ui().upperList), (QStringList {"0001 Hello", "0002 ", "0003 <i>Bye</i>"}));
+        QCOMPARE(ticked, (QStringList {"roundCheckBox", "squareCheckBox"}));
+        QCOMPARE(rowsOf(ui().lowerList), (QStringList {"0001 Hello", "0002 ", "0003 Bye"}));
         QCOMPARE(w->selectedRow(w->session().upper), 2);
         QCOMPARE(log().mid(before),
-                 (QStringList {"Up: 3 subs stripped, 1 left empty", "Lw: 1 subs stripped, 0 left empty"}));
+                 (QStringList {"Up: 3 subs stripped, 1 left empty", "Lw: 3 subs stripped, 1 left empty"}));
 
         const QString steps = write("steps.srt", srtBytes({1000, 3000}));
         loadFiles(steps, steps);
         select(1, 0);
         prompts.dialogs = {[](QDialog &d) { return closeDialog(d, false); }};
-        ui().pushButton_timgup->click();
+        ui().upperTimingButton->click();
         QCOMPARE(startsOf(w->session().upper), (V {1000, 3000}));
         prompts.dialogs = {timing(1.5), timing(0, QStringLiteral("25.000 => 24.000"))};
-        ui().pushButton_timgup->click();
-        QCOMPARE(timeBox(ui().listWidget_tupr), QStringLiteral("00:00:04,500 --> 00:00:05,000"));
+        ui().upperTimingButton->click();
+        QCOMPARE(timeBox(ui().upperTimeBox), QStringLiteral("00:00:04,500 --> 00:00:05,000"));
         QCOMPARE(log().last(), QStringLiteral("Up: 1500 ms shifted"));
         QCOMPARE(startsOf(w->session().lower), (V {1000, 3000}));
-        ui().pushButton_timgw->click();
+        ui().lowerTimingButton->click();
         QCOMPARE(startsOf(w->session().lower), (V {1041, 3125}));
-        QCOMPARE(timeBox(ui().listWidget_tlwr), QStringLiteral("00:00:01,041 --> 00:00:01,562"));
+        QCOMPARE(timeBox(ui().lowerTimeBox), QStringLiteral("00:00:01,041 --> 00:00:01,562"));
         QCOMPARE(log().last(), QStringLiteral("Lw: converted 25000 => 24000"));
 
         loadFiles(write("up5.srt", srtBytes({1000, 2000, 3000, 4000, 5000})), write("lw2.srt", srtBytes({2500, 6500})));
         for (const auto &pair : {qMakePair(1, 0), qMakePair(3, 1)}) {
             select(pair.first, pair.second);
-            ui().pushButton_ladd->click();
+            ui().addLinkButton->click();
         }
         select(2, 0);
-        ui().pushButton_synu->click();
+        ui().syncUpperButton->click();
         QCOMPARE(startsOf(w->session().upper), (V {1500, 2500, 4500, 6500, 7500}));
-        QCOMPARE(timeBox(ui().listWidget_tupr), QStringLiteral("00:00:04,500 --> 00:00:05,000"));
+        QCOMPARE(timeBox(ui().upperTimeBox), QStringLiteral("00:00:04,500 --> 00:00:05,000"));
         QVERIFY(log().contains(QStringLiteral("Up: synced to Lw: 2 points")));
         // The other button moves the lower set back onto the (now moved) upper one.
-        ui().pushButton_synl->click();
+        ui().syncLowerButton->click();
         QCOMPARE(startsOf(w->session().lower), (V {2500, 6500}));
         QVERIFY(log().contains(QStringLiteral("Lw: synced to Up: 2 points")));
     }
@@ -660,31 +713,47 @@ private slots:
     // stand at 0 and the previews turn grey, and on again they show the colours.
     void colourSliders()
     {
-        QSlider *const sliders[] = {ui().verticalSlider_RUp, ui().verticalSlider_GUp, ui().verticalSlider_BUp,
-                                    ui().verticalSlider_RLw, ui().verticalSlider_GLw, ui().verticalSlider_BLw};
+        QSlider *const sliders[] = {ui().upperRedSlider, ui().upperGreenSlider, ui().upperBlueSlider,
+                                    ui().lowerRedSlider, ui().lowerGreenSlider, ui().lowerBlueSlider};
         const QString sheet = QStringLiteral("QLabel { background-color : %1; color : #%2; font: 18pt; }");
         sliders[0]->setValue(10);
-        QCOMPARE(w->settings().upperColor, 0xffffff);
-        ui().checkBox_coltag->setChecked(true);
+        QCOMPARE(w->settings().value(Settings::Key::UpperColor).toInt(), 0xffff99);
+        ui().colorTagsCheckBox->setChecked(true);
         sliders[0]->setValue(0);
         sliders[4]->setValue(0x0a);
-        QCOMPARE(w->settings().upperColor, 0x00ffff);
-        QCOMPARE(w->settings().lowerColor, 0xff0aff);
-        QCOMPARE(ui().label_USpl->styleSheet(), sheet.arg("black", "00ffff"));
-        QCOMPARE(ui().label_LSpl->styleSheet(), sheet.arg("black", "ff0aff"));
+        QCOMPARE(w->settings().value(Settings::Key::UpperColor).toInt(), 0x00ff99);
+        QCOMPARE(w->settings().value(Settings::Key::LowerColor).toInt(), 0xff0aff);
+        QCOMPARE(ui().upperPreview->styleSheet(), sheet.arg("black", "00ff99"));
+        QCOMPARE(ui().lowerPreview->styleSheet(), sheet.arg("black", "ff0aff"));
 
-        ui().checkBox_coltag->setChecked(false);
-        QCOMPARE(ui().label_USpl->styleSheet(), sheet.arg("grey", "ffffff"));
-        QCOMPARE(ui().label_LSpl->styleSheet(), sheet.arg("grey", "ffffff"));
+        ui().colorTagsCheckBox->setChecked(false);
+        QCOMPARE(ui().upperPreview->styleSheet(), sheet.arg("grey", "ffffff"));
+        QCOMPARE(ui().lowerPreview->styleSheet(), sheet.arg("grey", "ffffff"));
         for (QSlider *s : sliders)
             QVERIFY(s->value() == 0 && !s->isEnabled());
-        QCOMPARE(w->settings().upperColor, 0x00ffff);
-        QCOMPARE(w->settings().lowerColor, 0xff0aff);
+        QCOMPARE(w->settings().value(Settings::Key::UpperColor).toInt(), 0x00ff99);
+        QCOMPARE(w->settings().value(Settings::Key::LowerColor).toInt(), 0xff0aff);
 
-        ui().checkBox_coltag->setChecked(true);
-        const int expected[] = {0x00, 0xff, 0xff, 0xff, 0x0a, 0xff};
+        ui().colorTagsCheckBox->setChecked(true);
+        const int expected[] = {0x00, 0xff, 0x99, 0xff, 0x0a, 0xff};
         for (int i = 0; i < 6; ++i)
             QVERIFY(sliders[i]->value() == expected[i] && sliders[i]->isEnabled());
+
+        // A set's swatch opens the colour dialog on its colour; the one
+        // chosen moves the sliders, and colour tags come on with it.
+        ui().colorTagsCheckBox->setChecked(false);
+        QColor opened;
+        prompts.dialogs = {[&](QDialog &d) {
+            auto &dialog = static_cast<QColorDialog &>(d);
+            opened = dialog.currentColor();
+            dialog.setCurrentColor(QColor(0x12, 0x34, 0x56));
+            return int(QDialog::Accepted);
+        }};
+        ui().lowerSwatch->click();
+        QCOMPARE(opened, QColor(0xff, 0x0a, 0xff));
+        QVERIFY(ui().colorTagsCheckBox->isChecked());
+        QCOMPARE(w->settings().value(Settings::Key::LowerColor).toInt(), 0x123456);
+        QCOMPARE(sliders[5]->value(), 0x56);
     }
 };
 

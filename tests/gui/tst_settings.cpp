@@ -1,7 +1,8 @@
 // Settings surviving a restart: every key of the store read while the window
 // is built and written when it is destroyed, the coding selectors rebuilt from
 // the chosen codings, "More…" choosing a coding at once, a coding choice
-// stored before "Auto Detect" was offered kept as it was, the window's size,
+// stored before "Auto Detect" was offered kept as it was, the credit line
+// stored under its old name, the window's size,
 // and "Quit" storing them.
 
 #include "guiutil.h"
@@ -11,9 +12,6 @@
 #include "gui/mainwindow.h"
 #include "gui/prompts.h"
 #include "gui/selectcodecdlg.h"
-
-#include "ui_mainwindow.h"
-#include "ui_selectcodecdlg.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -39,15 +37,18 @@ const QVariantMap defaults = {{"workdir/load", "."},
                               {"proc/botlin", 2},
                               {"proc/joinline", false},
                               {"proc/lastline", 0},
-                              {"color/upper", 0xffffff},
+                              {"color/upper", 0xffff99},
                               {"color/lower", 0xffffff},
-                              {"color/usetag", false},
+                              {"color/usetag", true},
                               {"select/autodetect", true},
-                              {"ver11", true},
+                              {"proc/creditline", true},
                               {"proc/upperpos", 0},
                               {"recent/upper", QStringList()},
                               {"recent/lower", QStringList()},
-                              {"proc/format", "srt"}};
+                              {"recent/uppercoding", QStringList()},
+                              {"recent/lowercoding", QStringList()},
+                              {"proc/format", "srt"},
+                              {"strip/kinds", QStringList()}};
 
 // The window's size and splitter: checked on their own, they depend on the screen.
 bool isLayoutKey(const QString &key)
@@ -82,30 +83,34 @@ QVariantMap shown(QVariantMap values)
 // What the running window holds, by the key it is stored under.
 QVariantMap held(const MainWindow &w)
 {
-    const WindowSettings &s = w.settings();
-    const Ui::MainWindow &ui = *w.ui;
-    return {{"workdir/load", s.loadDir},
-            {"workdir/save", s.saveDir},
-            {"codecs", s.chosenCodings},
-            {"select/codldup", ui.comboBox_loadupr->currentIndex()},
-            {"select/codldlw", ui.comboBox_loadlwr->currentIndex()},
-            {"select/codsave", ui.comboBox_save->currentIndex()},
-            {"select/fpssave", s.saveFrameRateIndex},
-            {"select/fpsload", s.loadFrameRateIndex},
-            {"proc/charps", ui.spinBox_cps->value()},
-            {"proc/mingap", ui.spinBox_gap->value()},
-            {"proc/snap", ui.spinBox_snp->value()},
-            {"proc/botlin", ui.spinBox_lin->value()},
-            {"proc/joinline", ui.checkBox_join->isChecked()},
-            {"proc/lastline", ui.comboBox_last->currentIndex()},
-            {"proc/upperpos", ui.upperPosition->currentIndex()},
-            {"color/upper", s.upperColor},
-            {"color/lower", s.lowerColor},
-            {"color/usetag", ui.checkBox_coltag->isChecked()},
-            {"ver11", ui.checkBox_credit->isChecked()},
-            {"recent/upper", s.recentUpper},
-            {"recent/lower", s.recentLower},
-            {"proc/format", s.outputSuffix}};
+    const Settings &s = w.settings();
+    using Key = Settings::Key;
+    const MainForm ui(&w);
+    return {{"workdir/load", s.value(Key::LoadDir)},
+            {"workdir/save", s.value(Key::SaveDir)},
+            {"codecs", s.value(Key::ChosenCodings)},
+            {"select/codldup", ui.upperCodingBox->currentIndex()},
+            {"select/codldlw", ui.lowerCodingBox->currentIndex()},
+            {"select/codsave", ui.saveCodingBox->currentIndex()},
+            {"select/fpssave", s.value(Key::SaveFrameRate)},
+            {"select/fpsload", s.value(Key::LoadFrameRate)},
+            {"proc/charps", ui.cpsSpinBox->value()},
+            {"proc/mingap", ui.gapSpinBox->value()},
+            {"proc/snap", ui.snapSpinBox->value()},
+            {"proc/botlin", ui.bottomLinesSpinBox->value()},
+            {"proc/joinline", ui.joinLinesCheckBox->isChecked()},
+            {"proc/lastline", ui.lastLineBox->currentIndex()},
+            {"proc/upperpos", ui.upperPositionBox->currentIndex()},
+            {"color/upper", s.value(Key::UpperColor)},
+            {"color/lower", s.value(Key::LowerColor)},
+            {"color/usetag", ui.colorTagsCheckBox->isChecked()},
+            {"proc/creditline", ui.creditLineCheckBox->isChecked()},
+            {"recent/upper", s.value(Key::RecentUpper)},
+            {"recent/lower", s.value(Key::RecentLower)},
+            {"recent/uppercoding", s.value(Key::RecentUpperCoding)},
+            {"recent/lowercoding", s.value(Key::RecentLowerCoding)},
+            {"proc/format", s.value(Key::OutputSuffix)},
+            {"strip/kinds", s.value(Key::StripKinds)}};
 }
 
 // A file holds every value as text.
@@ -124,8 +129,8 @@ void compareValues(const QVariantMap &actual, const QVariantMap &expected)
 
 QStringList currentEntries(const MainWindow &w)
 {
-    return {w.ui->comboBox_loadupr->currentText(), w.ui->comboBox_loadlwr->currentText(),
-            w.ui->comboBox_save->currentText()};
+    return {MainForm(&w).upperCodingBox->currentText(), MainForm(&w).lowerCodingBox->currentText(),
+            MainForm(&w).saveCodingBox->currentText()};
 }
 
 // Double-clicks the row that shows `text`.
@@ -199,16 +204,24 @@ private slots:
                                    {"color/lower", 0xff8000},
                                    {"color/usetag", true},
                                    {"select/autodetect", true},
-                                   {"ver11", false},
+                                   {"proc/creditline", false},
                                    {"recent/upper", QStringList {"/films/a.en.srt", "/films/b.srt"}},
                                    {"recent/lower", QStringList {"/films/a.es.srt", "/films/b.sub"}},
-                                   {"proc/format", "sub"}};
+                                   {"recent/uppercoding", QStringList {"UTF-8", "WINDOWS-1251"}},
+                                   {"recent/lowercoding", QStringList {"UTF-16LE", "ISO-8859-2"}},
+                                   {"proc/format", "sub"},
+                                   {"strip/kinds", QStringList {"round", "angle"}}};
         row("first run", QVariantMap(), QVariantMap());
         row("every key", every, every);
         // The same entries as the indexes meant before "Auto Detect" came first.
         QVariantMap shifted = every;
         shifted.insert({{"select/codldup", 3}, {"select/codldlw", 4}, {"select/codsave", 2}});
         row("every key, stored before Auto Detect", shown(every), shifted);
+        // Earlier versions stored the credit line's switch as "ver11".
+        QVariantMap old = every;
+        old.remove("proc/creditline");
+        old.insert("ver11", false);
+        row("credit line under its old name", old, every);
         row("cps 99", QVariantMap {{"proc/charps", 99}}, QVariantMap {{"proc/charps", 50}});
         row("cps 1", QVariantMap {{"proc/charps", 1}}, QVariantMap {{"proc/charps", 10}});
         row("cps no number", QVariantMap {{"proc/charps", "x"}}, QVariantMap {{"proc/charps", 10}});
@@ -220,7 +233,7 @@ private slots:
         row("upper position past the list", QVariantMap {{"proc/upperpos", 2}}, QVariantMap());
         row("odd style and colours",
             QVariantMap {{"proc/lastline", 7}, {"color/upper", -1}, {"color/lower", 0x1abcdef}},
-            QVariantMap {{"color/lower", 0xabcdef}});
+            QVariantMap {{"color/upper", 0xffffff}, {"color/lower", 0xabcdef}});
         row("recent lists of unequal length, odd format",
             QVariantMap {{"recent/upper", QStringList {"/a.srt", "/b.srt"}},
                          {"recent/lower", QStringList {"/c.srt"}},
@@ -319,9 +332,10 @@ private slots:
             s.setValue(QStringLiteral("select/codldup"), marked ? 2 : 1);
         }
         MainWindow w(&s);
-        QCOMPARE(w.settings().chosenCodings, kept);
+        QCOMPARE(w.settings().value(Settings::Key::ChosenCodings).toStringList(), kept);
         const QStringList items = QStringList {"Auto Detect", "Auto Local", "UTF-8"} + kept + commonAfter(kept);
-        for (const QComboBox *box : {w.ui->comboBox_loadupr, w.ui->comboBox_loadlwr, w.ui->comboBox_save})
+        for (const QComboBox *box :
+             {MainForm(&w).upperCodingBox, MainForm(&w).lowerCodingBox, MainForm(&w).saveCodingBox})
             QCOMPARE(rowsOf(box), items);
         QFETCH(QString, current);
         QCOMPARE(currentEntries(w),
@@ -345,42 +359,44 @@ private slots:
         QStringList narrowed;
         prompts.dialogs.push_back([&](QDialog &d) {
             parent = d.parentWidget();
-            Ui::SelectCodecDlg &ui = *static_cast<SelectCodecDlg &>(d).ui;
-            ui.lineEdit_search->setText(QStringLiteral("cyrillic 125"));
-            for (int i = 0; i < ui.listWidget_all->count(); ++i)
-                if (!ui.listWidget_all->item(i)->isHidden())
-                    narrowed << ui.listWidget_all->item(i)->text();
+            d.findChild<QLineEdit *>("searchEdit")->setText(QStringLiteral("cyrillic 125"));
+            const QListWidget *list = d.findChild<QListWidget *>("codingList");
+            for (int i = 0; i < list->count(); ++i)
+                if (!list->item(i)->isHidden())
+                    narrowed << list->item(i)->text();
             return closeDialog(d);
         });
-        choose(w.ui->comboBox_save, more);
+        choose(MainForm(&w).saveCodingBox, more);
         QCOMPARE(parent, &w);
         QCOMPARE(narrowed, QStringList {"Windows-1251 (Cyrillic)"});
         const QStringList chosen {"UTF-16LE", "Windows-1251 (Cyrillic)"};
-        QCOMPARE(w.settings().chosenCodings, chosen);
+        QCOMPARE(w.settings().value(Settings::Key::ChosenCodings).toStringList(), chosen);
         QCOMPARE(currentEntries(w), (QStringList {"Auto Detect", "UTF-16LE", "Windows-1251 (Cyrillic)"}));
-        for (const QComboBox *box : {w.ui->comboBox_loadupr, w.ui->comboBox_loadlwr, w.ui->comboBox_save})
+        for (const QComboBox *box :
+             {MainForm(&w).upperCodingBox, MainForm(&w).lowerCodingBox, MainForm(&w).saveCodingBox})
             QCOMPARE(rowsOf(box), (QStringList {"Auto Detect", "Auto Local", "UTF-8"} + chosen + commonAfter(chosen)));
 
         // A double click chooses too; Cancel, or a search that finds nothing, changes nothing.
-        prompts.dialogs = {[](QDialog &d) {
-                               d.show();
-                               doubleClickRow(static_cast<SelectCodecDlg &>(d).ui->listWidget_all, "KOI8-R (Cyrillic)");
-                               return d.result();
-                           },
-                           [](QDialog &d) { return closeDialog(d, false); },
-                           [](QDialog &d) {
-                               Ui::SelectCodecDlg &ui = *static_cast<SelectCodecDlg &>(d).ui;
-                               ui.lineEdit_search->setText(QStringLiteral("klingon"));
-                               return ui.buttonBox->button(QDialogButtonBox::Ok)->isEnabled() ? int(QDialog::Accepted)
-                                                                                              : closeDialog(d, false);
-                           }};
-        choose(w.ui->comboBox_loadupr, more);
-        QCOMPARE(w.ui->comboBox_loadupr->currentText(), QStringLiteral("KOI8-R (Cyrillic)"));
-        choose(w.ui->comboBox_loadlwr, more);
-        choose(w.ui->comboBox_loadlwr, more);
+        prompts.dialogs
+            = {[](QDialog &d) {
+                   d.show();
+                   doubleClickRow(d.findChild<QListWidget *>("codingList"), "KOI8-R (Cyrillic)");
+                   return d.result();
+               },
+               [](QDialog &d) { return closeDialog(d, false); },
+               [](QDialog &d) {
+                   d.findChild<QLineEdit *>("searchEdit")->setText(QStringLiteral("klingon"));
+                   return d.findChild<QDialogButtonBox *>("buttonBox")->button(QDialogButtonBox::Ok)->isEnabled()
+                       ? int(QDialog::Accepted)
+                       : closeDialog(d, false);
+               }};
+        choose(MainForm(&w).upperCodingBox, more);
+        QCOMPARE(MainForm(&w).upperCodingBox->currentText(), QStringLiteral("KOI8-R (Cyrillic)"));
+        choose(MainForm(&w).lowerCodingBox, more);
+        choose(MainForm(&w).lowerCodingBox, more);
         QCOMPARE(prompts.dialogsRun, 4);
         QCOMPARE(currentEntries(w), (QStringList {"KOI8-R (Cyrillic)", "UTF-16LE", "Windows-1251 (Cyrillic)"}));
-        QCOMPARE(w.settings().chosenCodings.size(), 3);
+        QCOMPARE(w.settings().value(Settings::Key::ChosenCodings).toStringList().size(), 3);
     }
 
     // Size and splitter come back as they were left.
@@ -395,18 +411,18 @@ private slots:
             w.show();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             size = w.size();
-            sizes = w.ui->splitter_main->sizes();
+            sizes = MainForm(&w).mainSplitter->sizes();
             sizes[0] -= 40;
             sizes[2] += 40;
-            w.ui->splitter_main->setSizes(sizes);
-            sizes = w.ui->splitter_main->sizes();
+            MainForm(&w).mainSplitter->setSizes(sizes);
+            sizes = MainForm(&w).mainSplitter->sizes();
         }
         QSettings s(file, QSettings::IniFormat);
         MainWindow w(&s);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(w.size(), size);
-        QCOMPARE(w.ui->splitter_main->sizes(), sizes);
+        QCOMPARE(MainForm(&w).mainSplitter->sizes(), sizes);
     }
 
     // Without a store the defaults hold and the user's own settings stay untouched.
@@ -421,7 +437,7 @@ private slots:
         {
             MainWindow w(nullptr);
             compareValues(held(w), shown(defaults));
-            w.ui->spinBox_cps->setValue(33);
+            MainForm(&w).cpsSpinBox->setValue(33);
         }
         QCOMPARE(userKeys(), keys);
     }
@@ -437,22 +453,22 @@ private slots:
             w.show();
             prompts.openNames = {film};
             w.loadUpper();
-            w.ui->checkBox_coltag->setChecked(true);
-            w.ui->verticalSlider_RUp->setValue(0);
-            w.ui->verticalSlider_BUp->setValue(0);
-            w.ui->spinBox_cps->setValue(33);
+            MainForm(&w).colorTagsCheckBox->setChecked(true);
+            MainForm(&w).upperRedSlider->setValue(0);
+            MainForm(&w).upperBlueSlider->setValue(0);
+            MainForm(&w).cpsSpinBox->setValue(33);
             prompts.saveNames = {path(QStringLiteral("out.sub"))};
             prompts.dialogs = {frameRate(1)};
             w.processAndSave();
             prompts.dialogs = {[](QDialog &d) {
                 d.show();
-                doubleClickRow(static_cast<SelectCodecDlg &>(d).ui->listWidget_all, "KOI8-R (Cyrillic)");
+                doubleClickRow(d.findChild<QListWidget *>("codingList"), "KOI8-R (Cyrillic)");
                 return d.result();
             }};
-            choose(w.ui->comboBox_loadlwr, more);
-            choose(w.ui->comboBox_save, QStringLiteral("KOI8-R (Cyrillic)"));
-            w.ui->checkBox_credit->setChecked(false);
-            QTimer::singleShot(0, &w, [&w] { QTest::mouseClick(w.ui->pushButton_quit, Qt::LeftButton); });
+            choose(MainForm(&w).lowerCodingBox, more);
+            choose(MainForm(&w).saveCodingBox, QStringLiteral("KOI8-R (Cyrillic)"));
+            MainForm(&w).creditLineCheckBox->setChecked(false);
+            QTimer::singleShot(0, &w, [&w] { QTest::mouseClick(MainForm(&w).quitButton, Qt::LeftButton); });
             // A safety net: the loop must end through "Quit", not through this.
             QTimer::singleShot(10000, [] { QApplication::exit(99); });
             code = QApplication::exec();
@@ -463,7 +479,7 @@ private slots:
                          {"select/codsave", 3},
                          {"select/codldlw", 3},
                          {"proc/format", "sub"},
-                         {"ver11", false},
+                         {"proc/creditline", false},
                          {"proc/charps", 33},
                          {"color/usetag", true},
                          {"color/upper", 0x00ff00},

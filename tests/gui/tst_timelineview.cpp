@@ -123,6 +123,9 @@ private slots:
         merged.append({600000, 601000});
         QTest::newRow("long subtitle among merged ones")
             << merged << qint64(0) << qint64(0) << Times {5000, 200000, 390000, 600500} << Times {500000};
+        // Two ms apart within one pixel column: the second one's start is drawn.
+        QTest::newRow("subtitles 2 ms apart")
+            << Spans {{1000, 3010}, {3012, 5000}} << qint64(0) << qint64(10000) << Times {2000, 4000} << Times {3011};
         QTest::newRow("negative times") << Spans {{-50000, -48000}} << qint64(-55000) << qint64(-45000)
                                         << Times {-49000} << Times {-52000, -46000};
         QTest::newRow("at the largest time") << Spans {{int32Max - 3000, int32Max}} << qint64(int32Max) - 10000

@@ -1,5 +1,7 @@
 #include "gui/aboutdlg.h"
 
+#include "version.h"
+
 #include "ui_aboutdlg.h"
 
 AboutDlg::AboutDlg(QWidget *parent)
@@ -20,7 +22,7 @@ AboutDlg::~AboutDlg() = default;
 
 QString aboutText()
 {
-    return QStringLiteral("Twinscript 1.1\n"
+    return QStringLiteral("Twinscript " TWINSCRIPT_VERSION "\n"
                           "\n"
                           "Joining, synchronizing & merging tool for text subtitles\n"
                           "\n"

@@ -17,6 +17,7 @@
 #include "gui/timingdlg.h"
 
 #include "ui_mainwindow.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QDir>
@@ -43,6 +44,7 @@ MainWindow::MainWindow(QSettings *store, QWidget *parent)
     , m_settings(store)
 {
     ui->setupUi(this);
+    setWindowTitle(QStringLiteral("Twinscript " TWINSCRIPT_VERSION));
     // Under the lists, so that rows, bars and links are seen together.
     m_timeline = ui->timelineView;
     m_timeline->setSources(&m_session.upper, &m_session.lower, &m_session.links);

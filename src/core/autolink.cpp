@@ -775,7 +775,8 @@ int jumpRow(const Timeline &starts, const SubtitleSet &upper, const SubtitleSet 
     if (to - from > 64)
         return std::max(from, std::min(to, boundary));
     const auto outsideOf = [&](const Subtitle &s, const Mapping &m) {
-        return outsideMatches(upper, s, m, before, after) + misfit(starts, s, m);
+        const double uncovered = std::max(0.0, m.upperTime(s.end) - m.upperTime(s.start) - coveredByUpper(upper, s, m));
+        return outsideMatches(upper, s, m, before, after) + misfit(starts, s, m) + uncovered;
     };
     // Rows from `from` on counted on the new side first, then moved one by one.
     double outside = 0;

@@ -74,6 +74,8 @@ constexpr double wideLinkToleranceMs = 120;
 constexpr double linkSpacingMs = 20000;
 constexpr double endLinkToleranceMs = 250;
 constexpr double endLinkDistanceMs = 10000;
+constexpr double ambiguityMarginMs = 100;
+constexpr double nearSplitMs = 15000;
 // Gain over the same search on an unrelated film, as a share of what a
 // perfect match would gain over chance.
 constexpr double minExcessOverChance = 0.1;
@@ -669,12 +671,30 @@ void settleBoundaries(const Timeline &upper, const std::vector<Span> &lower, std
 // One link per linkSpacingMs of the stretch on its closest pair, and links
 // on pairs near its first and last rows, so that the rubber band reproduces
 // a split with as few subtitles as possible between the links around it.
-void placeLinks(const Stretch &stretch, std::vector<SyncLinks::Link> &links, std::vector<Match> &linked)
+void placeLinks(const Timeline &upper, const std::vector<Span> &lower, const Stretch &stretch, const Mapping *before,
+                const Mapping *after, std::vector<SyncLinks::Link> &links, std::vector<Match> &linked)
 {
+    // Near a split, a pair that the neighbour's mapping explains as well is
+    // as likely a chance match across it, and would pin rows to the wrong
+    // side; farther in, the stretch's own mapping has no rival.
+    const double firstTime = lower[size_t(stretch.first)].start;
+    const double lastTime = lower[size_t(stretch.last - 1)].start;
+    const auto distinct = [&](const Match &m) {
+        for (const Mapping *n : {m.lowerTime - firstTime < nearSplitMs ? before : nullptr,
+                                 lastTime - m.lowerTime < nearSplitMs ? after : nullptr}) {
+            if (!n)
+                continue;
+            const double jump = std::abs(n->offsetAt(m.lowerTime) - stretch.mapping.offsetAt(m.lowerTime));
+            const double margin = std::min({ambiguityMarginMs, jump / 2, std::abs(m.residual)});
+            if (std::abs(nearestMatch(upper, m.lowerTime, m.lowerRow, *n).residual) < std::abs(m.residual) + margin)
+                return false;
+        }
+        return true;
+    };
     std::vector<const Match *> close;
     for (double tolerance : {linkToleranceMs, wideLinkToleranceMs}) {
         for (const Match &m : stretch.matches)
-            if (std::abs(m.residual) <= tolerance)
+            if (std::abs(m.residual) <= tolerance && distinct(m))
                 close.push_back(&m);
         if (close.size() >= 2)
             break;
@@ -706,7 +726,7 @@ void placeLinks(const Stretch &stretch, std::vector<SyncLinks::Link> &links, std
     const auto looser = [&](const Match *outer, bool front) {
         const Match *found = outer;
         for (const Match &m : stretch.nearest)
-            if (std::abs(m.residual) <= endLinkToleranceMs
+            if (std::abs(m.residual) <= endLinkToleranceMs && distinct(m)
                 && (front ? m.lowerTime < found->lowerTime : m.lowerTime > found->lowerTime))
                 found = &m;
         const bool far = std::abs(found->lowerTime - outer->lowerTime) > endLinkDistanceMs;
@@ -940,7 +960,8 @@ AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &low
         result.matched += int(s.matches.size());
         const size_t before = result.links.size();
         std::vector<Match> linked;
-        placeLinks(s, result.links, linked);
+        placeLinks(upper, lowerSpans, s, k > 0 ? &stretches[k - 1].mapping : nullptr,
+                   k + 1 < stretches.size() ? &stretches[k + 1].mapping : nullptr, result.links, linked);
         const int boundary = rowOf(s.first);
         if (k == 0) {
             result.offsetMs = qint64(std::llround(s.mapping.offsetAt(0)));

@@ -6,11 +6,11 @@
 #include <cmath>
 #include <random>
 
-double TimeDistortion::apply(double t, double filmLength) const
+double TimeDistortion::apply(double t, double filmLength, double splitsAt) const
 {
     double result = t * fromRate / toRate * (1 + drift) + offsetMs;
     for (const auto &split : splits)
-        if (t >= split.first * filmLength)
+        if ((splitsAt < 0 ? t : splitsAt) >= split.first * filmLength)
             result += split.second;
     return result;
 }
@@ -117,8 +117,9 @@ void SourcePair::distort(const TimeDistortion &d, bool upperSet)
         const Subtitle &s = set.at(i);
         if (inCut(s.start))
             continue;
-        kept.append(qint32(std::lround(d.apply(s.start, filmLength))), qint32(std::lround(d.apply(s.end, filmLength))),
-                    s.text);
+        // A subtitle moves whole: one that spans a split keeps its length.
+        kept.append(qint32(std::lround(d.apply(s.start, filmLength))),
+                    qint32(std::lround(d.apply(s.end, filmLength, s.start))), s.text);
         if (!upperSet)
             keptCounterpart.push_back(counterpart[size_t(i)]);
     }

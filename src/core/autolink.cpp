@@ -58,6 +58,8 @@ constexpr double minExtraMatches = 8;
 constexpr double maxJumpMs = 180000;
 constexpr double nearJumpMs = 2500;
 constexpr int boundaryReach = 12;
+constexpr double silenceBonusRows = 1.5;
+constexpr double silenceBonusMs = 1000;
 constexpr double maxSlope = 0.003;
 constexpr double driftReachMs = 2 * 60 * 1000;
 constexpr double closeRivalShare = 0.9;
@@ -635,6 +637,14 @@ double startShare(const Timeline &upper, const std::vector<Span> &lower, int fir
     return last > first ? double(close) / (last - first) : 0;
 }
 
+// Releases are cut where nobody speaks. The set that goes later after a
+// jump has that much more time there, mostly silence: a jump placed after a
+// silence as long as itself gains `bonus`, a shorter silence its share of it.
+double silenceBonus(double silence, double jump, double bonus)
+{
+    return jump > 0 ? bonus * std::clamp(silence / jump, 0.0, 1.0) : 0;
+}
+
 // Moves each boundary between two stretches, within a few rows of where
 // the search put it (its grid of offsets and the overlap of neighbours blur
 // it), to where the rows on either side start closest to an upper start
@@ -650,16 +660,22 @@ void settleBoundaries(const Timeline &upper, const std::vector<Span> &lower, std
         Stretch &after = stretches[k];
         const int from = std::max(before.first + 1, after.first - boundaryReach);
         const int to = std::min(after.last - 1, after.first + boundaryReach);
+        const double jump = after.mapping.offsetAt(lower[size_t(after.first)].start)
+            - before.mapping.offsetAt(lower[size_t(after.first)].start);
         double score = 0;
         for (int r = from; r < to; ++r)
             score += fit(r, after.mapping);
-        double best = score;
+        const auto bonus = [&](int row) {
+            return silenceBonus(lower[size_t(row)].start - lower[size_t(row - 1)].end, jump, silenceBonusRows);
+        };
+        double best = score + bonus(from);
         int bestRow = from;
         for (int r = from; r < to; ++r) {
             score += fit(r, before.mapping) - fit(r, after.mapping);
-            if (score > best + 1e-9
-                || (score > best - 1e-9 && std::abs(r + 1 - after.first) < std::abs(bestRow - after.first))) {
-                best = score;
+            const double total = score + bonus(r + 1);
+            if (total > best + 1e-9
+                || (total > best - 1e-9 && std::abs(r + 1 - after.first) < std::abs(bestRow - after.first))) {
+                best = total;
                 bestRow = r + 1;
             }
         }
@@ -747,21 +763,29 @@ void placeLinks(const Timeline &upper, const std::vector<Span> &lower, const Str
 // How much of a lower subtitle, placed on the upper time line by `m`, the
 // upper subtitles cover: a subtitle on the right side of a jump lies where
 // the other language speaks.
-double coveredByUpper(const SubtitleSet &upper, const Subtitle &s, const Mapping &m)
+double coveredBetween(const SubtitleSet &upper, double from, double to)
 {
-    const double from = m.upperTime(s.start);
-    const double to = m.upperTime(s.end);
+    if (to <= from || upper.count == 0)
+        return 0;
     const int first = int(
         std::partition_point(&upper.at(0), &upper.at(0) + upper.count, [&](const Subtitle &u) { return u.start < to; })
         - &upper.at(0));
     double covered = 0;
-    // Subtitles of one set rarely overlap more than a few deep.
-    for (int i = first - 1, seen = 0; i >= 0 && seen < 8; --i, ++seen) {
-        const double overlap = std::min(to, double(upper.at(i).end)) - std::max(from, double(upper.at(i).start));
-        if (overlap > 0)
-            covered += overlap;
+    double reached = to; // the union only: subtitles of one set may overlap
+    for (int i = first - 1; i >= 0 && upper.at(i).start > from - maxSpanMs; --i) {
+        const double a = std::max(from, double(upper.at(i).start));
+        const double b = std::min(reached, double(upper.at(i).end));
+        if (b > a) {
+            covered += b - a;
+            reached = a;
+        }
     }
     return covered;
+}
+
+double coveredByUpper(const SubtitleSet &upper, const Subtitle &s, const Mapping &m)
+{
+    return coveredBetween(upper, m.upperTime(s.start), m.upperTime(s.end));
 }
 
 // How far a lower subtitle, placed on the upper time line by `m`, falls
@@ -805,15 +829,27 @@ int jumpRow(const Timeline &starts, const SubtitleSet &upper, const SubtitleSet 
         outside += outsideOf(lower.at(r), afterMapping);
         covered += coveredByUpper(upper, lower.at(r), afterMapping);
     }
-    double bestOutside = outside;
+    const double jump = afterMapping.offsetAt(lower.at(from).start) - beforeMapping.offsetAt(lower.at(from).start);
+    const auto bonus = [&](int row) {
+        if (row <= 0)
+            return 0.0;
+        if (jump > 0)
+            return silenceBonus(lower.at(row).start - lower.at(row - 1).end, jump, silenceBonusMs);
+        const double a = beforeMapping.upperTime(lower.at(row - 1).end);
+        const double b = afterMapping.upperTime(lower.at(row).start);
+        const double covered = coveredBetween(upper, a, b);
+        return silenceBonus((b - a - covered) * afterMapping.ratio, -jump, silenceBonusMs);
+    };
+    double bestOutside = outside - bonus(from);
     double bestCovered = covered;
     int bestRow = from;
     for (int r = from; r < to; ++r) {
         const Subtitle &s = lower.at(r);
         outside += outsideOf(s, beforeMapping) - outsideOf(s, afterMapping);
         covered += coveredByUpper(upper, s, beforeMapping) - coveredByUpper(upper, s, afterMapping);
-        if (outside < bestOutside - 1 || (outside <= bestOutside + 1 && covered > bestCovered)) {
-            bestOutside = outside;
+        const double total = outside - bonus(r + 1);
+        if (total < bestOutside - 1 || (total <= bestOutside + 1 && covered > bestCovered)) {
+            bestOutside = total;
             bestCovered = covered;
             bestRow = r + 1;
         }

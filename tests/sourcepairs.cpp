@@ -111,6 +111,14 @@ void SourcePair::distort(const TimeDistortion &d, bool upperSet)
         return std::any_of(cuts.begin(), cuts.end(), [&](const auto &c) { return t >= c.first && t < c.second; });
     };
     SubtitleSet &set = upperSet ? upper : lower;
+    // A counterpart moves with the upper line it lies in.
+    std::vector<double> upperStarts;
+    for (int i = 0; i < upper.count; ++i)
+        upperStarts.push_back(upper.at(i).start);
+    const auto lineStartOf = [&](double t) {
+        const auto next = std::upper_bound(upperStarts.begin(), upperStarts.end(), t);
+        return next == upperStarts.begin() ? t : *(next - 1);
+    };
     SubtitleSet kept(set.logPrefix);
     std::vector<double> keptCounterpart;
     for (int i = 0; i < set.count; ++i) {
@@ -138,8 +146,10 @@ void SourcePair::distort(const TimeDistortion &d, bool upperSet)
             continue;
         const auto next = std::upper_bound(bounds.begin(), bounds.end(), counterpart[i]);
         stretch[i] = {*(next - 1), std::min(*next, filmLength)};
-        if (upperSet)
-            counterpart[i] = inCut(counterpart[i]) ? -1 : d.apply(counterpart[i], filmLength);
+        if (upperSet) {
+            const double line = lineStartOf(counterpart[i]);
+            counterpart[i] = inCut(line) ? -1 : d.apply(counterpart[i], filmLength, line);
+        }
     }
 }
 

@@ -63,6 +63,7 @@ constexpr double silenceBonusMs = 1000;
 constexpr double maxSlope = 0.003;
 constexpr double driftReachMs = 2 * 60 * 1000;
 constexpr double closeRivalShare = 0.9;
+constexpr double rivalPathShare = 0.97;
 constexpr double pathReachMs = 5 * 60 * 1000;
 constexpr double minDriftSpanMs = 20 * 60 * 1000;
 // Two releases start the same line up to half a second apart.
@@ -422,9 +423,10 @@ struct Search
 
 // The rate, then the path of offsets with at most maxSplits changes, the
 // penalty per change raised until it has.
-Search search(const std::vector<Span> &upper, const std::vector<Span> &lower)
+// Every candidate ratio's best path, the highest scoring first.
+std::vector<Search> searchAll(const std::vector<Span> &upper, const std::vector<Span> &lower)
 {
-    Search best;
+    std::vector<Search> all;
     double lowest = lower.front().start;
     double highest = lower.front().end;
     std::vector<double> lengths;
@@ -440,7 +442,6 @@ Search search(const std::vector<Span> &upper, const std::vector<Span> &lower)
     // As fine as the budget of cells allows, a whole number of grid points.
     const double cells = double(lower.size()) * 2 * pathReachMs;
     const double stepMs = std::ceil(std::max(dpMinStepMs, cells / dpCellBudget) / gridMs) * gridMs;
-    bool first = true;
     for (const Candidate &candidate : candidateRatios(upper, lower)) {
         const double ratio = candidate.ratio;
         // Splits lie within minutes of the offset most of the film keeps.
@@ -459,11 +460,16 @@ Search search(const std::vector<Span> &upper, const std::vector<Span> &lower)
                 break;
             penalty *= std::max(2, 2 * changes / maxSplits);
         }
-        if (first || result.path.score > best.path.score)
-            best = result;
-        first = false;
+        all.push_back(result);
     }
-    return best;
+    std::stable_sort(all.begin(), all.end(),
+                     [](const Search &a, const Search &b) { return a.path.score > b.path.score; });
+    return all;
+}
+
+Search search(const std::vector<Span> &upper, const std::vector<Span> &lower)
+{
+    return searchAll(upper, lower).front();
 }
 
 // The upper starts in time order, with their rows.
@@ -894,29 +900,14 @@ QString clockTime(qint64 ms)
     return sign + QString::asprintf("%02lld:%02lld:%02lld", s / 3600, s / 60 % 60, s % 60);
 }
 
-} // namespace
-
-AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &lowerSet)
+// The stretches of a path, checked and fitted: weak ones merged into their
+// neighbours, one drift for all, boundaries settled.
+std::vector<Stretch> fittedStretches(const Timeline &upper, const std::vector<Span> &lower, const Search &found,
+                                     double *driftOut)
 {
-    AutoLinkResult result;
-    if (lowerSet.count == 0 || upperSet.count == 0)
-        return result;
-    const std::vector<Span> upperSpans = spansOf(upperSet);
-    const std::vector<Span> lowerSpans = spansOf(lowerSet);
-    const Search found = search(upperSpans, lowerSpans);
-    const double room = std::max(1.0, found.perfect - found.chance);
-    result.excess = (found.path.score - found.chance) / room;
-    // Two unrelated films of the same shapes: the lower one backwards, and
-    // the upper one backwards under the lower one.
-    for (const Search &unrelated : {search(upperSpans, reversed(lowerSpans)), search(reversed(upperSpans), lowerSpans)})
-        result.chanceExcess = std::max(result.chanceExcess, (unrelated.path.score - unrelated.chance) / room);
-    if (result.excess - std::max(0.0, result.chanceExcess) < minExcessOverChance)
-        return result;
-
-    const Timeline upper(upperSpans);
     std::vector<Stretch> stretches = stretchesOf(found.path.offsets, found.ratio);
     for (Stretch &s : stretches)
-        fitStretch(upper, lowerSpans, s, 0);
+        fitStretch(upper, lower, s, 0);
     // A stretch on an offset of its own must start with the upper set
     // clearly more often there than under its neighbours' mapping, and lie
     // within a few minutes of them: lines that only one file has (signs, a
@@ -928,17 +919,17 @@ AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &low
         size_t into = 0;
         for (size_t k = 0; k < stretches.size() && stretches.size() > 1; ++k) {
             const Stretch &s = stretches[k];
-            const double own = startShare(upper, lowerSpans, s.first, s.last, s.mapping);
+            const double own = startShare(upper, lower, s.first, s.last, s.mapping);
             size_t better = k;
             double neighbour = -1;
             double jump = 0;
             for (size_t n : {k - 1, k + 1}) {
                 if (n >= stretches.size())
                     continue;
-                const double share = startShare(upper, lowerSpans, s.first, s.last, stretches[n].mapping);
+                const double share = startShare(upper, lower, s.first, s.last, stretches[n].mapping);
                 if (share > neighbour)
                     neighbour = share, better = n;
-                const double at = lowerSpans[size_t(n < k ? s.first : s.last - 1)].start;
+                const double at = lower[size_t(n < k ? s.first : s.last - 1)].start;
                 jump = std::max(jump, std::abs(s.mapping.offsetAt(at) - stretches[n].mapping.offsetAt(at)));
             }
             // A step of a second or two is a re-timed scene, never chance:
@@ -960,28 +951,80 @@ AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &low
         target.first = std::min(target.first, stretches[weakest].first);
         target.last = std::max(target.last, stretches[weakest].last);
         stretches.erase(stretches.begin() + std::ptrdiff_t(weakest));
-        fitStretch(upper, lowerSpans, stretches[into > weakest ? into - 1 : into], 0);
+        fitStretch(upper, lower, stretches[into > weakest ? into - 1 : into], 0);
     }
     std::vector<Stretch *> all;
     for (Stretch &s : stretches)
         all.push_back(&s);
-    const double drift = fitStretches(upper, lowerSpans, all, 0, true);
+    const double drift = fitStretches(upper, lower, all, 0, true);
     // Neighbours that meet within a drift's error are one stretch.
     for (size_t k = 1; k < stretches.size();) {
         Stretch &before = stretches[k - 1];
-        const double at = lowerSpans[size_t(stretches[k].first)].start;
+        const double at = lower[size_t(stretches[k].first)].start;
         if (std::abs(before.mapping.offsetAt(at) - stretches[k].mapping.offsetAt(at)) < minJumpMs) {
             before.last = stretches[k].last;
             stretches.erase(stretches.begin() + std::ptrdiff_t(k));
-            fitStretch(upper, lowerSpans, before, drift);
+            fitStretch(upper, lower, before, drift);
         } else {
             ++k;
         }
     }
 
-    settleBoundaries(upper, lowerSpans, stretches);
+    settleBoundaries(upper, lower, stretches);
     for (Stretch &s : stretches)
-        fitStretch(upper, lowerSpans, s, drift);
+        fitStretch(upper, lower, s, drift);
+    *driftOut = drift;
+    return stretches;
+}
+
+// Lower spans that start within stretchMatchToleranceMs of an upper start
+// under their stretch's mapping.
+int startsMatched(const Timeline &upper, const std::vector<Span> &lower, const std::vector<Stretch> &stretches)
+{
+    double matched = 0;
+    for (const Stretch &s : stretches)
+        matched += startShare(upper, lower, s.first, s.last, s.mapping) * (s.last - s.first);
+    return int(std::lround(matched));
+}
+
+} // namespace
+
+AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &lowerSet)
+{
+    AutoLinkResult result;
+    if (lowerSet.count == 0 || upperSet.count == 0)
+        return result;
+    const std::vector<Span> upperSpans = spansOf(upperSet);
+    const std::vector<Span> lowerSpans = spansOf(lowerSet);
+    const std::vector<Search> candidates = searchAll(upperSpans, lowerSpans);
+    const Search &best = candidates.front();
+    const double room = std::max(1.0, best.perfect - best.chance);
+    result.excess = (best.path.score - best.chance) / room;
+    // Two unrelated films of the same shapes: the lower one backwards, and
+    // the upper one backwards under the lower one.
+    for (const Search &unrelated : {search(upperSpans, reversed(lowerSpans)), search(reversed(upperSpans), lowerSpans)})
+        result.chanceExcess = std::max(result.chanceExcess, (unrelated.path.score - unrelated.chance) / room);
+    if (result.excess - std::max(0.0, result.chanceExcess) < minExcessOverChance)
+        return result;
+
+    const Timeline upper(upperSpans);
+    // Candidates that the overlap barely tells apart (a slight drift against
+    // a split or two) are decided on the starts their fitted maps line up.
+    Search found = candidates.front();
+    double drift = 0;
+    std::vector<Stretch> stretches = fittedStretches(upper, lowerSpans, found, &drift);
+    int bestMatched = startsMatched(upper, lowerSpans, stretches);
+    for (size_t c = 1; c < candidates.size() && candidates[c].path.score >= rivalPathShare * found.path.score; ++c) {
+        double rivalDrift = 0;
+        std::vector<Stretch> rival = fittedStretches(upper, lowerSpans, candidates[c], &rivalDrift);
+        const int matched = startsMatched(upper, lowerSpans, rival);
+        if (matched > bestMatched) {
+            bestMatched = matched;
+            stretches = std::move(rival);
+            drift = rivalDrift;
+            found = candidates[c];
+        }
+    }
     // The spans are in time order; links and jumps speak of rows.
     const auto rowOf = [&](int span) { return lowerSpans[size_t(span)].row; };
     Mapping previousMapping;

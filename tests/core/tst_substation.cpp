@@ -114,10 +114,11 @@ private slots:
         row("the style's italic and bold, \\r and an unknown or starred name",
             assScript({dialogue("0:00:01.00 0:00:02.00", "I think{\\i0} so", "Thoughts"),
                        dialogue("0:00:03.00 0:00:04.00", "EXIT{\\b0} here{\\r}!", " *Sign"),
-                       dialogue("0:00:05.00 0:00:06.00", "plain{\\rThoughts} thought", "NoSuchStyle")}),
+                       dialogue("0:00:05.00 0:00:06.00", "plain{\\rThoughts} thought", "NoSuchStyle"),
+                       dialogue("0:00:07.00 0:00:08.00", "{\\rnd3}still{\\rSign} loud", "Thoughts")}),
             QStringList {"1000-2000 <i>I think</i> so", "3000-4000 <b>EXIT</b> here<b>!</b>",
-                         "5000-6000 plain <i>thought</i>"},
-            QStringList {loaded.arg(3)});
+                         "5000-6000 plain <i>thought</i>", "7000-8000 <i>still</i> <b>loud</b>"},
+            QStringList {loaded.arg(4)});
         // A glow under the text, and a border layer above: the top layer's colour is the one seen.
         row("effect copies kept once",
             assScript({dialogue("0:00:01.00 0:00:03.00", "{\\blur5\\c&H000000&}Shop", "Sign", 0),
@@ -261,6 +262,39 @@ private slots:
         QCOMPARE(up.count, SubtitleSet::Capacity);
         QCOMPARE(up.at(up.count - 1).text, QStringLiteral("sub 20000"));
         QCOMPARE(log.withLevels(), (QStringList {"0 Up: too many lines", loaded.arg(SubtitleSet::Capacity)}));
+    }
+
+    // Scripts no one would write load in time all the same: many events at
+    // one start, braces that never close.
+    void hostile_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("lastLength");
+        QTest::addColumn<QStringList>("log");
+        const QString event = QStringLiteral("Dialogue: 0,0:00:01.00,0:00:02.00,,,0,0,0,,");
+        QString distinct, copies;
+        for (int i = 0; i < 100000; ++i) {
+            distinct += event + QStringLiteral("line %1\n").arg(i, 6, 10, QLatin1Char('0'));
+            copies += event + QStringLiteral("{\\bord%1}copy\n").arg(i);
+        }
+        row("100000 events at one start", distinct, 100000 * 12 - 1,
+            QStringList {loaded.arg(1), "1 Up: 99999 subs joined with the one before (same start)"});
+        row("100000 copies", copies, 4, QStringList {loaded.arg(1), leftOut(99999, "effect copies")});
+        row("a million braces", event + QString(1000000, QLatin1Char('{')), 1000000, QStringList {loaded.arg(1)});
+        row("a million braces, one closing", event + QString(1000000, QLatin1Char('{')) + "}x", 1,
+            QStringList {loaded.arg(1)});
+    }
+    void hostile()
+    {
+        QFETCH(QString, text);
+        QElapsedTimer timer;
+        timer.start();
+        readSubStation(up, text, false, 0, QStringLiteral("x.ass"), log);
+        // Reading each of them takes well under a second; quadratic work would take minutes.
+        QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(up.count, 1);
+        QTEST(up.at(0).text.size(), "lastLength");
+        QTEST(log.withLevels(), "log");
     }
 
     // Through the session: a script by its content, whatever its name; a

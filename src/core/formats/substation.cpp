@@ -294,11 +294,13 @@ public:
     QString read(QStringView text)
     {
         const int n = int(text.size());
+        int close = -2; // the next "}", searched again only once passed: a text of many "{" is read once
         for (int p = 0; p < n; ++p) {
             const QChar c = text.at(p);
             if (c == QLatin1Char('{')) {
+                if (close != -1 && close <= p)
+                    close = int(text.indexOf(QLatin1Char('}'), p + 1));
                 // Without its "}" a "{" is text, as renderers show it.
-                const int close = int(text.indexOf(QLatin1Char('}'), p + 1));
                 if (close > p) {
                     overrides(text.mid(p + 1, close - p - 1));
                     p = close;
@@ -423,10 +425,14 @@ private:
             if (flag)
                 m_drawing = number > 0;
             break;
-        case 'r':
-            // "\r" goes back to the event's style, "\rName" to that style.
-            reset(value.trimmed().isEmpty() || !m_styles ? m_style : m_styles->find(value.toString()));
+        case 'r': {
+            // "\r" goes back to the event's style, "\rName" to that style
+            // when there is one (else to the event's, as renderers do).
+            const std::optional<SubStationStyle> named
+                = m_styles ? m_styles->exact(value.trimmed().toString()) : std::nullopt;
+            reset(named ? *named : m_style);
             break;
+        }
         default: // karaoke, position, font, fades, clips ...
             break;
         }
@@ -629,23 +635,28 @@ int removeCopies(std::vector<Event> &events)
     int removed = 0;
     std::vector<Event> kept;
     kept.reserve(events.size());
-    size_t groupFrom = 0; // the kept events of the current start
-    for (Event &event : events) {
-        if (!kept.empty() && kept.back().start != event.start)
-            groupFrom = kept.size();
-        bool copy = false;
-        for (size_t k = groupFrom; k < kept.size() && !copy; ++k) {
-            Event &other = kept[k];
-            if (other.end == event.end && visibleText(other.text) == visibleText(event.text)) {
-                copy = true;
-                if (event.layer > other.layer)
-                    other = std::move(event);
-            }
-        }
-        if (copy)
-            ++removed;
-        else
+    QHash<QString, size_t> seen; // the kept events of the current start, by end and text
+    for (size_t i = 0; i < events.size(); ++i) {
+        Event &event = events[i];
+        const bool alone = (i == 0 || events[i - 1].start != event.start)
+            && (i + 1 == events.size() || events[i + 1].start != event.start);
+        if (alone) {
             kept.push_back(std::move(event));
+            continue;
+        }
+        if (i == 0 || events[i - 1].start != event.start)
+            seen.clear();
+        const QString key = QString::number(event.end) + QLatin1Char(' ') + visibleText(event.text);
+        const auto it = seen.constFind(key);
+        if (it == seen.constEnd()) {
+            seen.insert(key, kept.size());
+            kept.push_back(std::move(event));
+            continue;
+        }
+        ++removed;
+        Event &other = kept[it.value()];
+        if (event.layer > other.layer)
+            other = std::move(event);
     }
     events = std::move(kept);
     return removed;
@@ -676,6 +687,12 @@ SubStationStyle SubStationStyles::find(const QString &name) const
         if (it.key().compare(key, Qt::CaseInsensitive) == 0)
             return it.value();
     return m_styles.value(QStringLiteral("Default"));
+}
+
+std::optional<SubStationStyle> SubStationStyles::exact(const QString &name) const
+{
+    const auto it = m_styles.constFind(name);
+    return it == m_styles.constEnd() ? std::nullopt : std::optional<SubStationStyle>(it.value());
 }
 
 QString subStationEventText(const QString &eventText, bool styleItalic, bool styleBold)
@@ -790,7 +807,6 @@ void readSubStation(SubtitleSet &set, const QString &text, bool append, int gap,
             Subtitle &before = set.at(set.count - 1);
             before.text += QLatin1Char('|') + event.text;
             before.end = qMax(before.end, end);
-            before.normalize();
             ++joined;
             continue;
         }
@@ -809,9 +825,11 @@ void readSubStation(SubtitleSet &set, const QString &text, bool append, int gap,
         s.end = end;
         s.text = std::move(event.text);
         s.angleTags = true;
-        s.normalize();
         ++set.count;
     }
+    // Once each, after the joins: a subtitle may have joined many.
+    for (int i = first; i < set.count; ++i)
+        set.at(i).normalize();
 
     const QString &prefix = set.logPrefix;
     if (tooMany)

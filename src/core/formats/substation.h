@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QString>
 
+#include <optional>
+
 class LogSink;
 class SubtitleSet;
 
@@ -32,6 +34,8 @@ public:
     // ("*Default" is "Default"), nor does case when no name matches exactly;
     // an unknown name gives the "Default" style, and without one plain text.
     SubStationStyle find(const QString &name) const;
+    // The style of exactly that name, as "\rName" in a text names it; none without one.
+    std::optional<SubStationStyle> exact(const QString &name) const;
 
 private:
     QHash<QString, SubStationStyle> m_styles;

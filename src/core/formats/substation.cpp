@@ -104,8 +104,6 @@ bool readTime(QStringView field, qint64 *ms)
     return i == n;
 }
 
-// ---- Override tags ----
-
 // The look of the text at one point: the four font styles and a colour
 // (0xRRGGBB; -1 the style's own).
 struct Look
@@ -467,8 +465,6 @@ EventText readEventText(QStringView text, QChar lineBreak, SubStationStyle style
     return out;
 }
 
-// ---- Script lines ----
-
 // Where the values of a line's kind sit, as its section's Format line says.
 struct FieldOrder
 {
@@ -604,8 +600,6 @@ private:
     Section m_section = Section::None;
     FieldOrder m_styleOrder = defaultStyleOrder();
 };
-
-// ---- Reading ----
 
 struct Event
 {

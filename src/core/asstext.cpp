@@ -55,7 +55,9 @@ int parseHexColor(QStringView value)
     if (value.size() < 6)
         return -1;
     bool ok = false;
-    const int color = value.left(6).toString().toInt(&ok, 16);
+    // Qt 6 reads the digits before a NUL as the number; damaged digits are none.
+    const QStringView digits = value.left(6);
+    const int color = digits.contains(QChar(0)) ? 0 : digits.toString().toInt(&ok, 16);
     if (!ok || (value.size() > 6 && QChar(value.at(6)).isLetterOrNumber()))
         return -1;
     return color;

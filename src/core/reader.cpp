@@ -176,6 +176,9 @@ bool readMpl2Times(const QString &line, qint64 *start, qint64 *end, int *textFro
 // A frame number between braces: digits with optional sign and white space around.
 bool parseFrame(const QString &field, qint64 *frame)
 {
+    // Qt 6 reads the digits before a NUL as the number; a damaged field is none.
+    if (field.contains(QChar(0)))
+        return false;
     bool ok = false;
     const int v = field.trimmed().toInt(&ok, 10);
     if (ok)

@@ -204,7 +204,7 @@ Decoded decodeCounting(QTextCodec *codec, const char *data, int size)
     if (isUtf32(mib))
         return decodeUtf32(data, size, isBigEndianUtf32(mib));
     QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
-    Decoded out {codec->toUnicode(data, size, &state), state.invalidChars};
+    Decoded out {codec->toUnicode(data, size, &state), int(state.invalidChars)};
     if (mib == Utf8Mib || isUtf16(mib)) {
         // These hold back a sequence cut off by the end of the file.
         if (state.remainingChars > 0)

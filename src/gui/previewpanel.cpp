@@ -68,12 +68,12 @@ QString subtitleHtml(QString text, bool angleTags)
     for (int i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (c == QLatin1Char('<')) {
-            const QStringRef rest = text.midRef(i + 1);
+            const QStringView rest = QStringView(text).mid(i + 1);
             const bool tag = std::any_of(kept.begin(), kept.end(),
                                          [&](const QString &k) { return rest.startsWith(k, Qt::CaseInsensitive); });
             const int close = text.indexOf(QLatin1Char('>'), i);
             if (tag && close > i) {
-                html += text.midRef(i, close - i + 1);
+                html += QStringView(text).mid(i, close - i + 1);
                 i = close;
                 continue;
             }

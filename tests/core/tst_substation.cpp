@@ -293,7 +293,7 @@ private slots:
         // Reading each of them takes well under a second; quadratic work would take minutes.
         QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(up.count, 1);
-        QTEST(up.at(0).text.size(), "lastLength");
+        QTEST(int(up.at(0).text.size()), "lastLength");
         QTEST(log.withLevels(), "log");
     }
 

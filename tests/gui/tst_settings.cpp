@@ -116,7 +116,7 @@ QVariantMap held(const MainWindow &w)
 // A file holds every value as text.
 QString text(const QVariant &v)
 {
-    return v.type() == QVariant::StringList ? v.toStringList().join(QLatin1Char('|')) : v.toString();
+    return v.typeId() == QMetaType::QStringList ? v.toStringList().join(QLatin1Char('|')) : v.toString();
 }
 
 void compareValues(const QVariantMap &actual, const QVariantMap &expected)

@@ -76,6 +76,30 @@ private slots:
         QCOMPARE(codec.decode(bytes), ascii);
     }
 
+    // Tamil and Indian scripts decode as their standards have it: a TSCII dead
+    // consonant carries the virama (Qt 5 gave it an anusvara), and an ISCII
+    // explicit or soft halant a zero-width (non-)joiner.
+    void indicScriptsDecode_data()
+    {
+        QTest::addColumn<QString>("coding");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        row("TSCII dead ka", "TSCII", QByteArray("\xec"), QStringLiteral("\u0b95\u0bcd"));
+        row("TSCII dead ja", "TSCII", QByteArray("\x88"), QStringLiteral("\u0b9c\u0bcd"));
+        row("TSCII ka", "TSCII", QByteArray("\xb8"), QStringLiteral("\u0b95"));
+        row("ISCII explicit halant", "Iscii-Dev", QByteArray("\xb3\xe8\xe8"), QStringLiteral("\u0915\u094d\u200c"));
+        row("ISCII soft halant", "Iscii-Dev", QByteArray("\xb3\xe8\xe9"), QStringLiteral("\u0915\u094d\u200d"));
+    }
+    void indicScriptsDecode()
+    {
+        QFETCH(QString, coding);
+        QFETCH(QByteArray, bytes);
+        const TextCodec::Decoded decoded
+            = TextCodec::named(coding).decodeCounting(bytes.constData(), int(bytes.size()));
+        QTEST(decoded.text, "text");
+        QCOMPARE(decoded.undecodable, 0);
+    }
+
     // Written in the chosen coding, with a byte-order mark in the coding's
     // byte order only for UTF-16 (players tell it by the mark), and read back
     // whole under the same choice; an unknown coding falls back to the local

@@ -3,7 +3,8 @@
 # --with-fuzz adds clang for the fuzz targets, --with-bench the peers bench_cli compares against.
 set -euo pipefail
 
-packages=(build-essential cmake pkg-config qtbase5-dev qtbase5-dev-tools libuchardet-dev xvfb xauth libass-dev fonts-dejavu-core ffmpeg)
+packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools qt6-5compat-dev qt6-tools-dev qt6-l10n-tools
+  qt6-translations-l10n libuchardet-dev xvfb xauth libass-dev fonts-dejavu-core ffmpeg appstream desktop-file-utils)
 for arg in "$@"; do
   case "$arg" in
     --with-fuzz) packages+=(clang libclang-rt-14-dev) ;;

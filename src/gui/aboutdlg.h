@@ -1,6 +1,6 @@
 #pragma once
-// The About dialog: description, work-flow help and version history, and the
-// toolkit version the program was built with.
+// The About dialog: description, work-flow help and version history, the
+// toolkit version the program was built with, and the window's language.
 
 #include <QDialog>
 #include <QScopedPointer>
@@ -15,8 +15,12 @@ class AboutDlg : public QDialog
 {
     Q_OBJECT
 public:
-    explicit AboutDlg(QWidget *parent = nullptr);
+    // `language` is the code chosen before (see Language::offered).
+    explicit AboutDlg(const QString &language, QWidget *parent = nullptr);
     ~AboutDlg() override;
+
+    // The language code chosen; empty for the system's language.
+    QString language() const;
 
 private:
     QScopedPointer<Ui::AboutDlg> ui;

@@ -26,7 +26,7 @@ const QStringList &CodingSelector::fixedEntries()
 
 QString CodingSelector::moreEntry()
 {
-    return QStringLiteral("More\u2026");
+    return tr("More…");
 }
 
 void CodingSelector::clean(QStringList &chosen)

@@ -22,7 +22,7 @@ FrameRateDlg::FrameRateDlg(const QString &path, int index, QWidget *parent)
     , ui(new Ui::FrameRateDlg)
 {
     ui->setupUi(this);
-    ui->questionLabel->setText(QStringLiteral("Frame rate of %1").arg(QFileInfo(path).fileName()));
+    ui->questionLabel->setText(tr("Frame rate of %1").arg(QFileInfo(path).fileName()));
     for (const int rate : microDvdFrameRates)
         ui->frameRateBox->addItem(frameRateEntry(rate));
     ui->frameRateBox->setCurrentIndex(index >= 0 && index < ui->frameRateBox->count() ? index : 0);

@@ -33,7 +33,10 @@ using Key = Settings::Key;
 constexpr int logLinesShown = 6;
 
 // Files are read by their content, and MPL2 and SubViewer files often end in ".txt".
-const QString openFilter = QStringLiteral("Subtitles (*.srt *.sub *.txt);;All files (*)");
+QString openFilter()
+{
+    return MainWindow::tr("Subtitles (*.srt *.sub *.txt);;All files (*)");
+}
 
 } // namespace
 
@@ -48,11 +51,9 @@ MainWindow::MainWindow(QSettings *store, QWidget *parent)
     // Under the lists, so that rows, bars and links are seen together.
     m_timeline = ui->timelineView;
     m_timeline->setSources(&m_session.upper, &m_session.lower, &m_session.links);
-    m_timeline->setTitles(QStringLiteral("Upper"), QStringLiteral("Lower"));
-    m_views[0]
-        = new SetView(m_session.upper, QStringLiteral("Upper"), ui->upperList, ui->upperTimeBox, ui->upperTitle, this);
-    m_views[1]
-        = new SetView(m_session.lower, QStringLiteral("Lower"), ui->lowerList, ui->lowerTimeBox, ui->lowerTitle, this);
+    m_timeline->setTitles(tr("Upper"), tr("Lower"));
+    m_views[0] = new SetView(m_session.upper, tr("Upper"), ui->upperList, ui->upperTimeBox, ui->upperTitle, this);
+    m_views[1] = new SetView(m_session.lower, tr("Lower"), ui->lowerList, ui->lowerTimeBox, ui->lowerTitle, this);
     ui->logList->setModel(&m_log);
     ui->logList->setUniformItemSizes(true);
     // The lists get the room; the processing controls keep their height; the
@@ -126,12 +127,12 @@ void MainWindow::connectControls()
         SubtitleSet &set;
         const char *saveCaption;
     } sides[] = {{ui->saveUpperButton, ui->upperTimingButton, ui->stripUpperButton, ui->syncUpperButton,
-                  m_session.upper, "Save upper subtitles"},
+                  m_session.upper, QT_TR_NOOP("Save upper subtitles")},
                  {ui->saveLowerButton, ui->lowerTimingButton, ui->stripLowerButton, ui->syncLowerButton,
-                  m_session.lower, "Save lower subtitles"}};
+                  m_session.lower, QT_TR_NOOP("Save lower subtitles")}};
     for (const auto &side : sides) {
         SubtitleSet *set = &side.set;
-        const QString caption = QLatin1String(side.saveCaption);
+        const QString caption = tr(side.saveCaption);
         connect(side.save, &QPushButton::pressed, this, [this, set, caption] { save(*set, caption); });
         connect(side.timing, &QPushButton::pressed, this, [this, set] { correctTiming(*set); });
         connect(side.strip, &QPushButton::pressed, this, [this, set] { strip(*set); });
@@ -139,8 +140,9 @@ void MainWindow::connectControls()
     }
     connect(ui->processButton, &QPushButton::pressed, this, &MainWindow::processAndSave);
     connect(ui->aboutButton, &QPushButton::pressed, this, [this] {
-        AboutDlg dialog(this);
+        AboutDlg dialog(m_settings.value(Key::Language).toString(), this);
         prompts().run(dialog);
+        m_settings.setValue(Key::Language, dialog.language());
     });
     connect(ui->donateButton, &QPushButton::pressed, this, &MainWindow::donate);
     connect(ui->quitButton, &QPushButton::pressed, qApp, &QCoreApplication::quit);
@@ -246,17 +248,17 @@ void MainWindow::jumpToNearest(const SubtitleSet &from, int row)
 
 void MainWindow::loadUpper()
 {
-    load(m_session.upper, QStringLiteral("Load upper subtitles"));
+    load(m_session.upper, tr("Load upper subtitles"));
 }
 
 void MainWindow::loadLower()
 {
-    load(m_session.lower, QStringLiteral("Load lower subtitles"));
+    load(m_session.lower, tr("Load lower subtitles"));
 }
 
 void MainWindow::load(SubtitleSet &set, const QString &caption)
 {
-    loadPath(set, prompts().openFileName(this, caption, m_settings.value(Key::LoadDir).toString(), openFilter));
+    loadPath(set, prompts().openFileName(this, caption, m_settings.value(Key::LoadDir).toString(), openFilter()));
 }
 
 void MainWindow::loadPath(SubtitleSet &set, const QString &name, const QString &coding)
@@ -378,7 +380,7 @@ void MainWindow::processAndSave()
 {
     SubtitleSet &merged = m_session.merged;
     const SaveTarget target
-        = askSaveTarget(merged, QStringLiteral("Save merged subtitles"), suggestedMergeName(), mergeFilters(),
+        = askSaveTarget(merged, tr("Save merged subtitles"), suggestedMergeName(), mergeFilters(),
                         filterOfSuffix(m_settings.value(Key::OutputSuffix).toString(), mergeFilters()));
     if (!target.writer)
         return;

@@ -61,6 +61,7 @@ const KeyInfo &info(Settings::Key key)
         {K::StripKinds, "strip/kinds", QStringList()},
         {K::WindowGeometry, "window/geometry", QByteArray()},
         {K::WindowSplitter, "window/splitter", QByteArray()},
+        {K::Language, "ui/language", QString()},
     };
     static_assert(std::size(table) == size_t(K::Count), "one row per key");
     return table[size_t(key)];

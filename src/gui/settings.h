@@ -45,6 +45,7 @@ public:
         StripKinds, // the brackets "Strip ()" was last told to strip
         WindowGeometry,
         WindowSplitter,
+        Language, // the window's language code; empty: the system's
         Count
     };
 

@@ -48,7 +48,8 @@ const QVariantMap defaults = {{"workdir/load", "."},
                               {"recent/uppercoding", QStringList()},
                               {"recent/lowercoding", QStringList()},
                               {"proc/format", "srt"},
-                              {"strip/kinds", QStringList()}};
+                              {"strip/kinds", QStringList()},
+                              {"ui/language", ""}};
 
 // The window's size and splitter: checked on their own, they depend on the screen.
 bool isLayoutKey(const QString &key)
@@ -110,7 +111,8 @@ QVariantMap held(const MainWindow &w)
             {"recent/uppercoding", s.value(Key::RecentUpperCoding)},
             {"recent/lowercoding", s.value(Key::RecentLowerCoding)},
             {"proc/format", s.value(Key::OutputSuffix)},
-            {"strip/kinds", s.value(Key::StripKinds)}};
+            {"strip/kinds", s.value(Key::StripKinds)},
+            {"ui/language", s.value(Key::Language)}};
 }
 
 // A file holds every value as text.
@@ -210,7 +212,8 @@ private slots:
                                    {"recent/uppercoding", QStringList {"UTF-8", "WINDOWS-1251"}},
                                    {"recent/lowercoding", QStringList {"UTF-16LE", "ISO-8859-2"}},
                                    {"proc/format", "sub"},
-                                   {"strip/kinds", QStringList {"round", "angle"}}};
+                                   {"strip/kinds", QStringList {"round", "angle"}},
+                                   {"ui/language", "es"}};
         row("first run", QVariantMap(), QVariantMap());
         row("every key", every, every);
         // The same entries as the indexes meant before "Auto Detect" came first.
@@ -460,7 +463,8 @@ private slots:
                {"recent/uppercoding", QStringList {"KOI8-R", "UTF-8"}},
                {"recent/lowercoding", QStringList {"UTF-8", "UTF-8"}},
                {"proc/format", "ass"},
-               {"strip/kinds", QStringList()}};
+               {"strip/kinds", QStringList()},
+               {"ui/language", ""}};
         {
             QSettings s(file, QSettings::IniFormat);
             MainWindow w(&s);

@@ -17,6 +17,17 @@ QStringList CollectingLog::withLevels() const
     return out;
 }
 
+ReadRequest request(int frameRate, bool append, int gap, const QString &fileName, int cps)
+{
+    ReadRequest r;
+    r.frameRate = frameRate;
+    r.append = append;
+    r.gap = gap;
+    r.fileName = fileName;
+    r.cps = cps;
+    return r;
+}
+
 QString writeFile(const QString &dir, const QString &name, const QByteArray &bytes)
 {
     const QString path = QDir(dir).filePath(name);

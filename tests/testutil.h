@@ -60,6 +60,9 @@ public:
     }
 };
 
+// What a load gives a reader, as the session would for these answers.
+ReadRequest request(int frameRate, bool append, int gap, const QString &fileName, int cps = 25);
+
 // Writes bytes to dir/name and returns the full path.
 QString writeFile(const QString &dir, const QString &name, const QByteArray &bytes);
 QByteArray readFile(const QString &path);

@@ -376,7 +376,7 @@ CreditLine creditAfter(qint64 lastEnd)
 void mergeSets(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options,
                SubtitleFormat format, LogSink &log)
 {
-    const TagStyle output = format == SubtitleFormat::SubRip ? TagStyle::SubRip : TagStyle::MicroDvd;
+    const TagStyle output = formatInfo(format).mergedTags;
     stackSets(upper, lower, merged, options, output, log);
     if (merged.count > 0 && options.header)
         appendHeader(merged, options, output);

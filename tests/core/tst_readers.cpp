@@ -18,8 +18,10 @@ class TestReaders : public QObject, SessionFixture
 
     void read(const QString &text, SubtitleFormat format, bool append = false, int gap = 0, int rate = 25000)
     {
-        readSubtitles(up, text, format, rate, append, gap,
-                      format == SubtitleFormat::SubRip ? QStringLiteral("x.srt") : QStringLiteral("x.sub"), log);
+        readSubtitles(up, text, format,
+                      request(rate, append, gap,
+                              format == SubtitleFormat::SubRip ? QStringLiteral("x.srt") : QStringLiteral("x.sub")),
+                      log);
     }
     void readSrt(const QString &text, bool append = false, int gap = 0)
     {

@@ -52,7 +52,8 @@ class TestRealFiles : public QObject
         QFETCH(QStringList, lines);
         for (const char *end : {"\n", "\r\n"}) {
             log.clear();
-            readSubtitles(up, lines.join(QLatin1String(end)), format, rate, false, 0, QStringLiteral("x"), log);
+            readSubtitles(up, lines.join(QLatin1String(end)), format, request(rate, false, 0, QStringLiteral("x")),
+                          log);
             QTEST(describe(up), "subs");
             QTEST(log.withLevels(), "log");
             const bool angleTags = format != SubtitleFormat::MicroDvd;
@@ -250,7 +251,7 @@ private slots:
         if (!sniffFormat(text)) {
             for (SubtitleFormat format :
                  {SubtitleFormat::SubRip, SubtitleFormat::MicroDvd, SubtitleFormat::Mpl2, SubtitleFormat::SubViewer}) {
-                readSubtitles(up, text, format, 25000, false, 0, QStringLiteral("x"), log);
+                readSubtitles(up, text, format, request(25000, false, 0, QStringLiteral("x")), log);
                 QCOMPARE(up.count, 0);
             }
         }
@@ -280,7 +281,7 @@ private slots:
         QTEST(declaredFrameRate(text), "rate");
         // The reader declares the same rate in its log, or none.
         QFETCH(int, rate);
-        readSubtitles(up, text, SubtitleFormat::MicroDvd, 25000, false, 0, QStringLiteral("x"), log);
+        readSubtitles(up, text, SubtitleFormat::MicroDvd, request(25000, false, 0, QStringLiteral("x")), log);
         QCOMPARE(log.joined().contains(QStringLiteral("declared by the file")), rate > 0);
         log.clear();
     }
@@ -288,10 +289,10 @@ private slots:
     // Appending puts MPL2 and SubViewer subtitles behind the set, as the other formats.
     void append()
     {
-        readSubtitles(up, "[10][20]a\n", SubtitleFormat::Mpl2, 25000, false, 0, QStringLiteral("x"), log);
-        readSubtitles(up, "00:00:01.00,00:00:02.00\nb\n", SubtitleFormat::SubViewer, 25000, true, 100,
-                      QStringLiteral("y"), log);
-        readSubtitles(up, "[0][5]c\n", SubtitleFormat::Mpl2, 25000, true, 0, QStringLiteral("z"), log);
+        readSubtitles(up, "[10][20]a\n", SubtitleFormat::Mpl2, request(25000, false, 0, QStringLiteral("x")), log);
+        readSubtitles(up, "00:00:01.00,00:00:02.00\nb\n", SubtitleFormat::SubViewer,
+                      request(25000, true, 100, QStringLiteral("y")), log);
+        readSubtitles(up, "[0][5]c\n", SubtitleFormat::Mpl2, request(25000, true, 0, QStringLiteral("z")), log);
         QCOMPARE(describe(up), (QStringList {"1000-2000 a", "3100-4100 b", "4100-4600 c"}));
         QCOMPARE(log.lines.last(), QStringLiteral("Up: 1 subs appended from z"));
         QCOMPARE(up.frameRate, 25000); // only a MicroDVD load sets it
@@ -347,7 +348,7 @@ private slots:
         log.clear();
         up.clear();
         if (format)
-            readSubtitles(up, text, *format, declaredFrameRate(text), false, 0, file, log);
+            readSubtitles(up, text, *format, request(declaredFrameRate(text), false, 0, file), log);
         QTEST(describe(up), "subs");
         QTEST(log.withLevels(), "log");
     }

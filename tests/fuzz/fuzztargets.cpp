@@ -1,8 +1,8 @@
 #include "fuzztargets.h"
 
-#include "core/assformat.h"
 #include "core/codings.h"
 #include "core/formats.h"
+#include "core/formats/advancedsubstation.h"
 #include "core/logsink.h"
 #include "core/merge.h"
 #include "core/session.h"
@@ -210,7 +210,10 @@ void checkSessionRead(const SubtitleSet &read, bool loaded, const QString &text,
         const int declared = declaredFrameRate(text);
         const int used = rate > 0 ? rate : declared > 0 ? declared : microDvdFrameRates[0];
         CheckingLog quiet;
-        readSubtitles(expected, text, *format, used, false, 0, name, quiet);
+        ReadRequest request;
+        request.frameRate = used;
+        request.fileName = name;
+        readSubtitles(expected, text, *format, request, quiet);
     }
     bool same = read.count == expected.count && read.frameRate == expected.frameRate;
     for (int i = 0; same && i < read.count; ++i) {
@@ -240,8 +243,8 @@ public:
     }
 };
 
-// All four readers on the decoded text, whatever the name says: what they
-// keep, and that a text the sniffer calls no subtitles gives none.
+// Every reader on the decoded text, whatever the name says: what they keep,
+// and that a text the sniffer calls no subtitles gives none.
 void readEveryFormat(const QString &text, int rate, bool append, int gap)
 {
     const std::optional<SubtitleFormat> sniffed = sniffFormat(text);
@@ -250,8 +253,11 @@ void readEveryFormat(const QString &text, int rate, bool append, int gap)
         && std::find(std::begin(microDvdFrameRates), std::end(microDvdFrameRates), declared)
             == std::end(microDvdFrameRates))
         broken("declared a rate the prompt does not offer");
-    for (SubtitleFormat format :
-         {SubtitleFormat::SubRip, SubtitleFormat::MicroDvd, SubtitleFormat::Mpl2, SubtitleFormat::SubViewer}) {
+    for (const FormatInfo &info : formatTable()) {
+        if (!info.read)
+            continue;
+        const SubtitleFormat format = info.format;
+        // Block formats keep no subtitle without text; one-line formats may.
         const bool blocks = format == SubtitleFormat::SubRip || format == SubtitleFormat::SubViewer;
         SubtitleSet set(QStringLiteral("Up: "));
         for (bool again : {false, true}) {
@@ -259,7 +265,12 @@ void readEveryFormat(const QString &text, int rate, bool append, int gap)
                 break;
             ReadingLog log;
             const bool full = again && set.count >= SubtitleSet::Capacity; // then no line is read
-            readSubtitles(set, text, format, rate, again, gap, QStringLiteral("fuzz"), log);
+            ReadRequest request;
+            request.frameRate = rate;
+            request.append = again;
+            request.gap = gap;
+            request.fileName = QStringLiteral("fuzz");
+            readSubtitles(set, text, format, request, log);
             checkRead(set, blocks);
             if (!sniffed && set.count > 0)
                 broken("read subtitles from a text sniffed as none");

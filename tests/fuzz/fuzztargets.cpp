@@ -258,7 +258,8 @@ void readEveryFormat(const QString &text, int rate, bool append, int gap)
             continue;
         const SubtitleFormat format = info.format;
         // Block formats keep no subtitle without text; one-line formats may.
-        const bool blocks = format == SubtitleFormat::SubRip || format == SubtitleFormat::SubViewer;
+        const bool blocks = format == SubtitleFormat::SubRip || format == SubtitleFormat::SubViewer
+            || format == SubtitleFormat::WebVtt;
         SubtitleSet set(QStringLiteral("Up: "));
         for (bool again : {false, true}) {
             if (again && !append)

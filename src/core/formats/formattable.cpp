@@ -6,6 +6,7 @@
 #include "core/formats/readstate.h"
 #include "core/formats/subrip.h"
 #include "core/formats/subviewer.h"
+#include "core/formats/webvtt.h"
 #include "core/processing.h"
 
 #include <QFileInfo>
@@ -17,7 +18,7 @@ const std::vector<FormatInfo> &formatTable()
     // one format would take counts for the first of them (a SubRip time line
     // may hold "{1}{2}" further on).
     static const std::vector<FormatInfo> table {
-        subRipFormat(), subViewerFormat(), mpl2Format(), microDvdFormat(), advancedSubStationFormat(),
+        subRipFormat(), subViewerFormat(), mpl2Format(), microDvdFormat(), advancedSubStationFormat(), webVttFormat(),
     };
     return table;
 }

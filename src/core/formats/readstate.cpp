@@ -50,7 +50,7 @@ using namespace reading;
 namespace {
 
 const char *const repairNames[RepairKinds]
-    = {"broken arrow", "short fraction", "no fraction", "short field", "no blank line"};
+    = {"broken arrow", "short fraction", "no fraction", "short field", "no blank line", "end before start"};
 
 } // namespace
 
@@ -70,6 +70,7 @@ void ReadState::run(const QString &text)
 
     const int first = m_set.count;
     m_current = m_set.count;
+    m_target = m_current;
     // No subtitle takes fewer than eight characters ("{1}{2}x" and its line end).
     m_set.reserve(m_set.count + int(qMin<qint64>(SubtitleSet::Capacity, text.size() / 8)) + 2);
     LineReader lines(text, maxLineLength);
@@ -98,6 +99,8 @@ void ReadState::summarize(int first)
                   .arg(m_request.fileName));
     if (m_skipped > 0)
         m_log.log(LogInfo, prefix, QStringLiteral("%1 subs skipped").arg(m_skipped));
+    if (m_joined > 0)
+        m_log.log(LogWarning, prefix, QStringLiteral("%1 subs joined with the one before (same start)").arg(m_joined));
     for (int kind = 0; kind < RepairKinds; ++kind)
         if (m_repairs[kind] > 0)
             m_log.log(LogWarning, prefix,
@@ -115,9 +118,39 @@ void ReadState::countRepairs(unsigned repaired)
         m_repairs[kind] += (repaired >> kind) & 1;
 }
 
+void ReadState::closeBlock()
+{
+    Subtitle &s = m_set.slot(m_target);
+    const bool joins = m_target != m_current;
+    if (!blockHasText() || (!joins && !m_endBeforeStart)) {
+        s.normalize();
+        return;
+    }
+    qint64 end = m_blockEnd;
+    if (m_endBeforeStart) {
+        QString own = s.text.mid(m_textFrom);
+        own.replace(QLatin1Char('|'), QLatin1Char(' '));
+        end = m_blockStart
+            + qint64(visibleLengthOf(own.simplified(), TagStyle::SubRip)) * 1000 / qMax(1, m_request.cps);
+        ++m_repairs[EndBeforeStart];
+    }
+    s.normalize();
+    if (joins) {
+        s.end = clampToInt32(qMax<qint64>(s.end, end));
+        ++m_joined;
+    } else {
+        s.end = clampToInt32(end);
+    }
+}
+
+bool ReadState::blockHasText() const
+{
+    return m_set.slot(m_target).text.size() > m_textFrom;
+}
+
 void ReadState::startBlock(qint64 start, qint64 end)
 {
-    m_set.slot(m_current).normalize();
+    closeBlock();
     if (!m_set.slot(m_current).text.isEmpty()) {
         if (m_current < SubtitleSet::Capacity - 1)
             ++m_current;
@@ -132,6 +165,11 @@ void ReadState::startBlock(qint64 start, qint64 end)
     s.end = clampToInt32(end);
     s.visibleLength = 0;
     s.angleTags = true;
+    m_target = m_current;
+    m_textFrom = 0;
+    m_blockStart = start;
+    m_blockEnd = end;
+    m_endBeforeStart = false;
     m_inText = true;
     if (!fitsInt32(start) || !fitsInt32(end)) {
         // Would wrap in the 32-bit time fields: refuse rather than misplace it.
@@ -140,21 +178,25 @@ void ReadState::startBlock(qint64 start, qint64 end)
         m_inText = false;
         return;
     }
-    if (m_current > 0 && qint64(s.start) < qint64(m_set.at(m_current - 1).start) + timeToleranceMs) {
-        report(LogWarning, QStringLiteral("out of sequence #%1").arg(m_linesRead));
-        ++m_skipped;
-        m_inText = false;
+    if (m_current > 0) {
+        const Subtitle &previous = m_set.at(m_current - 1);
+        if (start < previous.start) {
+            report(LogWarning, QStringLiteral("out of sequence #%1").arg(m_linesRead));
+            ++m_skipped;
+            m_inText = false;
+            return;
+        }
+        if (start < qint64(previous.start) + timeToleranceMs) {
+            m_target = m_current - 1;
+            m_textFrom = previous.text.size();
+        }
     }
-    if (qint64(s.start) > qint64(s.end) + timeToleranceMs) {
-        report(LogWarning, QStringLiteral("sub too short #%1").arg(m_linesRead));
-        ++m_skipped;
-        m_inText = false;
-    }
+    m_endBeforeStart = start > end + timeToleranceMs;
 }
 
 void ReadState::appendText(const QString &line)
 {
-    Subtitle &s = m_set.slot(m_current);
+    Subtitle &s = m_set.slot(m_target);
     if (!s.text.isEmpty())
         s.text += QLatin1Char('|');
     s.text += line;
@@ -162,7 +204,7 @@ void ReadState::appendText(const QString &line)
 
 void ReadState::finishBlocks()
 {
-    m_set.slot(m_current).normalize();
+    closeBlock();
     m_inText = false;
 }
 

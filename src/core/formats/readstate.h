@@ -30,7 +30,7 @@ inline bool isBlank(QChar c)
 }
 
 // What a time line needed to be read, counted per load by kind.
-enum Repair { BrokenArrow, ShortFraction, NoFraction, ShortField, NoBlankLine, RepairKinds };
+enum Repair { BrokenArrow, ShortFraction, NoFraction, ShortField, NoBlankLine, EndBeforeStart, RepairKinds };
 
 // "h:m:s" with one to three digits a field, then a fraction of one to three
 // digits after a "." (or, with `commaToo`, a ","), a decimal fraction of a
@@ -60,6 +60,7 @@ protected:
     int m_skipped = 0;
     int m_declaredRate = 0;
     int m_repairs[reading::RepairKinds] = {};
+    int m_joined = 0;
     bool m_inText = false;
 
     virtual void addLine(const QString &line) = 0;
@@ -67,9 +68,15 @@ protected:
     virtual void endOfText() { }
 
     void report(int level, const QString &message);
-    // A time line of a block format: the subtitle it opens, checked against the one before.
+    // A time line of a block format: the subtitle it opens, checked against
+    // the one before. One that starts before it is out of sequence; one that
+    // starts with it (within the margin) joins it, its text further lines of
+    // that subtitle. One whose end lies before its start gets the end its
+    // text needs at the reading speed.
     void startBlock(qint64 start, qint64 end);
+    // A line of the open block's text.
     void appendText(const QString &line);
+    bool blockHasText() const;
     // Ends the last block of a text.
     void finishBlocks();
     // A subtitle of a one-line format behind the others.
@@ -80,6 +87,15 @@ protected:
     void countRepairs(unsigned repaired);
 
 private:
+    // The open block: the subtitle its text goes to (the one before, when it
+    // joins it), how much text that subtitle had before, and its own times.
+    int m_target = 0;
+    int m_textFrom = 0;
+    qint64 m_blockStart = 0;
+    qint64 m_blockEnd = 0;
+    bool m_endBeforeStart = false;
+
+    void closeBlock();
     void summarize(int first);
 };
 

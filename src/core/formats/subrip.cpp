@@ -123,7 +123,7 @@ void SubRipReader::addLine(const QString &line)
         return;
     }
     if (m_inText) {
-        if (isNumberLine(line) && !m_set.slot(m_current).text.isEmpty()) {
+        if (isNumberLine(line) && blockHasText()) {
             m_heldNumber = line;
             m_holdingNumber = true;
             return;

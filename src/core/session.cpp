@@ -66,6 +66,10 @@ std::optional<Session::PreparedLoad> Session::prepareLoad(const SubtitleSet &set
     bool unknown = false;
     codecFor(set, codecName, m_log, &unknown);
     const DecodedText decoded = decodeFile(bytes, codecName);
+    if (!decoded.ignoredMark.isEmpty())
+        m_log.log(
+            LogWarning, prefix,
+            QStringLiteral("byte-order mark says %1, but the text is not: mark ignored").arg(decoded.ignoredMark));
     if (decoded.source == DecodedText::Source::Detected)
         m_log.log(LogWarning, prefix, QStringLiteral("coding detected: %1").arg(decoded.coding));
     else if (decoded.source == DecodedText::Source::Fallback)

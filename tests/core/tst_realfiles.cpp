@@ -308,7 +308,7 @@ private slots:
         QTest::addColumn<std::optional<SubtitleFormat>>("format");
         const std::optional<SubtitleFormat> none, srt = SubtitleFormat::SubRip, sub = SubtitleFormat::MicroDvd,
                                                   mpl2 = SubtitleFormat::Mpl2, viewer = SubtitleFormat::SubViewer,
-                                                  vtt = SubtitleFormat::WebVtt;
+                                                  vtt = SubtitleFormat::WebVtt, ass = SubtitleFormat::Ass;
         QString manySubRip, longPreamble;
         for (int i = 0; i < 20; ++i)
             manySubRip += QStringLiteral("%1\n%2\nline\n\n").arg(i + 1).arg(formatTimeLine(i * 1000, i * 1000 + 500));
@@ -328,6 +328,10 @@ private slots:
         row("WebVTT times without the header", "00:01.000 --> 00:02.000\nHi\n", vtt);
         row("SubRip whose text says WEBVTT", "1\n00:00:01,000 --> 00:00:02,000\nWEBVTT\n", srt);
         row("a word that starts with WEBVTT", "WEBVTTX\n00:00:01,000 --> 00:00:02,000\nHi\n", srt);
+        row("SubStation before any time line",
+            "[Script Info]\nTitle: 00:00:01,000 --> 00:00:02,000\n\n[Events]\nFormat: Layer, Start, End, Style, Text\n"
+            "Dialogue: 0,0:00:01.00,0:00:02.00,Default,Hi\n",
+            ass);
         row("the majority of the first timed lines", "[1][2] a note\n\n" + manySubRip, srt);
         row("timed lines after a long preamble", longPreamble + manySubRip, srt);
         row("an error page",

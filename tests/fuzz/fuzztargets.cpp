@@ -124,7 +124,8 @@ void writeBoth(const SubtitleSet &set, const QString &coding)
 }
 
 // What decodeFile promises for any bytes under any choice: a byte-order mark
-// decides, a choice is taken, valid UTF-8 is UTF-8 to "Auto Detect", and each
+// decides (a UTF-8 one only before bytes that are not all UTF-8 may be
+// ignored), a choice is taken, valid UTF-8 is UTF-8 to "Auto Detect", and each
 // character counted as undecodable left a U+FFFD.
 DecodedText checkDecoded(const QByteArray &bytes, const QString &coding)
 {
@@ -134,9 +135,14 @@ DecodedText checkDecoded(const QByteArray &bytes, const QString &coding)
     const bool marked = bytes.startsWith("\xEF\xBB\xBF") || bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")
         || bytes.startsWith(QByteArray("\0\0\xFE\xFF", 4));
     const bool detecting = coding == Codings::autoDetect();
-    if ((decoded.source == Source::ByteOrderMark) != marked)
+    const bool ignored = !decoded.ignoredMark.isEmpty();
+    if (ignored
+        && (!bytes.startsWith("\xEF\xBB\xBF") || decoded.ignoredMark != QLatin1String("UTF-8")
+            || utf8.toUtf8() == bytes))
+        broken("a byte-order mark ignored that is no UTF-8 mark, or before UTF-8");
+    if ((decoded.source == Source::ByteOrderMark) != (marked && !ignored))
         broken("a byte-order mark did not decide");
-    if (!marked && (decoded.source == Source::Chosen) == detecting)
+    if ((!marked || ignored) && (decoded.source == Source::Chosen) == detecting)
         broken("a chosen coding not taken, or \"Auto Detect\" taken as one");
     if (decoded.source == Source::Utf8 && (decoded.undecodable != 0 || decoded.text != utf8))
         broken("UTF-8 not read as UTF-8");
@@ -168,7 +174,8 @@ public:
         const int at = line.indexOf(QLatin1String(" read as "));
         if (at >= 0)
             readAs = line.mid(at + 9);
-        if (line.startsWith(QLatin1String("Up: coding ")) || line.contains(QLatin1String(" not decodable as "))) {
+        if (line.startsWith(QLatin1String("Up: coding ")) || line.contains(QLatin1String(" not decodable as "))
+            || line.startsWith(QLatin1String("Up: byte-order mark "))) {
             if (level != LogWarning)
                 broken("a coding line not at level 1");
             codingLines << line;
@@ -183,6 +190,8 @@ public:
     void checkCodingLines(const DecodedText &decoded)
     {
         QStringList expected;
+        if (!decoded.ignoredMark.isEmpty())
+            expected << QStringLiteral("Up: byte-order mark says UTF-8, but the text is not: mark ignored");
         if (decoded.source == DecodedText::Source::Detected)
             expected << QStringLiteral("Up: coding detected: ") + decoded.coding;
         else if (decoded.source == DecodedText::Source::Fallback)
@@ -234,7 +243,8 @@ public:
     {
         CheckingLog::write(level, line);
         if (line.contains(QLatin1String(" time lines repaired ("))
-            || line.contains(QLatin1String(" declared by the file"))) {
+            || line.contains(QLatin1String(" declared by the file")) || line.endsWith(QLatin1String(" left out"))
+            || line.contains(QLatin1String(" joined with the one before"))) {
             const QString kind = line.section(QLatin1Char(' '), 2);
             if (once.contains(kind))
                 broken("a repair or declaration logged twice");
@@ -258,8 +268,11 @@ void readEveryFormat(const QString &text, int rate, bool append, int gap)
             continue;
         const SubtitleFormat format = info.format;
         // Block formats keep no subtitle without text; one-line formats may.
+        // SubStation reads Dialogue lines wherever they are, also where the
+        // first lines do not tell a script.
+        const bool script = format == SubtitleFormat::Ass;
         const bool blocks = format == SubtitleFormat::SubRip || format == SubtitleFormat::SubViewer
-            || format == SubtitleFormat::WebVtt;
+            || format == SubtitleFormat::WebVtt || script;
         SubtitleSet set(QStringLiteral("Up: "));
         for (bool again : {false, true}) {
             if (again && !append)
@@ -273,8 +286,11 @@ void readEveryFormat(const QString &text, int rate, bool append, int gap)
             request.fileName = QStringLiteral("fuzz");
             readSubtitles(set, text, format, request, log);
             checkRead(set, blocks);
-            if (!sniffed && set.count > 0)
+            if (!sniffed && set.count > 0 && !script)
                 broken("read subtitles from a text sniffed as none");
+            for (int i = 0; script && i < set.count; ++i)
+                if (set.at(i).start >= set.at(i).end || !set.at(i).angleTags)
+                    broken("a SubStation subtitle without duration or in other tags");
             const bool declaredLine = log.once.filter(QLatin1String("declared by the file")).size() == 1;
             if (!full && declaredLine != (format == SubtitleFormat::MicroDvd && declared > 0))
                 broken("declared rate and its log line disagree");

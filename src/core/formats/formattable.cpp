@@ -5,11 +5,28 @@
 #include "core/formats/mpl2.h"
 #include "core/formats/readstate.h"
 #include "core/formats/subrip.h"
+#include "core/formats/substation.h"
 #include "core/formats/subviewer.h"
 #include "core/formats/webvtt.h"
 #include "core/processing.h"
 
 #include <QFileInfo>
+
+namespace {
+
+// Both SubStation versions: read as scripts, written as Advanced SubStation.
+FormatInfo subStationFormat()
+{
+    FormatInfo f = advancedSubStationFormat();
+    f.suffixes << QStringLiteral("ssa");
+    f.read = [](SubtitleSet &set, const QString &text, const ReadRequest &request, LogSink &log) {
+        readSubStation(set, text, request.append, request.gap, request.fileName, log);
+    };
+    f.looksLike = looksLikeSubStation;
+    return f;
+}
+
+} // namespace
 
 const std::vector<FormatInfo> &formatTable()
 {
@@ -18,7 +35,7 @@ const std::vector<FormatInfo> &formatTable()
     // one format would take counts for the first of them (a SubRip time line
     // may hold "{1}{2}" further on).
     static const std::vector<FormatInfo> table {
-        subRipFormat(), subViewerFormat(), mpl2Format(), microDvdFormat(), advancedSubStationFormat(), webVttFormat(),
+        subRipFormat(), subViewerFormat(), mpl2Format(), microDvdFormat(), subStationFormat(), webVttFormat(),
     };
     return table;
 }

@@ -146,7 +146,7 @@ struct LetterShare
 {
     int letters = 0;
     int others = 0;
-    bool signs = false; // a stray sign among the others
+    int signs = 0; // stray signs among the others
 
     bool better(const LetterShare &b) const
     {
@@ -163,7 +163,7 @@ LetterShare letterShare(const QString &text)
         if (!c.isLetterOrNumber() && !c.isMark()) {
             if (c.unicode() >= 0x80) {
                 ++share.others;
-                share.signs = share.signs || isStraySign(c);
+                share.signs += isStraySign(c) ? 1 : 0;
             }
             ++i;
             continue;
@@ -190,7 +190,8 @@ LetterShare letterShare(const QString &text)
 }
 
 // A short file tells uchardet too little: when it names nothing, or a one-byte
-// coding whose decoding shows stray signs among letters, the one-byte coding
+// coding whose decoding shows stray signs among letters (a tenth of what it
+// decodes beyond ASCII or more), the one-byte coding
 // of Windows or ISO whose decoding has the largest share of letters is taken
 // (uchardet's own on a tie, else the first in the list).
 Proposal proposalByLetters(const char *data, int size, const Proposal &proposal)
@@ -204,7 +205,8 @@ Proposal proposalByLetters(const char *data, int size, const Proposal &proposal)
         if (text.size() != sample.size())
             return proposal;
         best = letterShare(text);
-        if (best.letters == 0 || !best.signs)
+        // One "m²" among a file of letters is no sign of a wrong coding.
+        if (best.letters == 0 || best.signs * 10 < best.letters + best.others)
             return proposal;
     }
     Proposal chosen = proposal;

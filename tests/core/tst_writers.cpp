@@ -189,7 +189,8 @@ private slots:
         QTest::addColumn<QByteArray>("cue");
         row("SubRip tags", "<i>a</i> <B>b</B> <u>c</u>", true, QByteArray("<i>a</i> <b>b</b> <u>c</u>"));
         row("MicroDVD tags", "{y:i}a|b", false, QByteArray("<i>a\nb</i>"));
-        row("font tags go", "<font color=#ff0000>red</font>", true, QByteArray("red"));
+        row("font tags and override blocks go", "{\\an8}<font color=#ff0000>red</font> {x}", true,
+            QByteArray("red {x}"));
         row("colour classes stay", "<c.upper>x</c>", true, QByteArray("<c.upper>x</c>"));
         row("signs of the text", "Tom & Jerry <3 -->", true, QByteArray("Tom &amp; Jerry &lt;3 --&gt;"));
         row("an empty line", "a||b", true, QByteArray("a\n \nb"));

@@ -141,12 +141,12 @@ void WebVttReader::addLine(const QString &line)
     qint64 end = 0;
     // A time line starts a cue wherever it stands: a file may leave out the
     // blank line after the header or between cues.
-    if (line.contains(arrow) && readCueTimes(line, &start, &end)) {
+    if (readCueTimes(line, &start, &end)) {
         startBlock(start, end);
         m_block = Block::Cue;
         return;
     }
-    if (line.trimmed().isEmpty()) {
+    if (std::all_of(line.begin(), line.end(), [](QChar c) { return c.isSpace(); })) {
         m_inText = false;
         m_block = Block::Start;
         return;
@@ -167,7 +167,7 @@ void WebVttReader::addLine(const QString &line)
 }
 
 // A line of a subtitle's text as cue text: <i>, <b>, <u> and the colour
-// classes stay, other tags (a SubRip <font>) go; "&", "<" and ">" of the
+// classes stay, other tags (a SubRip <font>, "{\an8}") go; "&", "<" and ">" of the
 // text itself become entities, and an empty line, which would end the cue,
 // a space.
 void appendCueLine(QString &out, QStringView line)
@@ -196,6 +196,10 @@ void appendCueLine(QString &out, QStringView line)
                 continue;
             }
             out += QLatin1String("&lt;");
+        } else if (c == QLatin1Char('{') && i + 1 < line.size() && line.at(i + 1) == QLatin1Char('\\')
+                   && line.indexOf(QLatin1Char('}'), i) > 0) {
+            // An override block of SubStation that SubRip files carry ("{\an8}"): no WebVTT reader knows it.
+            i = line.indexOf(QLatin1Char('}'), i);
         } else if (c == QLatin1Char('>')) {
             out += QLatin1String("&gt;");
         } else if (c == QLatin1Char('&')) {
@@ -275,18 +279,26 @@ bool isWebVttTimeLine(const QString &line)
 
 QString webVttLineText(const QString &line)
 {
-    if (line.indexOf(QLatin1Char('<')) < 0 && line.indexOf(QLatin1Char('&')) < 0)
+    const int n = line.size();
+    const QChar *c = line.constData();
+    int i = 0;
+    while (i < n && c[i] != QLatin1Char('<') && c[i] != QLatin1Char('&'))
+        ++i;
+    if (i == n)
         return line;
     QString out;
-    out.reserve(line.size());
-    const int n = line.size();
-    for (int i = 0; i < n; ++i) {
-        const QChar c = line.at(i);
-        if (c == QLatin1Char('<')) {
+    out.reserve(n);
+    int plainFrom = 0; // the text since the last tag or entity, copied at once
+    for (; i < n; ++i) {
+        if (c[i] != QLatin1Char('<') && c[i] != QLatin1Char('&'))
+            continue;
+        out.append(c + plainFrom, i - plainFrom);
+        plainFrom = i + 1;
+        if (c[i] == QLatin1Char('<')) {
             const int close = line.indexOf(QLatin1Char('>'), i + 1);
             const QStringView tag = close > i + 1 ? QStringView(line).mid(i + 1, close - i - 1) : QStringView();
             if (!startsWithName(tag) && !isTimeTag(tag)) {
-                out += c; // "<3"
+                out += c[i]; // "<3"
                 continue;
             }
             const QStringView name = tagName(tag);
@@ -296,21 +308,21 @@ QString webVttLineText(const QString &line)
                 out += QLatin1Char('>');
             }
             i = close;
-        } else if (c == QLatin1Char('&')) {
+        } else {
             const int semicolon = line.indexOf(QLatin1Char(';'), i + 1);
             const std::optional<QString> decoded = semicolon > i + 1 && semicolon - i <= 10
                 ? entityText(QStringView(line).mid(i + 1, semicolon - i - 1))
                 : std::nullopt;
-            if (decoded) {
-                out += *decoded;
-                i = semicolon;
-            } else {
-                out += c;
+            if (!decoded) {
+                out += c[i];
+                continue;
             }
-        } else {
-            out += c;
+            out += *decoded;
+            i = semicolon;
         }
+        plainFrom = i + 1;
     }
+    out.append(c + plainFrom, n - plainFrom);
     return out;
 }
 

@@ -235,7 +235,7 @@ void appendCue(QString &out, const Subtitle &subtitle, int start)
 }
 
 // The merged file with colours: a style block gives each language's class
-// its colour. FFmpeg before 6.1 takes a STYLE block for a broken cue and
+// its colour. FFmpeg 5.1 (Debian 12's) takes a STYLE block for a broken cue and
 // reads nothing after it, but skips the block that starts with "WEBVTT"; a
 // blank line made of two CRs ends that block for a WebVTT reader and not
 // for FFmpeg's, so the style block stays out of its way.

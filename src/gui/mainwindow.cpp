@@ -32,9 +32,6 @@ using Key = Settings::Key;
 
 constexpr int logLinesShown = 6;
 
-// Files are read by their content, and MPL2 and SubViewer files often end in ".txt".
-const QString openFilter = QStringLiteral("Subtitles (*.srt *.sub *.txt);;All files (*)");
-
 } // namespace
 
 MainWindow::MainWindow(QSettings *store, QWidget *parent)
@@ -256,7 +253,7 @@ void MainWindow::loadLower()
 
 void MainWindow::load(SubtitleSet &set, const QString &caption)
 {
-    loadPath(set, prompts().openFileName(this, caption, m_settings.value(Key::LoadDir).toString(), openFilter));
+    loadPath(set, prompts().openFileName(this, caption, m_settings.value(Key::LoadDir).toString(), openFilter()));
 }
 
 void MainWindow::loadPath(SubtitleSet &set, const QString &name, const QString &coding)
@@ -276,7 +273,7 @@ void MainWindow::loadPath(SubtitleSet &set, const QString &name, const QString &
         prepared = m_session.prepareLoad(set, bytes, name, coding.isEmpty() ? codingOf(set)->codecName() : coding);
     }
     int rate = set.frameRate;
-    if (prepared && prepared->format == SubtitleFormat::MicroDvd) {
+    if (prepared && formatInfo(prepared->format).needsFrameRate) {
         rate = askFrameRate(Key::LoadFrameRate, name, prepared->declaredFrameRate);
         // A cancelled prompt loads nothing.
         if (rate == 0)
@@ -356,7 +353,7 @@ MainWindow::SaveTarget MainWindow::askSaveTarget(const SubtitleSet &set, const Q
     if (!target.name.isEmpty())
         target.writer = m_session.openTarget(set, target.name);
     target.rate = set.frameRate;
-    if (target.writer && formatOfFileName(target.name) == SubtitleFormat::MicroDvd)
+    if (target.writer && formatInfo(formatOfFileName(target.name)).needsFrameRate)
         target.rate = askFrameRate(Key::SaveFrameRate, target.name);
     if (target.name.isEmpty() || (target.writer && target.rate == 0)) {
         m_log.log(LogInfo, set.logPrefix, QStringLiteral("save cancelled"));

@@ -87,7 +87,6 @@ public:
 private:
     LogSink &m_log;
 
-    bool writeAss(const SubtitleSet &set, SafeWriter &target, const QString &path, const QString &codecName);
     // Completes the file and logs what was saved.
     bool commitSaved(const SubtitleSet &set, SafeWriter &target, const QString &path, const FormattedSet &formatted);
 };

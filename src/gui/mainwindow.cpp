@@ -32,12 +32,6 @@ using Key = Settings::Key;
 
 constexpr int logLinesShown = 6;
 
-// Files are read by their content, and MPL2 and SubViewer files often end in ".txt".
-QString openFilter()
-{
-    return MainWindow::tr("Subtitles (*.srt *.sub *.txt);;All files (*)");
-}
-
 } // namespace
 
 MainWindow::MainWindow(QSettings *store, QWidget *parent)
@@ -278,7 +272,7 @@ void MainWindow::loadPath(SubtitleSet &set, const QString &name, const QString &
         prepared = m_session.prepareLoad(set, bytes, name, coding.isEmpty() ? codingOf(set)->codecName() : coding);
     }
     int rate = set.frameRate;
-    if (prepared && prepared->format == SubtitleFormat::MicroDvd) {
+    if (prepared && formatInfo(prepared->format).needsFrameRate) {
         rate = askFrameRate(Key::LoadFrameRate, name, prepared->declaredFrameRate);
         // A cancelled prompt loads nothing.
         if (rate == 0)
@@ -358,7 +352,7 @@ MainWindow::SaveTarget MainWindow::askSaveTarget(const SubtitleSet &set, const Q
     if (!target.name.isEmpty())
         target.writer = m_session.openTarget(set, target.name);
     target.rate = set.frameRate;
-    if (target.writer && formatOfFileName(target.name) == SubtitleFormat::MicroDvd)
+    if (target.writer && formatInfo(formatOfFileName(target.name)).needsFrameRate)
         target.rate = askFrameRate(Key::SaveFrameRate, target.name);
     if (target.name.isEmpty() || (target.writer && target.rate == 0)) {
         m_log.log(LogInfo, set.logPrefix, QStringLiteral("save cancelled"));

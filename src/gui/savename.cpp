@@ -2,13 +2,41 @@
 
 #include "gui/languagecode.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 
+namespace {
+
+QString saveFilters(bool oneSet)
+{
+    QStringList filters;
+    for (const FormatInfo &info : formatTable())
+        if (info.write && !info.saveFilter.isEmpty() && (info.savesOneSet || !oneSet))
+            filters << info.saveFilter;
+    return filters.join(QLatin1String(";;"));
+}
+
+} // namespace
+
+QString openFilter()
+{
+    QStringList patterns;
+    for (const FormatInfo &info : formatTable()) {
+        if (!info.read)
+            continue;
+        for (const QString &suffix : info.suffixes)
+            if (!patterns.contains(QLatin1String("*.") + suffix))
+                patterns << QLatin1String("*.") + suffix;
+    }
+    return QCoreApplication::translate("MainWindow", "Subtitles (%1);;All files (*)")
+        .arg(patterns.join(QLatin1Char(' ')));
+}
+
 QString mergeFilters()
 {
-    return QStringLiteral("SubRip (*.srt);;MicroDVD (*.sub);;Advanced SubStation (*.ass)");
+    return saveFilters(false);
 }
 
 QString suffixOfFilter(const QString &filter)
@@ -20,7 +48,7 @@ QString suffixOfFilter(const QString &filter)
 
 QString setFilters()
 {
-    return QStringLiteral("SubRip (*.srt);;MicroDVD (*.sub)");
+    return saveFilters(true);
 }
 
 QString withSuffix(const QString &name, const QString &filter)
@@ -47,14 +75,7 @@ bool isMergeSuffix(const QString &suffix)
 
 QString suffixOfFormat(SubtitleFormat format)
 {
-    switch (format) {
-    case SubtitleFormat::SubRip:
-        return QStringLiteral("srt");
-    case SubtitleFormat::Ass:
-        return QStringLiteral("ass");
-    default:
-        return QStringLiteral("sub");
-    }
+    return formatInfo(format).suffixes.value(0);
 }
 
 QString mergeName(const QString &upperPath, const QString &lowerPath, const QString &saveDir, const QString &suffix)

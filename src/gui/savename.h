@@ -1,5 +1,5 @@
 #pragma once
-// The formats Process & Save offers and the names it proposes: a filter per
+// The formats the dialogs offer and the names they propose: a filter per
 // format, the suffix each stands for, and the merged file's name beside the
 // upper file with the lower file's language.
 
@@ -7,9 +7,12 @@
 
 #include <QString>
 
-// "SubRip (*.srt);;MicroDVD (*.sub);;Advanced SubStation (*.ass)"
+// The formats' filters, from the table of formats.
+// "Subtitles (*.srt *.sub ...);;All files (*)": every suffix a format is read from.
+QString openFilter();
+// "SubRip (*.srt);;MicroDVD (*.sub);;...": what Process & Save writes.
 QString mergeFilters();
-// "SubRip (*.srt);;MicroDVD (*.sub)": what "Save as" writes a set as.
+// The same without the formats only a merged file is written as: what "Save as" writes a set as.
 QString setFilters();
 // "srt" for "SubRip (*.srt)".
 QString suffixOfFilter(const QString &filter);

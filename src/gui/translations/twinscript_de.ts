@@ -386,10 +386,6 @@ VERSIONSGESCHICHTE
         <translation>Das zusammengeführte Bild beim aktuellen Untertitel, gestapelt wie es gespeichert wird</translation>
     </message>
     <message>
-        <source>Subtitles (*.srt *.sub *.txt);;All files (*)</source>
-        <translation>Untertitel (*.srt *.sub *.txt);;Alle Dateien (*)</translation>
-    </message>
-    <message>
         <source>Save upper subtitles</source>
         <translation>Obere Untertitel speichern</translation>
     </message>
@@ -444,6 +440,10 @@ VERSIONSGESCHICHTE
     <message>
         <source>Ctrl+S</source>
         <translation>Ctrl+S</translation>
+    </message>
+    <message>
+        <source>Subtitles (%1);;All files (*)</source>
+        <translation>Untertitel (%1);;Alle Dateien (*)</translation>
     </message>
 </context>
 <context>

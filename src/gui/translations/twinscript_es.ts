@@ -386,10 +386,6 @@ HISTORIAL DE VERSIONES
         <translation>El fotograma combinado en el subtítulo actual, apilado como se guardará</translation>
     </message>
     <message>
-        <source>Subtitles (*.srt *.sub *.txt);;All files (*)</source>
-        <translation>Subtítulos (*.srt *.sub *.txt);;Todos los archivos (*)</translation>
-    </message>
-    <message>
         <source>Save upper subtitles</source>
         <translation>Guardar los subtítulos superiores</translation>
     </message>
@@ -444,6 +440,10 @@ HISTORIAL DE VERSIONES
     <message>
         <source>Ctrl+S</source>
         <translation>Ctrl+S</translation>
+    </message>
+    <message>
+        <source>Subtitles (%1);;All files (*)</source>
+        <translation>Subtítulos (%1);;Todos los archivos (*)</translation>
     </message>
 </context>
 <context>

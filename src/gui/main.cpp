@@ -15,5 +15,9 @@ int main(int argc, char *argv[])
     Language::install(store.value(Settings::name(Settings::Key::Language)).toString());
     MainWindow window(&store);
     window.show();
+    // Files handed over by the desktop ("Open with"): one is the upper set, two are a pair.
+    const QStringList files = app.arguments().mid(1);
+    if (!files.isEmpty())
+        window.loadDropped(files, nullptr);
     return app.exec();
 }

@@ -4,8 +4,9 @@
 // fresh process timed from spawn to exit, so loading libraries and the toolkit
 // counts as the user feels it. The peers run interleaved with the tool and the
 // two take turns at going first, so drift in the machine's load falls on both.
-// Usage: bench_cli [runs]   (7 by default; scripts/setup.sh --with-bench
-// installs the peers, a missing one is skipped)
+// Usage: bench_cli [runs] [OTHER_CLI]   (7 by default; scripts/setup.sh --with-bench
+// installs the peers, a missing one is skipped). OTHER_CLI, another build of the
+// tool (say, from before a change), runs every measure in turns with this one.
 
 #include "benchutil.h"
 
@@ -203,6 +204,14 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s is not built (cmake --build BUILD --target twinscript-cli)\n", cli.c_str());
         return 1;
     }
+    std::optional<std::string> other;
+    if (argc > 2) {
+        other = fs::absolute(argv[2]).string();
+        if (access(other->c_str(), X_OK) != 0) {
+            std::fprintf(stderr, "%s cannot be run\n", other->c_str());
+            return 1;
+        }
+    }
     const std::optional<std::string> ffmpeg = findOnPath("ffmpeg");
     const std::optional<std::string> srtMux = findOnPath("srt-mux");
 
@@ -228,6 +237,20 @@ int main(int argc, char *argv[])
                                "cli-merge.srt", "cli-merge");
     Command cliStart = command({cli, "convert", "one.srt", "cli-one.srt", "--coding", "UTF-8", "--out-coding", "UTF-8"},
                                "cli-one.srt", "cli-one");
+    // The same command lines with the other build, each writing its own output.
+    std::optional<Command> otherConvert, otherMerge, otherStart;
+    if (other) {
+        const auto otherOf = [&](const Command &c) {
+            std::vector<std::string> argv = c.argv;
+            argv[0] = *other;
+            const std::string out = "other-" + c.output;
+            std::replace(argv.begin(), argv.end(), c.output, out);
+            return command(argv, out, "other-" + c.log.substr(0, c.log.size() - 4));
+        };
+        otherConvert = otherOf(cliConvert);
+        otherMerge = otherOf(cliMerge);
+        otherStart = otherOf(cliStart);
+    }
     std::optional<Command> ffConvert, muxMerge;
     if (ffmpeg)
         ffConvert = command({*ffmpeg, "-y", "-i", "a.srt", "ffmpeg-convert.srt"}, "ffmpeg-convert.srt", "ffmpeg");
@@ -238,6 +261,8 @@ int main(int argc, char *argv[])
                 "peers interleaved, one warm-up round first; work directory %s (removed at the end)\n"
                 "twinscript-cli: %s\n",
                 runs, dir.c_str(), cli.c_str());
+    if (other)
+        std::printf("other build, in turns with it: %s\n", other->c_str());
     if (!ffmpeg)
         std::printf(
             "ffmpeg not found on PATH: the convert comparison is skipped (bash scripts/setup.sh --with-bench)\n");
@@ -257,7 +282,11 @@ int main(int argc, char *argv[])
         const bool counted = round > 0;
         pair(cliConvert, ffConvert, round % 2, counted);
         pair(cliMerge, muxMerge, round % 2, counted);
-        run(cliStart, counted);
+        pair(cliStart, otherStart, round % 2, counted);
+        if (otherConvert) {
+            run(*otherConvert, counted);
+            run(*otherMerge, counted);
+        }
     }
 
     std::printf("\nconvert SubRip -> SubRip, %d subtitles\n", subtitleCount);
@@ -288,8 +317,30 @@ int main(int argc, char *argv[])
     if (muxMerge && !muxMerge->failed)
         std::printf("  srt-mux        %8.1f MB\n", muxMerge->peakKb / 1024.0);
 
+    if (other) {
+        std::printf("\nthis build against the other (ratio of medians; peak memory: of the largest max RSS)\n");
+        const struct
+        {
+            const char *name;
+            const Command *mine, *theirs;
+        } measures[] = {{"convert", &cliConvert, &*otherConvert},
+                        {"merge", &cliMerge, &*otherMerge},
+                        {"start-up", &cliStart, &*otherStart}};
+        for (const auto &[name, mine, theirs] : measures) {
+            if (mine->failed || theirs->failed || mine->ms.empty() || theirs->ms.empty())
+                continue;
+            std::printf("  %-8s %8.1f ms / %8.1f ms = %.3f   CPU %.3f\n", name, bench::median(mine->ms),
+                        bench::median(theirs->ms), bench::median(mine->ms) / bench::median(theirs->ms),
+                        bench::median(mine->cpuMs) / bench::median(theirs->cpuMs));
+        }
+        if (!cliMerge.failed && !otherMerge->failed)
+            std::printf("  memory   %8.1f MB / %8.1f MB = %.3f\n", cliMerge.peakKb / 1024.0,
+                        otherMerge->peakKb / 1024.0, double(cliMerge.peakKb) / double(otherMerge->peakKb));
+    }
+
     const bool failed = cliConvert.failed || cliMerge.failed || cliStart.failed || (ffConvert && ffConvert->failed)
-        || (muxMerge && muxMerge->failed);
+        || (muxMerge && muxMerge->failed)
+        || (otherConvert && (otherConvert->failed || otherMerge->failed || otherStart->failed));
     if (chdir("/") == 0)
         fs::remove_all(dir);
     return failed ? 1 : 0;

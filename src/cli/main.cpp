@@ -601,7 +601,9 @@ void keepLargeBuffers()
     void *volatile grow = std::malloc(1 << 20);
     std::free(grow);
     const auto end = reinterpret_cast<uintptr_t>(sbrk(0));
-    const uintptr_t from = (start + hugePage - 1) & ~(hugePage - 1);
+    // The first 2 MB stay in small pages: a short run (one file of a few
+    // subtitles) never fills them, and so pays for no huge page it hardly uses.
+    const uintptr_t from = (start + 2 * hugePage - 1) & ~(hugePage - 1);
     if (end > from)
         madvise(reinterpret_cast<void *>(from), end - from, MADV_HUGEPAGE);
 #endif

@@ -217,13 +217,19 @@ void Stacker::step()
     frame.start = t;
     if (upperLines != 0) {
         const QString filler = srt ? QStringLiteral("|<b> </b>") : QStringLiteral("| ");
-        QString text;
-        text.reserve(upperText.size() + filler.size() * qMax(0, bottomLines - lowerLines) + 1 + lowerText.size());
-        text += upperText;
-        for (int i = lowerLines; i < bottomLines; ++i)
-            text += filler;
-        text += QLatin1Char('|');
-        text += lowerText;
+        // Made in one piece: with Qt 6 each append costs several times what it did.
+        const qsizetype fillers = qMax(0, bottomLines - lowerLines);
+        QString text(upperText.size() + filler.size() * fillers + 1 + lowerText.size(), Qt::Uninitialized);
+        QChar *at = text.data();
+        const auto put = [&at](const QString &piece) {
+            std::copy(piece.constData(), piece.constData() + piece.size(), at);
+            at += piece.size();
+        };
+        put(upperText);
+        for (qsizetype i = 0; i < fillers; ++i)
+            put(filler);
+        *at++ = QLatin1Char('|');
+        put(lowerText);
         frame.text = std::move(text);
         frame.visibleLength = m_upper.subtitle().visibleLength;
     } else {

@@ -1,6 +1,9 @@
-// The one seam over the toolkit's codecs (QTextCodec, which Qt 6 moved out of
-// Qt Core): lookup by name, decoding that counts what it replaces, and
-// encoding in pieces.
+// The one seam over the toolkit's codecs: lookup by name, decoding that counts
+// what it replaces, and encoding in pieces. Codings are found and named by
+// QTextCodec (Core5Compat in Qt 6, on ICU as in Qt 5), so every name stays;
+// UTF-8 and UTF-16 convert through Qt Core's QStringConverter, which decodes
+// the same and, unlike Core5Compat's own converters, leaves the processor's
+// AVX state clean (after those, all code ran a good third slower).
 
 #include "core/textcodec.h"
 
@@ -8,12 +11,26 @@
 
 #include <QHash>
 #include <QMutex>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTextCodec>
 #include <QtEndian>
 
 #include <cstring>
 
 namespace {
+
+// Looking a codec up hashes its name, and Qt 6 hashes with AES instructions
+// that leave the upper halves of the AVX registers in use: until something
+// clears them, every SSE instruction pays a penalty, and the loads and saves
+// after a lookup ran some 40 % slower. Each lookup here is followed by this.
+void clearUpperVectorState()
+{
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    if (__builtin_cpu_supports("avx"))
+        __asm__ volatile("vzeroupper");
+#endif
+}
 
 QTextCodec *findCodec(const QString &name)
 {
@@ -64,6 +81,58 @@ bool isBigEndianUtf32(int mib)
 QTextCodec *utf8Codec()
 {
     return QTextCodec::codecForMib(Utf8Mib);
+}
+
+std::optional<QStringConverter::Encoding> unicodeEncoding(int mib)
+{
+    switch (mib) {
+    case Utf8Mib:
+        return QStringConverter::Utf8;
+    case Utf16BeMib:
+        return QStringConverter::Utf16BE;
+    case Utf16LeMib:
+        return QStringConverter::Utf16LE;
+    case Utf16Mib:
+        return QStringConverter::Utf16;
+    default:
+        return std::nullopt;
+    }
+}
+
+// The converters with what they counted: characters replaced, and bytes of a
+// sequence cut off by the end, still pending.
+struct Decoder : QStringDecoder
+{
+    using QStringDecoder::QStringDecoder;
+    const State &counts() const { return state; }
+};
+
+struct Encoder : QStringEncoder
+{
+    using QStringEncoder::QStringEncoder;
+    const State &counts() const { return state; }
+};
+
+// A byte-order mark at the start is kept as a character unless `skipMark`,
+// as QTextCodec's IgnoreHeader had it.
+QString decodeUnicode(QStringConverter::Encoding encoding, const char *data, qsizetype size, bool skipMark,
+                      int *invalid = nullptr, int *remaining = nullptr)
+{
+    Decoder decoder(encoding, skipMark ? QStringConverter::Flag::Default : QStringConverter::Flag::ConvertInitialBom);
+    QString text = decoder.decode(QByteArrayView(data, size));
+    if (invalid)
+        *invalid = int(decoder.counts().invalidChars);
+    if (remaining)
+        *remaining = int(decoder.counts().remainingChars);
+    return text;
+}
+
+QString toUnicode(QTextCodec *codec, const char *data, qsizetype size)
+{
+    if (const auto encoding = unicodeEncoding(codec->mibEnum()))
+        return decodeUnicode(*encoding, data, size, false);
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+    return codec->toUnicode(data, int(size), &state);
 }
 
 using Decoded = TextCodec::Decoded;
@@ -121,25 +190,46 @@ Decoded decodeUtf32(const char *data, int size, bool bigEndian)
     return out;
 }
 
-QByteArray encodeWith(QTextCodec *codec, const QChar *chars, int n, QTextCodec::ConverterState *state)
+// The state runs on in `unicode` for UTF-8 and UTF-16, in `state` for the rest;
+// *invalid gets what could not be encoded.
+QByteArray encodeWith(QTextCodec *codec, const QChar *chars, int n, QTextCodec::ConverterState *state, Encoder *unicode,
+                      int *invalid)
 {
     const int mib = codec->mibEnum();
     if (isUtf32(mib))
         return encodeUtf32(chars, n, isBigEndianUtf32(mib));
-    return codec->fromUnicode(chars, n, state);
+    if (unicode) {
+        const qsizetype before = unicode->counts().invalidChars;
+        QByteArray bytes = unicode->encode(QStringView(chars, n));
+        *invalid = int(unicode->counts().invalidChars - before);
+        return bytes;
+    }
+    const int before = state->invalidChars;
+    QByteArray bytes = codec->fromUnicode(chars, n, state);
+    *invalid = state->invalidChars - before;
+    return bytes;
+}
+
+std::optional<Encoder> unicodeEncoder(QTextCodec *codec)
+{
+    if (const auto encoding = unicodeEncoding(codec->mibEnum()))
+        return Encoder(*encoding);
+    return std::nullopt;
 }
 
 bool roundTrips(QTextCodec *codec, const QString &piece)
 {
     QTextCodec::ConverterState out(QTextCodec::IgnoreHeader);
-    const QByteArray bytes = encodeWith(codec, piece.constData(), piece.size(), &out);
-    if (out.invalidChars > 0)
+    std::optional<Encoder> unicode = unicodeEncoder(codec);
+    int invalid = 0;
+    const QByteArray bytes
+        = encodeWith(codec, piece.constData(), piece.size(), &out, unicode ? &*unicode : nullptr, &invalid);
+    if (invalid > 0)
         return false;
     const int mib = codec->mibEnum();
     if (isUtf32(mib))
         return decodeUtf32(bytes.constData(), bytes.size(), isBigEndianUtf32(mib)).text == piece;
-    QTextCodec::ConverterState in(QTextCodec::IgnoreHeader);
-    return codec->toUnicode(bytes.constData(), bytes.size(), &in) == piece;
+    return toUnicode(codec, bytes.constData(), bytes.size()) == piece;
 }
 
 struct Mark
@@ -203,16 +293,19 @@ Decoded decodeCounting(QTextCodec *codec, const char *data, int size)
     const int mib = codec->mibEnum();
     if (isUtf32(mib))
         return decodeUtf32(data, size, isBigEndianUtf32(mib));
-    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
-    Decoded out {codec->toUnicode(data, size, &state), int(state.invalidChars)};
-    if (mib == Utf8Mib || isUtf16(mib)) {
+    if (const auto encoding = unicodeEncoding(mib)) {
+        int remaining = 0;
+        Decoded out;
+        out.text = decodeUnicode(*encoding, data, size, false, &out.undecodable, &remaining);
         // These hold back a sequence cut off by the end of the file.
-        if (state.remainingChars > 0)
+        if (remaining > 0)
             addReplacement(out);
         if (isUtf16(mib))
             out.undecodable += replaceLoneSurrogates(out.text);
         return out;
     }
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+    Decoded out {codec->toUnicode(data, size, &state), int(state.invalidChars)};
     // The ICU codecs replace without counting and keep a sequence cut off by
     // the end pending: a line end, which no such sequence takes in, pushes it
     // out as replacements.
@@ -235,6 +328,7 @@ Decoded decodeCounting(QTextCodec *codec, const char *data, int size)
 TextCodec::TextCodec(QTextCodec *codec)
     : m_codec(codec ? codec : QTextCodec::codecForLocale())
 {
+    clearUpperVectorState();
 }
 
 std::optional<TextCodec> TextCodec::find(const QString &codecName)
@@ -284,7 +378,9 @@ TextCodec TextCodec::named(const QString &codecName, bool *unknown)
 
 bool TextCodec::exists(const QString &codecName)
 {
-    return findCodec(codecName) != nullptr;
+    const bool found = findCodec(codecName) != nullptr;
+    clearUpperVectorState();
+    return found;
 }
 
 QString TextCodec::name() const
@@ -309,11 +405,13 @@ TextCodec::Decoded TextCodec::decodeCounting(const char *data, int size) const
 QString TextCodec::decode(const QByteArray &bytes) const
 {
     if (const Mark *mark = markAtStart(bytes)) {
+        // A second mark after the first is skipped too.
+        if (const auto encoding = unicodeEncoding(mark->mib))
+            return decodeUnicode(*encoding, bytes.constData() + mark->length, bytes.size() - mark->length, true);
         if (QTextCodec *utf = QTextCodec::codecForMib(mark->mib))
             return utf->toUnicode(bytes.constData() + mark->length, bytes.size() - mark->length);
     }
-    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
-    return m_codec->toUnicode(bytes.constData(), bytes.size(), &state);
+    return toUnicode(m_codec, bytes.constData(), bytes.size());
 }
 
 QByteArray TextCodec::encode(const QString &text, int *unrepresentable) const
@@ -329,6 +427,7 @@ struct TextEncoder::State
 {
     QTextCodec *codec;
     QTextCodec::ConverterState converter {QTextCodec::IgnoreHeader};
+    std::optional<Encoder> unicode;
     bool asciiOk = true;
     QHash<uint, bool> known;
 };
@@ -337,13 +436,16 @@ TextEncoder::TextEncoder(const TextCodec &codec)
     : d(new State)
 {
     d->codec = codec.m_codec;
+    d->unicode = unicodeEncoder(d->codec);
     // Every coding offered keeps ASCII; tested once to be sure.
     d->asciiOk = roundTrips(d->codec, QStringLiteral("Aa0 |<>{}-.\n"));
     const int mib = d->codec->mibEnum();
     if (isUtf16(mib) || isUtf32(mib)) {
         QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+        std::optional<Encoder> unicode = unicodeEncoder(d->codec);
         const QChar mark(QChar::ByteOrderMark);
-        bytes = encodeWith(d->codec, &mark, 1, &state);
+        int invalid = 0;
+        bytes = encodeWith(d->codec, &mark, 1, &state, unicode ? &*unicode : nullptr, &invalid);
     }
 }
 
@@ -382,5 +484,7 @@ void TextEncoder::add(const QString &text)
         if (!it.value())
             ++unrepresentable;
     }
-    bytes += encodeWith(d->codec, text.constData(), text.size(), &d->converter);
+    int invalid = 0;
+    bytes += encodeWith(d->codec, text.constData(), text.size(), &d->converter, d->unicode ? &*d->unicode : nullptr,
+                        &invalid);
 }

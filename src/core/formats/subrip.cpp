@@ -213,7 +213,11 @@ void appendClockTime(QString &out, int t, char separator)
         return;
     }
     const int parts[4] = {t / 3600000, t / 60000 % 60, t / 1000 % 60, t % 1000};
-    QChar digits[12];
+    // Written in place: with Qt 6, appending a small array cost more than
+    // making the digits.
+    const qsizetype at = out.size();
+    out.resize(at + 12);
+    QChar *const digits = out.data() + at;
     int k = 0;
     for (int i = 0; i < 4; ++i) {
         if (i == 3)
@@ -223,7 +227,6 @@ void appendClockTime(QString &out, int t, char separator)
         if (i < 3)
             digits[k++] = QLatin1Char(i == 2 ? separator : ':');
     }
-    out.append(digits, 12);
 }
 
 QString formatTime(int ms)

@@ -3,7 +3,7 @@
 # --with-fuzz adds clang for the fuzz targets, --with-bench the peers bench_cli compares against.
 set -euo pipefail
 
-packages=(build-essential cmake pkg-config qtbase5-dev qtbase5-dev-tools libuchardet-dev xvfb xauth libass-dev fonts-dejavu-core ffmpeg)
+packages=(build-essential cmake pkg-config qtbase5-dev qtbase5-dev-tools libuchardet-dev xvfb xauth libass-dev fonts-dejavu-core ffmpeg libavformat-dev libavcodec-dev libavutil-dev)
 for arg in "$@"; do
   case "$arg" in
     --with-fuzz) packages+=(clang libclang-rt-14-dev) ;;

@@ -100,8 +100,9 @@ std::optional<Session::PreparedLoad> Session::prepareLoad(const SubtitleSet &set
 void Session::loadPrepared(SubtitleSet &set, const PreparedLoad &load, int frameRate, bool append)
 {
     const QFileInfo info(load.path);
-    if (!append && info.absoluteFilePath() != set.filePath) {
+    if (!append && (info.absoluteFilePath() != set.filePath || load.track != set.track)) {
         set.filePath = info.absoluteFilePath();
+        set.track = load.track;
         links.clear();
     }
     if (frameRate <= 0)
@@ -225,16 +226,28 @@ bool Session::write(SubtitleSet &set, SafeWriter &target, const QString &path, c
 bool Session::commitSaved(const SubtitleSet &set, SafeWriter &target, const QString &path,
                           const FormattedSet &formatted)
 {
-    const QString &prefix = set.logPrefix;
     if (target.commit() != WriteResult::Ok) {
-        m_log.log(LogError, prefix, QStringLiteral("error: cannot write file"));
+        m_log.log(LogError, set.logPrefix, QStringLiteral("error: cannot write file"));
         return false;
     }
+    logSaved(set, path, formatted);
+    return true;
+}
+
+void Session::logSaved(const SubtitleSet &set, const QString &path, const FormattedSet &formatted)
+{
+    const QString &prefix = set.logPrefix;
     if (formatted.cutAtZero > 0)
         m_log.log(LogWarning, prefix, QStringLiteral("%1 subs before 0:00 cut or left out").arg(formatted.cutAtZero));
     m_log.log(LogInfo, prefix,
               QStringLiteral("%1 subs saved to %2").arg(formatted.written).arg(QFileInfo(path).fileName()));
-    return true;
+}
+
+FormattedSet Session::formatMerged(SubtitleFormat format, const std::function<void(const QString &piece)> &out)
+{
+    if (format == SubtitleFormat::Ass)
+        return formatAssPair(upper, lower, options, out);
+    return formatSubtitles(merged, format, merged.frameRate, out);
 }
 
 bool Session::saveFile(SubtitleSet &set, const QString &path, const QString &codecName, int frameRate)
@@ -252,7 +265,7 @@ bool Session::writeAss(const SubtitleSet &set, SafeWriter &target, const QString
     TextEncoder encoder(TextCodec::named(QStringLiteral("UTF-8")));
     target.write(QByteArrayLiteral("\xEF\xBB\xBF"));
     const FormattedSet formatted = writeEncoded(target, encoder, [&](const PieceSink &out) {
-        return &set == &merged ? formatAssPair(upper, lower, options, out) : formatAssSingle(set, options, out);
+        return &set == &merged ? formatMerged(SubtitleFormat::Ass, out) : formatAssSingle(set, options, out);
     });
     return commitSaved(set, target, path, formatted);
 }

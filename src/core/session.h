@@ -44,6 +44,7 @@ public:
         SubtitleFormat format = SubtitleFormat::SubRip;
         int declaredFrameRate = 0; // a MicroDVD file's own rate, 0 when it declares none
         QString coding; // the coding the text was read in, as a codec name (the detected one for "Auto Detect")
+        int track = -1; // the track of a video the text was read from
     };
 
     // Loading takes three steps, so that a MicroDVD file's frame rate is asked
@@ -56,8 +57,8 @@ public:
     std::optional<PreparedLoad> prepareLoad(const SubtitleSet &set, const QByteArray &bytes, const QString &path,
                                             const QString &codecName);
     // Reads the file into the set or behind it; a MicroDVD file at
-    // `frameRate` (0: the rate it declares, or else 23.976). Another file than
-    // the set's last one drops the links.
+    // `frameRate` (0: the rate it declares, or else 23.976). Another file (or
+    // another track of a video) than the set's last one drops the links.
     void loadPrepared(SubtitleSet &set, const PreparedLoad &load, int frameRate, bool append);
     bool loadBytes(SubtitleSet &set, const QByteArray &bytes, const QString &path, const QString &codecName,
                    int frameRate, bool append);
@@ -83,6 +84,11 @@ public:
     std::unique_ptr<SafeWriter> openTarget(const SubtitleSet &set, const QString &path);
     bool write(SubtitleSet &set, SafeWriter &target, const QString &path, const QString &codecName, int frameRate);
     bool saveFile(SubtitleSet &set, const QString &path, const QString &codecName, int frameRate);
+    // The merged file's text (after process()) handed to `out` in pieces, as
+    // saving it writes it: both sets for Advanced SubStation, else the merged set.
+    FormattedSet formatMerged(SubtitleFormat format, const std::function<void(const QString &piece)> &out);
+    // The lines that say what was saved to `path`.
+    void logSaved(const SubtitleSet &set, const QString &path, const FormattedSet &formatted);
 
 private:
     LogSink &m_log;

@@ -1,14 +1,16 @@
 #include "gui/savename.h"
 
-#include "gui/languagecode.h"
+#include "media/languages.h"
+#include "media/videoload.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 
-QString mergeFilters()
+QString mergeFilters(bool fromVideo)
 {
-    return QStringLiteral("SubRip (*.srt);;MicroDVD (*.sub);;Advanced SubStation (*.ass)");
+    const QString filters = QStringLiteral("SubRip (*.srt);;MicroDVD (*.sub);;Advanced SubStation (*.ass)");
+    return fromVideo ? filters + QLatin1String(";;") + media::VideoOutput::filter() : filters;
 }
 
 QString suffixOfFilter(const QString &filter)
@@ -42,7 +44,7 @@ QString filterOfSuffix(const QString &suffix, const QString &filterList)
 
 bool isMergeSuffix(const QString &suffix)
 {
-    return suffixOfFilter(filterOfSuffix(suffix, mergeFilters())) == suffix;
+    return suffixOfFilter(filterOfSuffix(suffix, mergeFilters(true))) == suffix;
 }
 
 QString suffixOfFormat(SubtitleFormat format)
@@ -57,13 +59,14 @@ QString suffixOfFormat(SubtitleFormat format)
     }
 }
 
-QString mergeName(const QString &upperPath, const QString &lowerPath, const QString &saveDir, const QString &suffix)
+QString mergeName(const QString &upperPath, const QString &lowerPath, const QString &saveDir, const QString &suffix,
+                  const QString &lowerLanguage)
 {
     const QString merged = QStringLiteral("merged");
     const QString dotSuffix = QLatin1Char('.') + suffix;
     if (upperPath.isEmpty())
         return QDir(saveDir).filePath(merged + dotSuffix);
-    QString language = languageOf(lowerPath);
+    QString language = lowerLanguage.isEmpty() ? languageOf(lowerPath) : lowerLanguage;
     if (language.isEmpty())
         language = merged;
     const QFileInfo info(upperPath);

@@ -7,8 +7,9 @@
 
 #include <QString>
 
-// "SubRip (*.srt);;MicroDVD (*.sub);;Advanced SubStation (*.ass)"
-QString mergeFilters();
+// "SubRip (*.srt);;MicroDVD (*.sub);;Advanced SubStation (*.ass)", and the
+// copy of the video with the merged track while a set comes from a video.
+QString mergeFilters(bool fromVideo = false);
 // "SubRip (*.srt);;MicroDVD (*.sub)": what "Save as" writes a set as.
 QString setFilters();
 // "srt" for "SubRip (*.srt)".
@@ -25,5 +26,7 @@ QString suffixOfFormat(SubtitleFormat format);
 QString ownName(const QString &setPath, const QString &dir, const QString &filter);
 // "film.es.srt" for the upper file "film.en.srt" and the lower "x.es.srt";
 // "merged" stands in for a language the lower name does not state, and for
-// the whole name in `saveDir` while no upper file is loaded.
-QString mergeName(const QString &upperPath, const QString &lowerPath, const QString &saveDir, const QString &suffix);
+// the whole name in `saveDir` while no upper file is loaded. A lower set read
+// from a video states its track's language in `lowerLanguage`.
+QString mergeName(const QString &upperPath, const QString &lowerPath, const QString &saveDir, const QString &suffix,
+                  const QString &lowerLanguage = QString());

@@ -190,7 +190,9 @@ private slots:
         ui().loadUpperButton->click();
         QCOMPARE(prompts.captions, QStringList {QStringLiteral("Load upper subtitles")});
         // Files are read by their content: any name can be chosen.
-        QCOMPARE(prompts.openFilters, QStringList {QStringLiteral("Subtitles (*.srt *.sub *.txt);;All files (*)")});
+        QCOMPARE(prompts.openFilters,
+                 QStringList {QStringLiteral("Subtitles (*.srt *.sub *.txt);;Videos (*.mkv *.mka *.mp4 *.m4v *.mov "
+                                             "*.webm);;All files (*)")});
         QCOMPARE(rowsOf(ui().upperList), (QStringList {"0001 Hello|World", "0002 Bye"}));
         QCOMPARE(timeBox(ui().upperTimeBox), QStringLiteral("00:00:01,000 --> 00:00:02,500"));
         QCOMPARE(ui().upperPreview->text(), QStringLiteral("Hello<br>World"));

@@ -1,0 +1,342 @@
+#include "media/trackdocument.h"
+
+#include "core/subtitle.h"
+#include "media/libav.h"
+
+#include <QVector>
+
+#include <algorithm>
+#include <cstring>
+
+extern "C" {
+#include <libavutil/mem.h>
+}
+
+namespace media {
+
+namespace {
+
+// An end the track does not give is the next subtitle's start, within this.
+constexpr qint64 longestOpenEnd = 5000;
+
+struct Entry
+{
+    qint64 start;
+    qint64 end; // -1: the packet had no duration
+    QString text;
+};
+
+QString packetText(const AVPacket *packet)
+{
+    return QString::fromUtf8(reinterpret_cast<const char *>(packet->data), packet->size);
+}
+
+// SubRip text: "N", the time line, the text lines, a blank line; the blank
+// lines inside a subtitle's text would end it early.
+class SubRipBuilder : public DocumentBuilder
+{
+public:
+    using DocumentBuilder::DocumentBuilder;
+
+    bool add(const AVPacket *packet) override
+    {
+        const qint64 start = startOf(packet);
+        const qint64 duration = durationOf(packet);
+        addText(start, duration > 0 ? start + duration : -1, packetText(packet));
+        return true;
+    }
+
+    void addText(qint64 start, qint64 end, QString text)
+    {
+        text.remove(QLatin1Char('\r'));
+        QStringList lines = text.split(QLatin1Char('\n'));
+        lines.erase(
+            std::remove_if(lines.begin(), lines.end(), [](const QString &line) { return line.trimmed().isEmpty(); }),
+            lines.end());
+        if (!lines.isEmpty())
+            m_entries.push_back({start, end, lines.join(QLatin1Char('\n'))});
+    }
+
+    TrackDocument finish() override
+    {
+        TrackDocument document;
+        for (size_t i = 0; i < m_entries.size(); ++i) {
+            Entry &e = m_entries[i];
+            if (e.end < 0) {
+                const qint64 next = i + 1 < m_entries.size() ? m_entries[i + 1].start : e.start + longestOpenEnd;
+                e.end = qBound(e.start, next, e.start + longestOpenEnd);
+            }
+            document.text += QString::number(++document.count) + QLatin1Char('\n')
+                + formatTimeLine(clampToInt32(e.start), clampToInt32(e.end)) + QLatin1Char('\n') + e.text
+                + QLatin1String("\n\n");
+        }
+        document.format = SubtitleFormat::SubRip;
+        return document;
+    }
+
+private:
+    std::vector<Entry> m_entries;
+};
+
+// "0:01:02.35": SubStation counts hundredths.
+QString assTime(qint64 ms)
+{
+    const qint64 cs = (qMax<qint64>(0, ms) + 5) / 10;
+    return QString::asprintf("%lld:%02lld:%02lld.%02lld", cs / 360000, cs / 6000 % 60, cs / 100 % 60, cs % 100);
+}
+
+const QStringList usualEventFormat {"Layer",   "Start",   "End",     "Style",  "Name",
+                                    "MarginL", "MarginR", "MarginV", "Effect", "Text"};
+
+// The script's header as the track's codec data holds it, then one
+// "Dialogue:" line per packet in the order of the original script.
+class SubStationBuilder : public DocumentBuilder
+{
+public:
+    SubStationBuilder(const AVStream *stream, qint64 originMs)
+        : DocumentBuilder(stream->time_base, originMs)
+    {
+        const AVCodecParameters *codec = stream->codecpar;
+        m_header = QString::fromUtf8(reinterpret_cast<const char *>(codec->extradata), qMax(0, codec->extradata_size));
+        m_header.remove(QLatin1Char('\r'));
+        if (!m_header.isEmpty() && !m_header.endsWith(QLatin1Char('\n')))
+            m_header += QLatin1Char('\n');
+        m_format = eventFormat(m_header);
+        if (!m_header.contains(QLatin1String("[Events]"), Qt::CaseInsensitive))
+            m_header
+                += QStringLiteral("\n[Events]\nFormat: ") + m_format.join(QStringLiteral(", ")) + QLatin1Char('\n');
+    }
+
+    bool add(const AVPacket *packet) override
+    {
+        const qint64 start = startOf(packet);
+        const qint64 end = start + durationOf(packet);
+        Line line;
+        line.text = dialogueLine(m_format, packetText(packet), start, end, &line.readOrder);
+        m_lines.push_back(line);
+        return true;
+    }
+
+    TrackDocument finish() override
+    {
+        std::stable_sort(m_lines.begin(), m_lines.end(),
+                         [](const Line &a, const Line &b) { return a.readOrder < b.readOrder; });
+        TrackDocument document;
+        document.text = m_header;
+        for (const Line &line : m_lines)
+            document.text += line.text + QLatin1Char('\n');
+        document.count = int(m_lines.size());
+        document.format = SubtitleFormat::Ass;
+        return document;
+    }
+
+private:
+    struct Line
+    {
+        int readOrder;
+        QString text;
+    };
+    QString m_header;
+    QStringList m_format;
+    std::vector<Line> m_lines;
+};
+
+class DecodingBuilder : public DocumentBuilder
+{
+public:
+    DecodingBuilder(AVRational base, qint64 originMs)
+        : DocumentBuilder(base, originMs)
+        , m_subRip(base, originMs)
+    {
+    }
+
+    SubRipTranscoder transcoder;
+
+    bool add(const AVPacket *packet) override
+    {
+        QByteArray text;
+        qint64 shown = 0;
+        if (!transcoder.transcode(packet, &text, &shown, &m_error))
+            return false;
+        if (text.isEmpty())
+            return true;
+        const qint64 start = startOf(packet);
+        const qint64 duration = durationOf(packet) > 0 ? durationOf(packet) : shown;
+        m_subRip.addText(start, duration > 0 ? start + duration : -1, QString::fromUtf8(text));
+        return true;
+    }
+
+    TrackDocument finish() override { return m_subRip.finish(); }
+
+private:
+    SubRipBuilder m_subRip;
+};
+
+bool isTextCodec(AVCodecID codec)
+{
+    const AVCodecDescriptor *descriptor = avcodec_descriptor_get(codec);
+    return descriptor && descriptor->type == AVMEDIA_TYPE_SUBTITLE && (descriptor->props & AV_CODEC_PROP_TEXT_SUB);
+}
+
+// SubStation tracks are read through the decoder until the core reads
+// SubStation scripts itself.
+bool readsSubStationPackets(AVCodecID)
+{
+    return false;
+}
+
+} // namespace
+
+bool readsTrack(AVCodecID codec)
+{
+    return codec == AV_CODEC_ID_SUBRIP || (isTextCodec(codec) && avcodec_find_decoder(codec));
+}
+
+qint64 DocumentBuilder::startOf(const AVPacket *packet) const
+{
+    return av::toMs(packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts, m_base) - m_originMs;
+}
+
+qint64 DocumentBuilder::durationOf(const AVPacket *packet) const
+{
+    return packet->duration > 0 ? av::toMs(packet->duration, m_base) : 0;
+}
+
+std::unique_ptr<DocumentBuilder> documentBuilder(const AVStream *stream, qint64 originMs, QString *error)
+{
+    const AVCodecID codec = stream->codecpar->codec_id;
+    if (codec == AV_CODEC_ID_SUBRIP)
+        return std::make_unique<SubRipBuilder>(stream->time_base, originMs);
+    if (readsSubStationPackets(codec))
+        return std::make_unique<SubStationBuilder>(stream, originMs);
+    if (!readsTrack(codec)) {
+        *error = QStringLiteral("%1 is not read").arg(QString::fromUtf8(avcodec_get_name(codec)));
+        return nullptr;
+    }
+    auto decoding = std::make_unique<DecodingBuilder>(stream->time_base, originMs);
+    if (!decoding->transcoder.open(stream, error))
+        return nullptr;
+    return decoding;
+}
+
+SubRipTranscoder::SubRipTranscoder() = default;
+
+SubRipTranscoder::~SubRipTranscoder()
+{
+    avcodec_free_context(&m_decoder);
+    avcodec_free_context(&m_encoder);
+}
+
+bool SubRipTranscoder::open(const AVStream *stream, QString *error)
+{
+    const AVCodec *decoder = avcodec_find_decoder(stream->codecpar->codec_id);
+    const AVCodec *encoder = avcodec_find_encoder(AV_CODEC_ID_SUBRIP);
+    m_decoder = avcodec_alloc_context3(decoder);
+    m_encoder = avcodec_alloc_context3(encoder);
+    if (!decoder || !encoder || !m_decoder || !m_encoder) {
+        *error
+            = QStringLiteral("no decoder for %1").arg(QString::fromUtf8(avcodec_get_name(stream->codecpar->codec_id)));
+        return false;
+    }
+    int result = avcodec_parameters_to_context(m_decoder, stream->codecpar);
+    m_decoder->pkt_timebase = stream->time_base;
+    if (result >= 0)
+        result = avcodec_open2(m_decoder, decoder, nullptr);
+    if (result >= 0 && m_decoder->subtitle_header_size > 0) {
+        // The encoder finds the styles (an italic one) in the decoder's header.
+        const size_t size = size_t(m_decoder->subtitle_header_size);
+        m_encoder->subtitle_header = static_cast<uint8_t *>(av_mallocz(size + 1));
+        if (m_encoder->subtitle_header) {
+            memcpy(m_encoder->subtitle_header, m_decoder->subtitle_header, size);
+            m_encoder->subtitle_header_size = int(size);
+        }
+    }
+    m_encoder->time_base = AVRational {1, 1000};
+    if (result >= 0)
+        result = avcodec_open2(m_encoder, encoder, nullptr);
+    if (result < 0)
+        *error = av::errorText(result);
+    return result >= 0;
+}
+
+bool SubRipTranscoder::transcode(const AVPacket *packet, QByteArray *text, qint64 *displayMs, QString *error)
+{
+    text->clear();
+    *displayMs = 0;
+    AVSubtitle subtitle {};
+    int got = 0;
+    const int result = avcodec_decode_subtitle2(m_decoder, &subtitle, &got, const_cast<AVPacket *>(packet));
+    if (result < 0) {
+        *error = av::errorText(result);
+        return false;
+    }
+    if (!got)
+        return true;
+    if (subtitle.num_rects > 0) {
+        text->resize(1 << 16);
+        const int size
+            = avcodec_encode_subtitle(m_encoder, reinterpret_cast<uint8_t *>(text->data()), text->size(), &subtitle);
+        text->resize(qMax(0, size));
+        if (subtitle.end_display_time != UINT32_MAX)
+            *displayMs = subtitle.end_display_time;
+    }
+    avsubtitle_free(&subtitle);
+    return true;
+}
+
+QStringList eventFormat(const QString &header)
+{
+    const int events = header.indexOf(QLatin1String("[Events]"), 0, Qt::CaseInsensitive);
+    if (events >= 0) {
+        const QStringList lines = header.mid(events).split(QLatin1Char('\n'));
+        for (const QString &line : lines) {
+            if (!line.startsWith(QLatin1String("Format:"), Qt::CaseInsensitive))
+                continue;
+            QStringList fields = line.mid(7).split(QLatin1Char(','));
+            for (QString &field : fields)
+                field = field.trimmed();
+            if (fields.contains(QLatin1String("Start")) && fields.contains(QLatin1String("End")))
+                return fields;
+        }
+    }
+    return usualEventFormat;
+}
+
+QString dialogueLine(const QStringList &format, const QString &packet, qint64 start, qint64 end, int *readOrder)
+{
+    // The place in the script, then every field but the times; the text,
+    // last, may hold commas.
+    const int wanted = int(format.size()) - 1;
+    QStringList parts;
+    int from = 0;
+    while (parts.size() < wanted - 1) {
+        const int comma = packet.indexOf(QLatin1Char(','), from);
+        if (comma < 0)
+            break;
+        parts << packet.mid(from, comma - from);
+        from = comma + 1;
+    }
+    parts << packet.mid(from);
+    bool ok = false;
+    *readOrder = parts.first().trimmed().toInt(&ok);
+    if (!ok)
+        *readOrder = -1;
+    while (parts.size() < wanted)
+        parts.insert(parts.size() - 1, QString());
+    QStringList fields;
+    int next = 1;
+    for (const QString &field : format) {
+        if (field == QLatin1String("Start"))
+            fields << assTime(start);
+        else if (field == QLatin1String("End"))
+            fields << assTime(end);
+        else
+            fields << parts.value(next++);
+    }
+    QString &text = fields.last();
+    text.remove(QLatin1Char('\r'));
+    text.replace(QLatin1Char('\n'), QLatin1String("\\N"));
+    return QStringLiteral("Dialogue: ") + fields.join(QLatin1Char(','));
+}
+
+} // namespace media

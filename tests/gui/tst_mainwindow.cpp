@@ -43,22 +43,6 @@ ScriptedPrompts::DialogHandler strip(const QStringList &kinds, bool ok = true)
     };
 }
 
-// The seam's answers, and the filter every file dialog was given.
-struct FilterPrompts : ScriptedPrompts
-{
-    QStringList openFilters, saveFilters;
-    QString openFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override
-    {
-        openFilters << filter;
-        return ScriptedPrompts::openFileName(parent, caption, dir, filter);
-    }
-    QString saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override
-    {
-        saveFilters << filter;
-        return ScriptedPrompts::saveFileName(parent, caption, dir, filter);
-    }
-};
-
 } // namespace
 
 class TestMainWindow : public QObject, TempDir

@@ -44,7 +44,8 @@ std::optional<Track> trackOfSet(const SubtitleSet &set)
     return *video.track(set.track);
 }
 
-// "English" for a set read from an English track or from "film.en.srt".
+// "English" for a set read from an English track or from "film.en.srt";
+// without a language, the track's title or the file's name.
 QString languageNameOfSet(const SubtitleSet &set, const QString &fallback)
 {
     const std::optional<Track> track = trackOfSet(set);
@@ -53,7 +54,8 @@ QString languageNameOfSet(const SubtitleSet &set, const QString &fallback)
         return languageName(language);
     if (!language.isEmpty() && language != QLatin1String("und"))
         return language;
-    return track && !track->title.isEmpty() ? track->title : fallback;
+    const QString name = track ? track->title : QFileInfo(set.filePath).completeBaseName();
+    return name.isEmpty() ? fallback : name;
 }
 
 } // namespace

@@ -15,9 +15,7 @@
 
 namespace media {
 
-namespace av {
-class Input;
-}
+class TrackSource;
 
 enum class TrackKind { Text, Pictures, Unreadable };
 
@@ -85,12 +83,11 @@ public:
     ReadResult read(int number, TrackDocument *document, QString *error, const Progress &progress = {});
 
 private:
-    std::unique_ptr<av::Input> m_input;
+    std::unique_ptr<TrackSource> m_source;
     QString m_path;
     QVector<Track> m_tracks;
-    bool m_read = false; // packets were read: the next read starts from the top
 
-    void listTracks();
+    bool opened(std::unique_ptr<TrackSource> source);
 };
 
 } // namespace media

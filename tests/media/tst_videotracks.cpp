@@ -4,7 +4,7 @@
 // it was.
 
 #include "media/languages.h"
-#include "media/trackdocument.h"
+#include "media/substationevents.h"
 #include "media/videoload.h"
 #include "testutil.h"
 #include "videoutil.h"

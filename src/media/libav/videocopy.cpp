@@ -1,7 +1,7 @@
-#include "media/videocopy.h"
+#include "media/libav/videocopy.h"
 
-#include "media/libav.h"
-#include "media/trackdocument.h"
+#include "media/libav/libav.h"
+#include "media/libav/trackdocument.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -131,8 +131,8 @@ bool copyChapters(const AVFormatContext *in, AVFormatContext *out)
 
 } // namespace
 
-CopyOutcome writeVideoCopy(const QString &source, const QString &target, const AddedTrack &track,
-                           const Progress &progress)
+CopyOutcome copyWithTrack(const QString &source, const QString &target, const AddedTrack &track,
+                          const Progress &progress)
 {
     CopyOutcome outcome;
     QString &error = outcome.error;

@@ -70,13 +70,4 @@ bool readsTrack(AVCodecID codec);
 // The builder for the stream's codec; none (with `error`) when it cannot be read.
 std::unique_ptr<DocumentBuilder> documentBuilder(const AVStream *stream, qint64 originMs, QString *error);
 
-// The fields of a SubStation "Format:" line of the [Events] section of
-// `header` ("Layer", "Start", ...); the usual ones when it has none.
-QStringList eventFormat(const QString &header);
-// The "Dialogue:" line of a packet as Matroska stores it ("ReadOrder,Layer,
-// Style,Name,MarginL,MarginR,MarginV,Effect,Text": the event's fields without
-// its times, behind its place in the script), at the given times. `readOrder`
-// gets the place (-1 when it is no number).
-QString dialogueLine(const QStringList &format, const QString &packet, qint64 start, qint64 end, int *readOrder);
-
 } // namespace media

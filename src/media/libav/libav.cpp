@@ -1,4 +1,4 @@
-#include "media/libav.h"
+#include "media/libav/libav.h"
 
 #include "core/subtitle.h"
 

@@ -34,10 +34,26 @@ QString timeText(qint64 ms)
     return QString::asprintf("%02lld:%02lld:%02lld,%03lld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000);
 }
 
-// 20000 subtitles of one or two lines of ordinary length, some with tags.
-void generate(const QString &srtPath, const QString &subPath, int n)
+// h:mm:ss.cc, as SubStation scripts write times.
+QByteArray assTime(qint64 ms)
+{
+    return QString::asprintf("%lld:%02lld:%02lld.%02lld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000 / 10)
+        .toLatin1();
+}
+
+// 20000 subtitles of one or two lines of ordinary length, some with tags; the
+// same as a SubStation script too.
+void generate(const QString &srtPath, const QString &subPath, const QString &assPath, int n)
 {
     QByteArray srt, sub;
+    QByteArray ass
+        = "[Script Info]\nScriptType: v4.00+\n\n[V4+ Styles]\n"
+          "Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, BackColour, "
+          "Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, Shadow, "
+          "Alignment, MarginL, MarginR, MarginV, Encoding\n"
+          "Style: Default,Arial,20,&H00FFFFFF,&H000000FF,&H00000000,&H00000000,0,0,0,0,100,100,0,0,1,2,2,2,"
+          "10,10,10,1\n\n[Events]\n"
+          "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n";
     const char *words[] = {"where", "are",  "you",   "going", "tonight", "I",  "told", "him", "about",
                            "the",   "ship", "never", "again", "listen",  "to", "me",   "now"};
     qint64 t = 1000;
@@ -59,15 +75,20 @@ void generate(const QString &srtPath, const QString &subPath, int n)
         if (i % 2 == 0)
             srt += line2 + '\n';
         srt += '\n';
+        ass += "Dialogue: 0," + assTime(start) + ',' + assTime(end) + ",Default,,0,0,0,,"
+            + QByteArray(line1).replace("<i>", "{\\i1}").replace("</i>", "{\\i0}")
+            + (i % 2 == 0 ? "\\N" + line2 : QByteArray()) + '\n';
         // 25 fps: 40 ms a frame
         sub += '{' + QByteArray::number(start / 40) + "}{" + QByteArray::number(end / 40) + '}'
             + line1.replace("<i>", "{y:i}").replace("</i>", "") + (i % 2 == 0 ? "|" + line2 : QByteArray()) + '\n';
     }
-    QFile a(srtPath), b(subPath);
+    QFile a(srtPath), b(subPath), c(assPath);
     if (a.open(QIODevice::WriteOnly))
         a.write(srt);
     if (b.open(QIODevice::WriteOnly))
         b.write(sub);
+    if (c.open(QIODevice::WriteOnly))
+        c.write(ass);
 }
 
 class NoLog : public LogSink
@@ -124,7 +145,8 @@ int main(int argc, char *argv[])
     const int n = 20000;
     const QString srtPath = QDir(dir).filePath(QStringLiteral("bench.srt"));
     const QString subPath = QDir(dir).filePath(QStringLiteral("bench.sub"));
-    generate(srtPath, subPath, n);
+    const QString assPath = QDir(dir).filePath(QStringLiteral("bench.ass"));
+    generate(srtPath, subPath, assPath, n);
     const long startKb = peakKb();
 
     NoLog log;
@@ -139,6 +161,8 @@ int main(int argc, char *argv[])
     const double loadSrt = measure(runs, [&] { load(srtPath); });
     std::printf("load SubRip                   %8.1f ms\n", loadSrt);
     std::printf("load MicroDVD                 %8.1f ms\n", measure(runs, [&] { load(subPath); }));
+    const double loadAss = measure(runs, [&] { load(assPath); });
+    std::printf("load Advanced SubStation      %8.1f ms (%.2f x SubRip)\n", loadAss, loadAss / loadSrt);
 
     // The same file as a machine translation leaves it: every time line needs
     // a repair (broken arrow, two-digit fractions), and no blank lines.

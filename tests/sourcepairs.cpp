@@ -6,11 +6,11 @@
 #include <cmath>
 #include <random>
 
-double TimeDistortion::apply(double t, double filmLength) const
+double TimeDistortion::apply(double t, double filmLength, double splitsAt) const
 {
     double result = t * fromRate / toRate * (1 + drift) + offsetMs;
     for (const auto &split : splits)
-        if (t >= split.first * filmLength)
+        if ((splitsAt < 0 ? t : splitsAt) >= split.first * filmLength)
             result += split.second;
     return result;
 }
@@ -111,14 +111,23 @@ void SourcePair::distort(const TimeDistortion &d, bool upperSet)
         return std::any_of(cuts.begin(), cuts.end(), [&](const auto &c) { return t >= c.first && t < c.second; });
     };
     SubtitleSet &set = upperSet ? upper : lower;
+    // A counterpart moves with the upper line it lies in.
+    std::vector<double> upperStarts;
+    for (int i = 0; i < upper.count; ++i)
+        upperStarts.push_back(upper.at(i).start);
+    const auto lineStartOf = [&](double t) {
+        const auto next = std::upper_bound(upperStarts.begin(), upperStarts.end(), t);
+        return next == upperStarts.begin() ? t : *(next - 1);
+    };
     SubtitleSet kept(set.logPrefix);
     std::vector<double> keptCounterpart;
     for (int i = 0; i < set.count; ++i) {
         const Subtitle &s = set.at(i);
         if (inCut(s.start))
             continue;
-        kept.append(qint32(std::lround(d.apply(s.start, filmLength))), qint32(std::lround(d.apply(s.end, filmLength))),
-                    s.text);
+        // A subtitle moves whole: one that spans a split keeps its length.
+        kept.append(qint32(std::lround(d.apply(s.start, filmLength))),
+                    qint32(std::lround(d.apply(s.end, filmLength, s.start))), s.text);
         if (!upperSet)
             keptCounterpart.push_back(counterpart[size_t(i)]);
     }
@@ -137,8 +146,10 @@ void SourcePair::distort(const TimeDistortion &d, bool upperSet)
             continue;
         const auto next = std::upper_bound(bounds.begin(), bounds.end(), counterpart[i]);
         stretch[i] = {*(next - 1), std::min(*next, filmLength)};
-        if (upperSet)
-            counterpart[i] = inCut(counterpart[i]) ? -1 : d.apply(counterpart[i], filmLength);
+        if (upperSet) {
+            const double line = lineStartOf(counterpart[i]);
+            counterpart[i] = inCut(line) ? -1 : d.apply(counterpart[i], filmLength, line);
+        }
     }
 }
 

@@ -30,7 +30,8 @@ struct TimeDistortion
     double drift = 0; // on top of the rate: 0.0008 is 0.08 %
     std::vector<std::pair<double, double>> splits; // share of the film, jump in ms
 
-    double apply(double t, double filmLength) const;
+    // The splits are taken at `splitsAt` when given, else at `t`.
+    double apply(double t, double filmLength, double splitsAt = -1) const;
 };
 
 struct SourcePair

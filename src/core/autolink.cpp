@@ -58,9 +58,12 @@ constexpr double minExtraMatches = 8;
 constexpr double maxJumpMs = 180000;
 constexpr double nearJumpMs = 2500;
 constexpr int boundaryReach = 12;
+constexpr double silenceBonusRows = 1.5;
+constexpr double silenceBonusMs = 1000;
 constexpr double maxSlope = 0.003;
 constexpr double driftReachMs = 2 * 60 * 1000;
 constexpr double closeRivalShare = 0.9;
+constexpr double rivalPathShare = 0.97;
 constexpr double pathReachMs = 5 * 60 * 1000;
 constexpr double minDriftSpanMs = 20 * 60 * 1000;
 // Two releases start the same line up to half a second apart.
@@ -74,6 +77,8 @@ constexpr double wideLinkToleranceMs = 120;
 constexpr double linkSpacingMs = 20000;
 constexpr double endLinkToleranceMs = 250;
 constexpr double endLinkDistanceMs = 10000;
+constexpr double ambiguityMarginMs = 100;
+constexpr double nearSplitMs = 15000;
 // Gain over the same search on an unrelated film, as a share of what a
 // perfect match would gain over chance.
 constexpr double minExcessOverChance = 0.1;
@@ -418,9 +423,10 @@ struct Search
 
 // The rate, then the path of offsets with at most maxSplits changes, the
 // penalty per change raised until it has.
-Search search(const std::vector<Span> &upper, const std::vector<Span> &lower)
+// Every candidate ratio's best path, the highest scoring first.
+std::vector<Search> searchAll(const std::vector<Span> &upper, const std::vector<Span> &lower)
 {
-    Search best;
+    std::vector<Search> all;
     double lowest = lower.front().start;
     double highest = lower.front().end;
     std::vector<double> lengths;
@@ -436,7 +442,6 @@ Search search(const std::vector<Span> &upper, const std::vector<Span> &lower)
     // As fine as the budget of cells allows, a whole number of grid points.
     const double cells = double(lower.size()) * 2 * pathReachMs;
     const double stepMs = std::ceil(std::max(dpMinStepMs, cells / dpCellBudget) / gridMs) * gridMs;
-    bool first = true;
     for (const Candidate &candidate : candidateRatios(upper, lower)) {
         const double ratio = candidate.ratio;
         // Splits lie within minutes of the offset most of the film keeps.
@@ -455,11 +460,16 @@ Search search(const std::vector<Span> &upper, const std::vector<Span> &lower)
                 break;
             penalty *= std::max(2, 2 * changes / maxSplits);
         }
-        if (first || result.path.score > best.path.score)
-            best = result;
-        first = false;
+        all.push_back(result);
     }
-    return best;
+    std::stable_sort(all.begin(), all.end(),
+                     [](const Search &a, const Search &b) { return a.path.score > b.path.score; });
+    return all;
+}
+
+Search search(const std::vector<Span> &upper, const std::vector<Span> &lower)
+{
+    return searchAll(upper, lower).front();
 }
 
 // The upper starts in time order, with their rows.
@@ -633,6 +643,14 @@ double startShare(const Timeline &upper, const std::vector<Span> &lower, int fir
     return last > first ? double(close) / (last - first) : 0;
 }
 
+// Releases are cut where nobody speaks. The set that goes later after a
+// jump has that much more time there, mostly silence: a jump placed after a
+// silence as long as itself gains `bonus`, a shorter silence its share of it.
+double silenceBonus(double silence, double jump, double bonus)
+{
+    return jump > 0 ? bonus * std::clamp(silence / jump, 0.0, 1.0) : 0;
+}
+
 // Moves each boundary between two stretches, within a few rows of where
 // the search put it (its grid of offsets and the overlap of neighbours blur
 // it), to where the rows on either side start closest to an upper start
@@ -648,16 +666,22 @@ void settleBoundaries(const Timeline &upper, const std::vector<Span> &lower, std
         Stretch &after = stretches[k];
         const int from = std::max(before.first + 1, after.first - boundaryReach);
         const int to = std::min(after.last - 1, after.first + boundaryReach);
+        const double jump = after.mapping.offsetAt(lower[size_t(after.first)].start)
+            - before.mapping.offsetAt(lower[size_t(after.first)].start);
         double score = 0;
         for (int r = from; r < to; ++r)
             score += fit(r, after.mapping);
-        double best = score;
+        const auto bonus = [&](int row) {
+            return silenceBonus(lower[size_t(row)].start - lower[size_t(row - 1)].end, jump, silenceBonusRows);
+        };
+        double best = score + bonus(from);
         int bestRow = from;
         for (int r = from; r < to; ++r) {
             score += fit(r, before.mapping) - fit(r, after.mapping);
-            if (score > best + 1e-9
-                || (score > best - 1e-9 && std::abs(r + 1 - after.first) < std::abs(bestRow - after.first))) {
-                best = score;
+            const double total = score + bonus(r + 1);
+            if (total > best + 1e-9
+                || (total > best - 1e-9 && std::abs(r + 1 - after.first) < std::abs(bestRow - after.first))) {
+                best = total;
                 bestRow = r + 1;
             }
         }
@@ -669,12 +693,30 @@ void settleBoundaries(const Timeline &upper, const std::vector<Span> &lower, std
 // One link per linkSpacingMs of the stretch on its closest pair, and links
 // on pairs near its first and last rows, so that the rubber band reproduces
 // a split with as few subtitles as possible between the links around it.
-void placeLinks(const Stretch &stretch, std::vector<SyncLinks::Link> &links, std::vector<Match> &linked)
+void placeLinks(const Timeline &upper, const std::vector<Span> &lower, const Stretch &stretch, const Mapping *before,
+                const Mapping *after, std::vector<SyncLinks::Link> &links, std::vector<Match> &linked)
 {
+    // Near a split, a pair that the neighbour's mapping explains as well is
+    // as likely a chance match across it, and would pin rows to the wrong
+    // side; farther in, the stretch's own mapping has no rival.
+    const double firstTime = lower[size_t(stretch.first)].start;
+    const double lastTime = lower[size_t(stretch.last - 1)].start;
+    const auto distinct = [&](const Match &m) {
+        for (const Mapping *n : {m.lowerTime - firstTime < nearSplitMs ? before : nullptr,
+                                 lastTime - m.lowerTime < nearSplitMs ? after : nullptr}) {
+            if (!n)
+                continue;
+            const double jump = std::abs(n->offsetAt(m.lowerTime) - stretch.mapping.offsetAt(m.lowerTime));
+            const double margin = std::min({ambiguityMarginMs, jump / 2, std::abs(m.residual)});
+            if (std::abs(nearestMatch(upper, m.lowerTime, m.lowerRow, *n).residual) < std::abs(m.residual) + margin)
+                return false;
+        }
+        return true;
+    };
     std::vector<const Match *> close;
     for (double tolerance : {linkToleranceMs, wideLinkToleranceMs}) {
         for (const Match &m : stretch.matches)
-            if (std::abs(m.residual) <= tolerance)
+            if (std::abs(m.residual) <= tolerance && distinct(m))
                 close.push_back(&m);
         if (close.size() >= 2)
             break;
@@ -706,7 +748,7 @@ void placeLinks(const Stretch &stretch, std::vector<SyncLinks::Link> &links, std
     const auto looser = [&](const Match *outer, bool front) {
         const Match *found = outer;
         for (const Match &m : stretch.nearest)
-            if (std::abs(m.residual) <= endLinkToleranceMs
+            if (std::abs(m.residual) <= endLinkToleranceMs && distinct(m)
                 && (front ? m.lowerTime < found->lowerTime : m.lowerTime > found->lowerTime))
                 found = &m;
         const bool far = std::abs(found->lowerTime - outer->lowerTime) > endLinkDistanceMs;
@@ -727,21 +769,29 @@ void placeLinks(const Stretch &stretch, std::vector<SyncLinks::Link> &links, std
 // How much of a lower subtitle, placed on the upper time line by `m`, the
 // upper subtitles cover: a subtitle on the right side of a jump lies where
 // the other language speaks.
-double coveredByUpper(const SubtitleSet &upper, const Subtitle &s, const Mapping &m)
+double coveredBetween(const SubtitleSet &upper, double from, double to)
 {
-    const double from = m.upperTime(s.start);
-    const double to = m.upperTime(s.end);
+    if (to <= from || upper.count == 0)
+        return 0;
     const int first = int(
         std::partition_point(&upper.at(0), &upper.at(0) + upper.count, [&](const Subtitle &u) { return u.start < to; })
         - &upper.at(0));
     double covered = 0;
-    // Subtitles of one set rarely overlap more than a few deep.
-    for (int i = first - 1, seen = 0; i >= 0 && seen < 8; --i, ++seen) {
-        const double overlap = std::min(to, double(upper.at(i).end)) - std::max(from, double(upper.at(i).start));
-        if (overlap > 0)
-            covered += overlap;
+    double reached = to; // the union only: subtitles of one set may overlap
+    for (int i = first - 1; i >= 0 && upper.at(i).start > from - maxSpanMs; --i) {
+        const double a = std::max(from, double(upper.at(i).start));
+        const double b = std::min(reached, double(upper.at(i).end));
+        if (b > a) {
+            covered += b - a;
+            reached = a;
+        }
     }
     return covered;
+}
+
+double coveredByUpper(const SubtitleSet &upper, const Subtitle &s, const Mapping &m)
+{
+    return coveredBetween(upper, m.upperTime(s.start), m.upperTime(s.end));
 }
 
 // How far a lower subtitle, placed on the upper time line by `m`, falls
@@ -785,15 +835,27 @@ int jumpRow(const Timeline &starts, const SubtitleSet &upper, const SubtitleSet 
         outside += outsideOf(lower.at(r), afterMapping);
         covered += coveredByUpper(upper, lower.at(r), afterMapping);
     }
-    double bestOutside = outside;
+    const double jump = afterMapping.offsetAt(lower.at(from).start) - beforeMapping.offsetAt(lower.at(from).start);
+    const auto bonus = [&](int row) {
+        if (row <= 0)
+            return 0.0;
+        if (jump > 0)
+            return silenceBonus(lower.at(row).start - lower.at(row - 1).end, jump, silenceBonusMs);
+        const double a = beforeMapping.upperTime(lower.at(row - 1).end);
+        const double b = afterMapping.upperTime(lower.at(row).start);
+        const double covered = coveredBetween(upper, a, b);
+        return silenceBonus((b - a - covered) * afterMapping.ratio, -jump, silenceBonusMs);
+    };
+    double bestOutside = outside - bonus(from);
     double bestCovered = covered;
     int bestRow = from;
     for (int r = from; r < to; ++r) {
         const Subtitle &s = lower.at(r);
         outside += outsideOf(s, beforeMapping) - outsideOf(s, afterMapping);
         covered += coveredByUpper(upper, s, beforeMapping) - coveredByUpper(upper, s, afterMapping);
-        if (outside < bestOutside - 1 || (outside <= bestOutside + 1 && covered > bestCovered)) {
-            bestOutside = outside;
+        const double total = outside - bonus(r + 1);
+        if (total < bestOutside - 1 || (total <= bestOutside + 1 && covered > bestCovered)) {
+            bestOutside = total;
             bestCovered = covered;
             bestRow = r + 1;
         }
@@ -838,29 +900,14 @@ QString clockTime(qint64 ms)
     return sign + QString::asprintf("%02lld:%02lld:%02lld", s / 3600, s / 60 % 60, s % 60);
 }
 
-} // namespace
-
-AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &lowerSet)
+// The stretches of a path, checked and fitted: weak ones merged into their
+// neighbours, one drift for all, boundaries settled.
+std::vector<Stretch> fittedStretches(const Timeline &upper, const std::vector<Span> &lower, const Search &found,
+                                     double *driftOut)
 {
-    AutoLinkResult result;
-    if (lowerSet.count == 0 || upperSet.count == 0)
-        return result;
-    const std::vector<Span> upperSpans = spansOf(upperSet);
-    const std::vector<Span> lowerSpans = spansOf(lowerSet);
-    const Search found = search(upperSpans, lowerSpans);
-    const double room = std::max(1.0, found.perfect - found.chance);
-    result.excess = (found.path.score - found.chance) / room;
-    // Two unrelated films of the same shapes: the lower one backwards, and
-    // the upper one backwards under the lower one.
-    for (const Search &unrelated : {search(upperSpans, reversed(lowerSpans)), search(reversed(upperSpans), lowerSpans)})
-        result.chanceExcess = std::max(result.chanceExcess, (unrelated.path.score - unrelated.chance) / room);
-    if (result.excess - std::max(0.0, result.chanceExcess) < minExcessOverChance)
-        return result;
-
-    const Timeline upper(upperSpans);
     std::vector<Stretch> stretches = stretchesOf(found.path.offsets, found.ratio);
     for (Stretch &s : stretches)
-        fitStretch(upper, lowerSpans, s, 0);
+        fitStretch(upper, lower, s, 0);
     // A stretch on an offset of its own must start with the upper set
     // clearly more often there than under its neighbours' mapping, and lie
     // within a few minutes of them: lines that only one file has (signs, a
@@ -872,17 +919,17 @@ AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &low
         size_t into = 0;
         for (size_t k = 0; k < stretches.size() && stretches.size() > 1; ++k) {
             const Stretch &s = stretches[k];
-            const double own = startShare(upper, lowerSpans, s.first, s.last, s.mapping);
+            const double own = startShare(upper, lower, s.first, s.last, s.mapping);
             size_t better = k;
             double neighbour = -1;
             double jump = 0;
             for (size_t n : {k - 1, k + 1}) {
                 if (n >= stretches.size())
                     continue;
-                const double share = startShare(upper, lowerSpans, s.first, s.last, stretches[n].mapping);
+                const double share = startShare(upper, lower, s.first, s.last, stretches[n].mapping);
                 if (share > neighbour)
                     neighbour = share, better = n;
-                const double at = lowerSpans[size_t(n < k ? s.first : s.last - 1)].start;
+                const double at = lower[size_t(n < k ? s.first : s.last - 1)].start;
                 jump = std::max(jump, std::abs(s.mapping.offsetAt(at) - stretches[n].mapping.offsetAt(at)));
             }
             // A step of a second or two is a re-timed scene, never chance:
@@ -904,28 +951,80 @@ AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &low
         target.first = std::min(target.first, stretches[weakest].first);
         target.last = std::max(target.last, stretches[weakest].last);
         stretches.erase(stretches.begin() + std::ptrdiff_t(weakest));
-        fitStretch(upper, lowerSpans, stretches[into > weakest ? into - 1 : into], 0);
+        fitStretch(upper, lower, stretches[into > weakest ? into - 1 : into], 0);
     }
     std::vector<Stretch *> all;
     for (Stretch &s : stretches)
         all.push_back(&s);
-    const double drift = fitStretches(upper, lowerSpans, all, 0, true);
+    const double drift = fitStretches(upper, lower, all, 0, true);
     // Neighbours that meet within a drift's error are one stretch.
     for (size_t k = 1; k < stretches.size();) {
         Stretch &before = stretches[k - 1];
-        const double at = lowerSpans[size_t(stretches[k].first)].start;
+        const double at = lower[size_t(stretches[k].first)].start;
         if (std::abs(before.mapping.offsetAt(at) - stretches[k].mapping.offsetAt(at)) < minJumpMs) {
             before.last = stretches[k].last;
             stretches.erase(stretches.begin() + std::ptrdiff_t(k));
-            fitStretch(upper, lowerSpans, before, drift);
+            fitStretch(upper, lower, before, drift);
         } else {
             ++k;
         }
     }
 
-    settleBoundaries(upper, lowerSpans, stretches);
+    settleBoundaries(upper, lower, stretches);
     for (Stretch &s : stretches)
-        fitStretch(upper, lowerSpans, s, drift);
+        fitStretch(upper, lower, s, drift);
+    *driftOut = drift;
+    return stretches;
+}
+
+// Lower spans that start within stretchMatchToleranceMs of an upper start
+// under their stretch's mapping.
+int startsMatched(const Timeline &upper, const std::vector<Span> &lower, const std::vector<Stretch> &stretches)
+{
+    double matched = 0;
+    for (const Stretch &s : stretches)
+        matched += startShare(upper, lower, s.first, s.last, s.mapping) * (s.last - s.first);
+    return int(std::lround(matched));
+}
+
+} // namespace
+
+AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &lowerSet)
+{
+    AutoLinkResult result;
+    if (lowerSet.count == 0 || upperSet.count == 0)
+        return result;
+    const std::vector<Span> upperSpans = spansOf(upperSet);
+    const std::vector<Span> lowerSpans = spansOf(lowerSet);
+    const std::vector<Search> candidates = searchAll(upperSpans, lowerSpans);
+    const Search &best = candidates.front();
+    const double room = std::max(1.0, best.perfect - best.chance);
+    result.excess = (best.path.score - best.chance) / room;
+    // Two unrelated films of the same shapes: the lower one backwards, and
+    // the upper one backwards under the lower one.
+    for (const Search &unrelated : {search(upperSpans, reversed(lowerSpans)), search(reversed(upperSpans), lowerSpans)})
+        result.chanceExcess = std::max(result.chanceExcess, (unrelated.path.score - unrelated.chance) / room);
+    if (result.excess - std::max(0.0, result.chanceExcess) < minExcessOverChance)
+        return result;
+
+    const Timeline upper(upperSpans);
+    // Candidates that the overlap barely tells apart (a slight drift against
+    // a split or two) are decided on the starts their fitted maps line up.
+    Search found = candidates.front();
+    double drift = 0;
+    std::vector<Stretch> stretches = fittedStretches(upper, lowerSpans, found, &drift);
+    int bestMatched = startsMatched(upper, lowerSpans, stretches);
+    for (size_t c = 1; c < candidates.size() && candidates[c].path.score >= rivalPathShare * found.path.score; ++c) {
+        double rivalDrift = 0;
+        std::vector<Stretch> rival = fittedStretches(upper, lowerSpans, candidates[c], &rivalDrift);
+        const int matched = startsMatched(upper, lowerSpans, rival);
+        if (matched > bestMatched) {
+            bestMatched = matched;
+            stretches = std::move(rival);
+            drift = rivalDrift;
+            found = candidates[c];
+        }
+    }
     // The spans are in time order; links and jumps speak of rows.
     const auto rowOf = [&](int span) { return lowerSpans[size_t(span)].row; };
     Mapping previousMapping;
@@ -940,7 +1039,8 @@ AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &low
         result.matched += int(s.matches.size());
         const size_t before = result.links.size();
         std::vector<Match> linked;
-        placeLinks(s, result.links, linked);
+        placeLinks(upper, lowerSpans, s, k > 0 ? &stretches[k - 1].mapping : nullptr,
+                   k + 1 < stretches.size() ? &stretches[k + 1].mapping : nullptr, result.links, linked);
         const int boundary = rowOf(s.first);
         if (k == 0) {
             result.offsetMs = qint64(std::llround(s.mapping.offsetAt(0)));

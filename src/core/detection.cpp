@@ -153,6 +153,19 @@ QString likelyCoding(const char *data, int size, const TextCodec &used, const Pr
     return likely == used ? QString() : QString::fromLatin1(utf8 ? "UTF-8" : "Windows-1252");
 }
 
+// Whether bytes after a UTF-8 mark are text in another coding: more of their
+// sequences beyond ASCII are invalid UTF-8 than valid. A UTF-8 file with a
+// stray broken byte stays UTF-8.
+bool contradictsUtf8Mark(const char *data, int size)
+{
+    const TextCodec::Decoded utf8 = TextCodec::utf8().decodeCounting(data, size);
+    if (utf8.undecodable == 0)
+        return false;
+    const int beyondAscii = int(std::count_if(utf8.text.cbegin(), utf8.text.cend(),
+                                              [](QChar c) { return c.unicode() >= 0x80 && !c.isLowSurrogate(); }));
+    return utf8.undecodable * 2 > beyondAscii;
+}
+
 } // namespace
 
 DecodedText decodeFile(const QByteArray &bytes, const QString &codecName)
@@ -164,7 +177,14 @@ DecodedText decodeFile(const QByteArray &bytes, const QString &codecName)
     Proposal proposal;
     bool proposed = false;
     int markLength = 0;
-    if ((codec = TextCodec::ofByteOrderMark(bytes, &markLength))) {
+    codec = TextCodec::ofByteOrderMark(bytes, &markLength);
+    if (codec && *codec == TextCodec::utf8() && contradictsUtf8Mark(data + markLength, size - markLength)) {
+        out.ignoredMark = codec->name();
+        codec.reset();
+        data += markLength;
+        size -= markLength;
+    }
+    if (codec) {
         out.source = DecodedText::Source::ByteOrderMark;
         out.coding = codec->name();
         data += markLength;
@@ -177,7 +197,7 @@ DecodedText decodeFile(const QByteArray &bytes, const QString &codecName)
             codec = TextCodec::local();
             out.coding = codec->name();
         }
-    } else if ((codec = unmarkedWideCoding(bytes))) {
+    } else if ((codec = unmarkedWideCoding(QByteArray::fromRawData(data, size)))) {
         out.source = DecodedText::Source::Detected;
         out.coding = codec->name();
     } else {

@@ -21,9 +21,14 @@ struct DecodedText
     // With undecodable > 0: a coding that would likely decode the bytes
     // ("Windows-1252"), empty when none other is known.
     QString likely;
+    // The coding a byte-order mark named when the bytes after it are not in
+    // it ("UTF-8" before Windows-1252 text): the mark is ignored and the text
+    // decoded as if it had none.
+    QString ignoredMark;
 };
 
-// Decodes a file's bytes. A byte-order mark decides. With "Auto Detect":
+// Decodes a file's bytes. A byte-order mark decides, unless it is a UTF-8
+// mark before bytes that mostly are not UTF-8. With "Auto Detect":
 // UTF-16 or UTF-32 without a mark is told by its zero bytes, valid UTF-8 is
 // UTF-8; otherwise uchardet proposes the coding (its ISO-8859-1 and -9 read as
 // their Windows supersets), and without an answer Windows-1252 is used. Any

@@ -43,6 +43,7 @@ QString formatTimeLine(int start, int end);
 // Reads the text of a file into the set, or behind its subtitles with
 // `append` (then starting `gap` ms after the last one ends), and logs what it
 // read, rejected and repaired. `frameRate` is the MicroDVD rate the user gave.
+// Advanced SubStation stands for both SubStation versions (readSubStation).
 void readSubtitles(SubtitleSet &set, const QString &text, SubtitleFormat format, int frameRate, bool append, int gap,
                    const QString &fileName, LogSink &log);
 

@@ -2,6 +2,7 @@
 // telling which of them a text is in.
 
 #include "core/formats.h"
+#include "core/formats/substation.h"
 #include "core/logsink.h"
 #include "core/subtitleset.h"
 #include "core/textfile.h"
@@ -606,6 +607,10 @@ bool isTimeLine(const QString &line)
 void readSubtitles(SubtitleSet &set, const QString &text, SubtitleFormat format, int frameRate, bool append, int gap,
                    const QString &fileName, LogSink &log)
 {
+    if (format == SubtitleFormat::Ass) {
+        readSubStation(set, text, append, gap, fileName, log);
+        return;
+    }
     const bool blocks = format == SubtitleFormat::SubRip || format == SubtitleFormat::SubViewer;
     if (format == SubtitleFormat::MicroDvd)
         set.frameRate = frameRate;
@@ -636,7 +641,7 @@ void readSubtitles(SubtitleSet &set, const QString &text, SubtitleFormat format,
         case SubtitleFormat::SubViewer:
             reader.addSubViewerLine(line);
             break;
-        case SubtitleFormat::Ass: // written only: no text is taken for it
+        case SubtitleFormat::Ass: // read above
             break;
         }
     }

@@ -4,6 +4,7 @@
 #include "core/autolink.h"
 #include "core/codinglist.h"
 #include "core/detection.h"
+#include "core/formats/substation.h"
 #include "core/logsink.h"
 #include "core/merge.h"
 #include "core/textcodec.h"
@@ -69,6 +70,10 @@ std::optional<Session::PreparedLoad> Session::prepareLoad(const SubtitleSet &set
     bool unknown = false;
     codecFor(set, codecName, m_log, &unknown);
     const DecodedText decoded = decodeFile(bytes, codecName);
+    if (!decoded.ignoredMark.isEmpty())
+        m_log.log(
+            LogWarning, prefix,
+            QStringLiteral("byte-order mark says %1, but the text is not: mark ignored").arg(decoded.ignoredMark));
     if (decoded.source == DecodedText::Source::Detected)
         m_log.log(LogWarning, prefix, QStringLiteral("coding detected: %1").arg(decoded.coding));
     else if (decoded.source == DecodedText::Source::Fallback)
@@ -80,12 +85,15 @@ std::optional<Session::PreparedLoad> Session::prepareLoad(const SubtitleSet &set
         m_log.log(LogWarning, prefix, line);
     }
 
-    const std::optional<SubtitleFormat> format = sniffFormat(decoded.text);
+    // A script is told by its sections, before the formats told by their time lines.
+    const std::optional<SubtitleFormat> format
+        = looksLikeSubStation(decoded.text) ? SubtitleFormat::Ass : sniffFormat(decoded.text);
     if (!format) {
         m_log.log(LogError, prefix, QStringLiteral("error: no subtitles found in %1").arg(fileName));
         return std::nullopt;
     }
-    if (*format != formatOfFileName(path))
+    const bool ssaName = QFileInfo(path).suffix().compare(QLatin1String("ssa"), Qt::CaseInsensitive) == 0;
+    if (*format != formatOfFileName(path) && !(*format == SubtitleFormat::Ass && ssaName))
         m_log.log(LogWarning, prefix, QStringLiteral("%1 read as %2").arg(fileName, formatName(*format)));
     PreparedLoad load;
     load.path = path;

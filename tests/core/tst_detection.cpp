@@ -161,8 +161,9 @@ private slots:
         row("Windows-1252 as UTF-8", spanish, "UTF-8", Source::Chosen, "UTF-8", 22, 22, "Windows-1252");
         row("Windows-1254 as UTF-8", fixtureBytes("detect_cp1254_turkish.srt"), "UTF-8", Source::Chosen, "UTF-8", 41,
             41, "Windows-1254");
-        row("mark over Windows-1252 text", "\xEF\xBB\xBF" + spanish, detect, Source::ByteOrderMark, "UTF-8", 22, 22,
-            "Windows-1252");
+        // A UTF-8 mark is ignored before text that is not UTF-8 (see wrongUtf8Mark).
+        row("mark over Windows-1252 text", "\xEF\xBB\xBF" + spanish, detect, Source::Detected, "WINDOWS-1252", 0, 0,
+            "");
         // Mojibake, but every byte has a character there.
         row("UTF-8 as KOI8-R", czech, "KOI8-R", Source::Chosen, "KOI8-R", 0, 0, "");
         row("UTF-8 as ISO 8859-1", czech, "ISO 8859-1", Source::Chosen, "ISO 8859-1", 0, 0, "");
@@ -213,6 +214,43 @@ private slots:
         QTEST(decoded.undecodable, "undecodable");
         QCOMPARE(decoded.text.count(QChar(QChar::ReplacementCharacter)), replacementChars);
         QTEST(decoded.likely, "likely");
+    }
+
+    // A UTF-8 mark before bytes that mostly are not UTF-8 (an editor added it
+    // to a Windows-1252 file) is ignored: the bytes are read as without it.
+    // A right mark, or one before UTF-8 with a stray broken byte, still decides.
+    void wrongUtf8Mark_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<Source>("source");
+        QTest::addColumn<QString>("coding");
+        QTest::addColumn<QString>("ignoredMark");
+        QTest::addColumn<QString>("word");
+        const QByteArray mark = "\xEF\xBB\xBF", spanish = fixtureBytes("detect_cp1252_spanish.srt");
+        QByteArray czech = fixtureBytes("detect_utf8_czech.srt");
+        const QString detect = Codings::autoDetect();
+        row("Windows-1252, detected", mark + spanish, detect, Source::Detected, "WINDOWS-1252", "UTF-8", "la estación");
+        row("Windows-1252, chosen", mark + spanish, "Windows-1252", Source::Chosen, "Windows-1252", "UTF-8",
+            "la estación");
+        row("UTF-8", mark + czech, detect, Source::ByteOrderMark, "UTF-8", "", "Žluťoučký kůň");
+        row("UTF-8 with a stray byte", mark + czech.replace("Brna", "Brn\xFF"), "Windows-1250", Source::ByteOrderMark,
+            "UTF-8", "", "Žluťoučký kůň");
+        row("UTF-16LE", fixtureBytes("detect_utf16le_bom_spanish.srt"), detect, Source::ByteOrderMark, "UTF-16LE", "",
+            "la estación");
+    }
+    void wrongUtf8Mark()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, choice);
+        QFETCH(QString, word);
+        const DecodedText decoded = decodeFile(bytes, choice);
+        QTEST(decoded.source, "source");
+        QTEST(decoded.coding, "coding");
+        QTEST(decoded.ignoredMark, "ignoredMark");
+        QVERIFY2(decoded.text.contains(word), qPrintable(decoded.text));
+        QVERIFY(!decoded.text.startsWith(QChar(QChar::ByteOrderMark)));
+        QVERIFY(!decoded.text.startsWith(QString::fromLatin1("\xEF\xBB\xBF")));
     }
 
     // "Auto Detect" saves as UTF-8 (see encoderMark); it is a choice, not a codec.

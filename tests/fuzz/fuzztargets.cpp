@@ -3,6 +3,7 @@
 #include "core/assformat.h"
 #include "core/codings.h"
 #include "core/formats.h"
+#include "core/formats/substation.h"
 #include "core/logsink.h"
 #include "core/merge.h"
 #include "core/session.h"
@@ -125,7 +126,8 @@ void writeBoth(const SubtitleSet &set, const QString &coding)
 }
 
 // What decodeFile promises for any bytes under any choice: a byte-order mark
-// decides, a choice is taken, valid UTF-8 is UTF-8 to "Auto Detect", and each
+// decides (a UTF-8 one only before bytes that are not all UTF-8 may be
+// ignored), a choice is taken, valid UTF-8 is UTF-8 to "Auto Detect", and each
 // character counted as undecodable left a U+FFFD.
 DecodedText checkDecoded(const QByteArray &bytes, const QString &coding)
 {
@@ -135,9 +137,14 @@ DecodedText checkDecoded(const QByteArray &bytes, const QString &coding)
     const bool marked = bytes.startsWith("\xEF\xBB\xBF") || bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")
         || bytes.startsWith(QByteArray("\0\0\xFE\xFF", 4));
     const bool detecting = coding == Codings::autoDetect();
-    if ((decoded.source == Source::ByteOrderMark) != marked)
+    const bool ignored = !decoded.ignoredMark.isEmpty();
+    if (ignored
+        && (!bytes.startsWith("\xEF\xBB\xBF") || decoded.ignoredMark != QLatin1String("UTF-8")
+            || utf8.toUtf8() == bytes))
+        broken("a byte-order mark ignored that is no UTF-8 mark, or before UTF-8");
+    if ((decoded.source == Source::ByteOrderMark) != (marked && !ignored))
         broken("a byte-order mark did not decide");
-    if (!marked && (decoded.source == Source::Chosen) == detecting)
+    if ((!marked || ignored) && (decoded.source == Source::Chosen) == detecting)
         broken("a chosen coding not taken, or \"Auto Detect\" taken as one");
     if (decoded.source == Source::Utf8 && (decoded.undecodable != 0 || decoded.text != utf8))
         broken("UTF-8 not read as UTF-8");
@@ -169,7 +176,8 @@ public:
         const int at = line.indexOf(QLatin1String(" read as "));
         if (at >= 0)
             readAs = line.mid(at + 9);
-        if (line.startsWith(QLatin1String("Up: coding ")) || line.contains(QLatin1String(" not decodable as "))) {
+        if (line.startsWith(QLatin1String("Up: coding ")) || line.contains(QLatin1String(" not decodable as "))
+            || line.startsWith(QLatin1String("Up: byte-order mark "))) {
             if (level != LogWarning)
                 broken("a coding line not at level 1");
             codingLines << line;
@@ -184,6 +192,8 @@ public:
     void checkCodingLines(const DecodedText &decoded)
     {
         QStringList expected;
+        if (!decoded.ignoredMark.isEmpty())
+            expected << QStringLiteral("Up: byte-order mark says UTF-8, but the text is not: mark ignored");
         if (decoded.source == DecodedText::Source::Detected)
             expected << QStringLiteral("Up: coding detected: ") + decoded.coding;
         else if (decoded.source == DecodedText::Source::Fallback)
@@ -198,12 +208,12 @@ public:
     }
 };
 
-// A load reads the text decodeFile gives, in the format sniffFormat names, at
-// the rate given or else the declared one or 23.976; a text without subtitles
-// is no load.
+// A load reads the text decodeFile gives, as a SubStation script when it
+// looks like one, else in the format sniffFormat names, at the rate given or
+// else the declared one or 23.976; a text without subtitles is no load.
 void checkSessionRead(const SubtitleSet &read, bool loaded, const QString &text, int rate, const QString &name)
 {
-    const std::optional<SubtitleFormat> format = sniffFormat(text);
+    const std::optional<SubtitleFormat> format = looksLikeSubStation(text) ? SubtitleFormat::Ass : sniffFormat(text);
     if (loaded != format.has_value())
         broken("a load and the sniffer disagree");
     SubtitleSet expected(QStringLiteral("Up: "));
@@ -232,7 +242,8 @@ public:
     {
         CheckingLog::write(level, line);
         if (line.contains(QLatin1String(" time lines repaired ("))
-            || line.contains(QLatin1String(" declared by the file"))) {
+            || line.contains(QLatin1String(" declared by the file")) || line.endsWith(QLatin1String(" left out"))
+            || line.contains(QLatin1String(" joined with the one before"))) {
             const QString kind = line.section(QLatin1Char(' '), 2);
             if (once.contains(kind))
                 broken("a repair or declaration logged twice");
@@ -268,6 +279,19 @@ void readEveryFormat(const QString &text, int rate, bool append, int gap)
             if (!full && declaredLine != (format == SubtitleFormat::MicroDvd && declared > 0))
                 broken("declared rate and its log line disagree");
         }
+    }
+    // SubStation, which the text need not look like: Dialogue lines are read
+    // wherever they are.
+    SubtitleSet set(QStringLiteral("Up: "));
+    for (bool again : {false, true}) {
+        if (again && !append)
+            break;
+        ReadingLog log;
+        readSubStation(set, text, again, gap, QStringLiteral("fuzz"), log);
+        checkRead(set, true);
+        for (int i = 0; i < set.count; ++i)
+            if (set.at(i).start >= set.at(i).end || !set.at(i).angleTags)
+                broken("a SubStation subtitle without duration or in other tags");
     }
 }
 

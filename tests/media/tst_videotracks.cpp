@@ -108,6 +108,7 @@ private slots:
         QTest::addColumn<QString>("source");
         row("SubRip", film, "2", "track_en.srt");
         row("WebVTT", film, "spa", "track_es.srt");
+        row("SubStation, its styles", film, "ger", "track_de.ass");
         row("SubStation made from SubRip", film, "fre", "track_en.srt");
         row("mov_text", movie, "eng", "track_en.srt");
         row("mov_text, Spanish", movie, "es", "track_es.srt");

@@ -169,13 +169,6 @@ bool isTextCodec(AVCodecID codec)
     return descriptor && descriptor->type == AVMEDIA_TYPE_SUBTITLE && (descriptor->props & AV_CODEC_PROP_TEXT_SUB);
 }
 
-// SubStation tracks are read through the decoder until the core reads
-// SubStation scripts itself.
-bool readsSubStationPackets(AVCodecID)
-{
-    return false;
-}
-
 } // namespace
 
 bool readsTrack(AVCodecID codec)
@@ -198,7 +191,8 @@ std::unique_ptr<DocumentBuilder> documentBuilder(const AVStream *stream, qint64 
     const AVCodecID codec = stream->codecpar->codec_id;
     if (codec == AV_CODEC_ID_SUBRIP)
         return std::make_unique<SubRipBuilder>(stream->time_base, originMs);
-    if (readsSubStationPackets(codec))
+    // A script, read by the core's SubStation reader with the styles of its header.
+    if (codec == AV_CODEC_ID_ASS || codec == AV_CODEC_ID_SSA)
         return std::make_unique<SubStationBuilder>(stream, originMs);
     if (!readsTrack(codec)) {
         *error = QStringLiteral("%1 is not read").arg(QString::fromUtf8(avcodec_get_name(codec)));

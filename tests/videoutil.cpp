@@ -47,10 +47,10 @@ QString makeVideo(const QString &dir, const QString &name, const QVector<TrackSp
          << "1";
     for (int i = 0; i < tracks.size(); ++i)
         args << "-map" << QString::number(i + 2);
-    // Audio without encoder delay, which would shift every other stream.
-    args << "-c:v"
-         << "mpeg4"
-         << "-c:a" << (name.endsWith(QLatin1String(".mp4")) ? "alac" : "pcm_s16le");
+    // Video with B-frames, whose timestamps come out of order, as films have
+    // them; audio without encoder delay, which would shift every other stream.
+    const QString audio = name.endsWith(QLatin1String(".mp4")) ? "alac" : "pcm_s16le";
+    args << QStringList {"-c:v", "libx264", "-preset", "veryfast", "-bf", "2", "-c:a", audio};
     for (int i = 0; i < tracks.size(); ++i) {
         const QString s = QStringLiteral(":s:%1").arg(i);
         args << "-c" + s << tracks[i].codec << "-metadata:s" + s << "language=" + tracks[i].language;

@@ -95,21 +95,6 @@ QString streamName(const AVStream *stream)
         .arg(QString::fromUtf8(avcodec_get_name(stream->codecpar->codec_id)));
 }
 
-// The muxer needs a picture's size and a sound's rate and channels, which
-// some containers leave to the decoder (mpeg4 video in MP4): then the first
-// packets are looked at, as ffmpeg does for every file it copies.
-bool parametersMissing(const AVFormatContext *context)
-{
-    for (unsigned i = 0; i < context->nb_streams; ++i) {
-        const AVCodecParameters *codec = context->streams[i]->codecpar;
-        if ((codec->codec_type == AVMEDIA_TYPE_VIDEO && (codec->width <= 0 || codec->height <= 0))
-            || (codec->codec_type == AVMEDIA_TYPE_AUDIO
-                && (codec->sample_rate <= 0 || codec->ch_layout.nb_channels <= 0)))
-            return true;
-    }
-    return false;
-}
-
 bool copyChapters(const AVFormatContext *in, AVFormatContext *out)
 {
     for (unsigned i = 0; i < in->nb_chapters; ++i) {
@@ -141,17 +126,22 @@ CopyOutcome copyWithTrack(const QString &source, const QString &target, const Ad
         error = QStringLiteral("the copy cannot replace the video it is made from");
         return outcome;
     }
-    av::ErrorCapture errors;
     const std::unique_ptr<av::Input> in = av::openInput(source, &error);
     if (!in)
         return outcome;
-    if (parametersMissing(in->context)) {
-        const int result = avformat_find_stream_info(in->context, nullptr);
-        if (result < 0) {
-            error = av::errorText(result);
-            return outcome;
-        }
+    // The first packets are looked at, as ffmpeg does before it copies: the
+    // muxer needs a picture's size and a sound's rate, which some containers
+    // leave to the decoder (mpeg4 video in MP4), and the order in which the
+    // frames are decoded, which Matroska does not store: without it the
+    // packets of a video with B-frames would reach the muxer out of order.
+    const int probed = avformat_find_stream_info(in->context, nullptr);
+    if (probed < 0) {
+        error = av::errorText(probed);
+        return outcome;
     }
+    // From here on an error libav logs (a file cut short) fails the copy;
+    // the decoders' complaints about the first frames above did not.
+    av::ErrorCapture errors;
     const std::unique_ptr<av::Input> added = av::openInput(track.document, track.subStation ? "ass" : "srt", &error);
     if (!added)
         return outcome;

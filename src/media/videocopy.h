@@ -19,6 +19,7 @@ struct AddedTrack
     bool subStation = true;
     QString language = QStringLiteral("mul");
     QString title;
+    int count = -1; // its subtitles, stored as Matroska's statistics tags store them; -1: not stored
 };
 
 struct CopyOutcome

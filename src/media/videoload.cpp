@@ -209,6 +209,7 @@ bool saveVideoCopy(Session &session, const QString &target, SubtitleFormat track
     track.document = text.toUtf8();
     track.subStation = trackFormat == SubtitleFormat::Ass;
     track.title = mergedTrackTitle(session);
+    track.count = formatted.written;
     const CopyOutcome outcome = writeVideoCopy(source, target, track, progress);
     for (const QString &warning : outcome.warnings)
         log.log(LogWarning, merged.logPrefix, warning);

@@ -116,14 +116,26 @@ private slots:
         // The track holds what saving the merged file writes.
         const QString merged = path("merged." + QString(codec == "ass" ? "ass" : "srt"));
         QVERIFY(f.session.saveFile(f.session.merged, merged, "UTF-8", 25000));
+        int events = 0;
         if (codec == "ass") {
-            const QStringList events = dialogueLines(readFile(merged));
-            QVERIFY(events.size() > 10);
-            QCOMPARE(dialogueLines(extractTrack(out, tracks, "ass")), events);
+            const QStringList lines = dialogueLines(readFile(merged));
+            QVERIFY(lines.size() > 10);
+            QCOMPARE(dialogueLines(extractTrack(out, tracks, "ass")), lines);
+            events = lines.size();
         } else {
             QCOMPARE(QString::fromUtf8(extractTrack(out, tracks, "srt")).remove('\r'),
                      QString::fromUtf8(readFile(merged)));
+            events = readFile(merged).count(" --> ");
         }
+        // Listed with all its events, also those that start together.
+        VideoFile copied;
+        QString error;
+        QVERIFY(copied.open(out, &error));
+        QCOMPARE(copied.tracks().last().description(),
+                 QStringLiteral("#%1 mul — English + Spanish, %2, %3 subtitles")
+                     .arg(tracks)
+                     .arg(codec == "ass" ? "Advanced SubStation" : "SubRip")
+                     .arg(events));
     }
 
     // Matroska holds no mov_text: an MP4's text tracks come over as SubRip.

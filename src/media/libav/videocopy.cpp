@@ -210,6 +210,10 @@ CopyOutcome copyWithTrack(const QString &source, const QString &target, const Ad
     av_dict_set(&addedTo->metadata, "language", track.language.toUtf8().constData(), 0);
     if (!track.title.isEmpty())
         av_dict_set(&addedTo->metadata, "title", track.title.toUtf8().constData(), 0);
+    // Listing the copy's tracks counts the merged one from this: its index
+    // holds one entry for events that start together.
+    if (track.count >= 0)
+        av_dict_set_int(&addedTo->metadata, "NUMBER_OF_FRAMES", track.count, 0);
     av_dict_copy(&mux->metadata, in->context->metadata, 0);
     if (!copyChapters(in->context, mux)) {
         error = av::errorText(AVERROR(ENOMEM));

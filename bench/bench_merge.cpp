@@ -10,8 +10,8 @@
 
 #include "benchutil.h"
 
-#include "core/assformat.h"
 #include "core/codings.h"
+#include "core/formats/advancedsubstation.h"
 #include "core/logsink.h"
 #include "core/session.h"
 #include "gui/mainwindow.h"

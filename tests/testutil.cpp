@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 #include <random>
 
@@ -15,6 +16,53 @@ QStringList CollectingLog::withLevels() const
     for (int i = 0; i < lines.size(); ++i)
         out << QString::number(levels[i]) + QLatin1Char(' ') + lines[i];
     return out;
+}
+
+ReadRequest request(int frameRate, bool append, int gap, const QString &fileName, int cps)
+{
+    ReadRequest r;
+    r.frameRate = frameRate;
+    r.append = append;
+    r.gap = gap;
+    r.fileName = fileName;
+    r.cps = cps;
+    return r;
+}
+
+namespace {
+
+// Standard output, or a problem: the program missing or failing, or saying anything on standard error.
+QByteArray runQuietly(const QString &program, const QStringList &args, QString *problems)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForStarted(10000)) {
+        *problems += program + QStringLiteral(" is missing: run scripts/setup.sh\n");
+        return {};
+    }
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        *problems += program + QStringLiteral(" failed\n");
+    *problems += QString::fromUtf8(p.readAllStandardError());
+    return p.readAllStandardOutput();
+}
+
+} // namespace
+
+FfmpegReading readWithFfmpeg(const QString &file, const QString &copy)
+{
+    FfmpegReading read;
+    const QByteArray packets
+        = runQuietly(QStringLiteral("ffprobe"),
+                     {"-v", "warning", "-select_streams", "s:0", "-show_entries", "packet=pts", "-of", "csv=p=0", file},
+                     &read.problems);
+    read.packets = packets.trimmed().isEmpty() ? 0 : packets.trimmed().split('\n').size();
+    runQuietly(QStringLiteral("ffmpeg"), {"-v", "warning", "-nostdin", "-y", "-i", file, "-c:s", "ass", copy},
+               &read.problems);
+    const QStringList lines = QString::fromUtf8(readFile(copy)).split(QLatin1Char('\n'));
+    for (const QString &line : lines)
+        if (line.startsWith(QLatin1String("Dialogue: ")))
+            read.events << line.section(QLatin1Char(','), 9).trimmed();
+    return read;
 }
 
 QString writeFile(const QString &dir, const QString &name, const QByteArray &bytes)

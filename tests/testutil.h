@@ -60,6 +60,21 @@ public:
     }
 };
 
+// What a load gives a reader, as the session would for these answers.
+ReadRequest request(int frameRate, bool append, int gap, const QString &fileName, int cps = 25);
+
+// What FFmpeg reads from a subtitle file: its packets (ffprobe) and the
+// texts of the events of its own ASS copy written to `copy`. `problems` says
+// what went wrong (a tool missing, an exit status, any warning); empty when it
+// read the file without a word.
+struct FfmpegReading
+{
+    QString problems;
+    int packets = 0;
+    QStringList events;
+};
+FfmpegReading readWithFfmpeg(const QString &file, const QString &copy);
+
 // Writes bytes to dir/name and returns the full path.
 QString writeFile(const QString &dir, const QString &name, const QByteArray &bytes);
 QByteArray readFile(const QString &path);

@@ -323,22 +323,47 @@ QString spelling(const OptionSpec &spec, const QString &set)
     return QLatin1String("--") + spec.name + QLatin1Char('-') + set;
 }
 
+// "A (.a), B (.b) or C": the names joined as a sentence says them.
+QString listed(const QStringList &names)
+{
+    return names.size() < 2
+        ? names.join(QString())
+        : names.mid(0, names.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" or ") + names.last();
+}
+
+// What the table of formats says about OUT and the inputs.
+QString formatsText()
+{
+    QStringList written;
+    QStringList read;
+    for (const FormatInfo &info : formatTable()) {
+        if (info.write && info.format != fallbackFormat)
+            written << QStringLiteral("%1 (.%2)").arg(info.name, info.suffixes.join(QStringLiteral(", .")));
+        if (info.read)
+            read << info.name;
+    }
+    written << formatName(fallbackFormat) + QStringLiteral(" (anything else)");
+    return QStringLiteral("The suffix of OUT picks %1.\nInputs are known by their content, whatever their names: %2.\n")
+        .arg(listed(written), listed(read));
+}
+
 QString usageText()
 {
-    QString text = QStringLiteral(
-        "usage: twinscript-cli convert IN OUT [options]\n"
-        "       twinscript-cli merge UPPER LOWER OUT [options]\n"
-        "       twinscript-cli sync REFERENCE INPUT OUT [options]\n"
-        "       twinscript-cli tracks FILE\n"
-        "       twinscript-cli --help | --version\n"
-        "\n"
-        "The suffix of OUT picks SubRip (.srt), Advanced SubStation (.ass) or MicroDVD (anything else);\n"
-        "merge writes a .mkv OUT as a copy of the video a set came from, with the merged track added.\n"
-        "A video file (Matroska, WebM, MP4, QuickTime) is read for one of its text tracks; tracks lists\n"
-        "them, one a line: number, language, title, codec, subtitles (empty when the file does not say),\n"
-        "and text, pictures or unreadable, separated by tabs.\n"
-        "sync loads REFERENCE as the upper and INPUT as the lower set (their options as for merge),\n"
-        "synchronizes the lower set onto the upper one and saves it to OUT as \"Save as\" does.\n");
+    QString text = QStringLiteral("usage: twinscript-cli convert IN OUT [options]\n"
+                                  "       twinscript-cli merge UPPER LOWER OUT [options]\n"
+                                  "       twinscript-cli sync REFERENCE INPUT OUT [options]\n"
+                                  "       twinscript-cli tracks FILE\n"
+                                  "       twinscript-cli --help | --version\n"
+                                  "\n");
+    text += formatsText();
+    text += QStringLiteral(
+                "merge writes a .%1 OUT as a copy of the video a set came from, with the merged track added.\n"
+                "A video file (Matroska, WebM, MP4, QuickTime) is read for one of its text tracks; tracks lists\n"
+                "them, one a line: number, language, title, codec, subtitles (empty when the file does not say),\n"
+                "and text, pictures or unreadable, separated by tabs.\n"
+                "sync loads REFERENCE as the upper and INPUT as the lower set (their options as for merge),\n"
+                "synchronizes the lower set onto the upper one and saves it to OUT as \"Save as\" does.\n")
+                .arg(media::VideoOutput::suffix());
     QString section;
     for (const OptionSpec &spec : optionTable()) {
         if (spec.section != section) {

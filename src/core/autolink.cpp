@@ -76,7 +76,7 @@ constexpr double linkToleranceMs = 40;
 constexpr double wideLinkToleranceMs = 120;
 constexpr double linkSpacingMs = 20000;
 constexpr double endLinkToleranceMs = 250;
-constexpr double endLinkDistanceMs = 10000;
+constexpr double endLinkGainMs = 150;
 constexpr double ambiguityMarginMs = 100;
 constexpr double nearSplitMs = 15000;
 // Gain over the same search on an unrelated film, as a share of what a
@@ -744,14 +744,16 @@ void placeLinks(const Timeline &upper, const std::vector<Span> &lower, const Str
     if (close.back() != close.front())
         chosen.push_back(close.back());
     // Rows beyond the outer links only shift with them: under another rate
-    // they drift away, so a looser pair much nearer the end is better.
+    // they drift away, so a looser pair nearer the end is better once the
+    // drift over the distance outweighs the looseness.
+    const double rateError = std::abs(1 - stretch.mapping.ratio) + std::abs(stretch.mapping.slope);
     const auto looser = [&](const Match *outer, bool front) {
         const Match *found = outer;
         for (const Match &m : stretch.nearest)
             if (std::abs(m.residual) <= endLinkToleranceMs && distinct(m)
                 && (front ? m.lowerTime < found->lowerTime : m.lowerTime > found->lowerTime))
                 found = &m;
-        const bool far = std::abs(found->lowerTime - outer->lowerTime) > endLinkDistanceMs;
+        const bool far = std::abs(found->lowerTime - outer->lowerTime) * rateError > endLinkGainMs;
         return far ? found : outer;
     };
     // Both stay candidates: the looser one may cross the link before.

@@ -21,3 +21,14 @@ void applyColorTag(QString &text, int color, TagStyle output)
     text.replace(QLatin1Char('|'), QLatin1Char('|') + tag);
     text.prepend(tag);
 }
+
+void FrameStyle::applyColor(QString &text, int color, const char *className) const
+{
+    if (!colorClasses) {
+        applyColorTag(text, color, tags);
+    } else if (!text.isEmpty()) {
+        // A class span carries over line breaks, as SubRip's font tag does.
+        text.prepend(QLatin1String("<c.") + QLatin1String(className) + QLatin1Char('>'));
+        text.append(QLatin1String("</c>"));
+    }
+}

@@ -110,6 +110,123 @@ Proposal proposedCoding(const char *data, int size)
     return proposal;
 }
 
+// The one-byte codings of Windows and ISO in which legacy subtitles come; on a
+// tie the earlier wins, so the Windows codings, which real files use far more.
+const char *const legacyCodings[]
+    = {"WINDOWS-1252", "WINDOWS-1250", "WINDOWS-1251", "WINDOWS-1253", "WINDOWS-1254", "WINDOWS-1255",
+       "WINDOWS-1256", "WINDOWS-1257", "WINDOWS-1258", "ISO-8859-1",   "ISO-8859-2",   "ISO-8859-3",
+       "ISO-8859-4",   "ISO-8859-5",   "ISO-8859-6",   "ISO-8859-7",   "ISO-8859-8",   "ISO-8859-9",
+       "ISO-8859-10",  "ISO-8859-11",  "ISO-8859-13",  "ISO-8859-14",  "ISO-8859-15",  "ISO-8859-16"};
+
+// What a wrong one-byte coding makes of letters: signs, superscripts and
+// fractions ("Ąą" read as Windows-1252 is "¥¹"), control codes and
+// replacement characters. Signs that texts do use are left out.
+bool isStraySign(QChar c)
+{
+    switch (c.category()) {
+    case QChar::Symbol_Math:
+    case QChar::Symbol_Currency:
+    case QChar::Symbol_Modifier:
+    case QChar::Symbol_Other:
+    case QChar::Number_Other:
+    case QChar::Other_Control:
+        break;
+    default:
+        return c == QChar(QChar::ReplacementCharacter);
+    }
+    static const QString common = QStringLiteral("\u20ac\u00a3\u00a9\u00ae\u00b0\u2116\u2122\u266a\u266b");
+    return !common.contains(c);
+}
+
+// Letters beyond ASCII in the decoded text: those that stand in a word of one
+// script (Latin with ASCII letters) against every other character beyond
+// ASCII. A wrong coding gives signs, or letters of another script in the
+// middle of a word ("Prosz\u0438").
+struct LetterShare
+{
+    int letters = 0;
+    int others = 0;
+    int signs = 0; // stray signs among the others
+
+    bool better(const LetterShare &b) const
+    {
+        return qint64(letters) * (b.letters + b.others) > qint64(b.letters) * (letters + others);
+    }
+};
+
+LetterShare letterShare(const QString &text)
+{
+    LetterShare share;
+    const int n = text.size();
+    for (int i = 0; i < n;) {
+        const QChar c = text.at(i);
+        if (!c.isLetterOrNumber() && !c.isMark()) {
+            if (c.unicode() >= 0x80) {
+                ++share.others;
+                share.signs += isStraySign(c) ? 1 : 0;
+            }
+            ++i;
+            continue;
+        }
+        // A word: letters and marks of one script, digits anywhere.
+        QChar::Script script = QChar::Script_Common;
+        bool oneScript = true;
+        int beyondAscii = 0;
+        for (; i < n && (text.at(i).isLetterOrNumber() || text.at(i).isMark()); ++i) {
+            const QChar w = text.at(i);
+            if (w.unicode() >= 0x80)
+                ++beyondAscii;
+            if (!w.isLetter())
+                continue;
+            const QChar::Script letterScript = w.script();
+            if (script == QChar::Script_Common)
+                script = letterScript;
+            else if (letterScript != script)
+                oneScript = false;
+        }
+        (oneScript ? share.letters : share.others) += beyondAscii;
+    }
+    return share;
+}
+
+// A short file tells uchardet too little: when it names nothing, or a one-byte
+// coding whose decoding shows stray signs among letters (a tenth of what it
+// decodes beyond ASCII or more), the one-byte coding
+// of Windows or ISO whose decoding has the largest share of letters is taken
+// (uchardet's own on a tie, else the first in the list).
+Proposal proposalByLetters(const char *data, int size, const Proposal &proposal)
+{
+    const QByteArray sample = detectionSample(data, size);
+    LetterShare best;
+    if (proposal.codec) {
+        const QString text = proposal.codec->decodeCounting(sample.constData(), sample.size()).text;
+        // Several bytes a character: a coding of East Asia or Unicode, where
+        // one-byte codings are no alternative.
+        if (text.size() != sample.size())
+            return proposal;
+        best = letterShare(text);
+        // One "m²" among a file of letters is no sign of a wrong coding.
+        if (best.letters == 0 || best.signs * 10 < best.letters + best.others)
+            return proposal;
+    }
+    Proposal chosen = proposal;
+    for (const char *name : legacyCodings) {
+        const QString coding = QString::fromLatin1(name);
+        const std::optional<TextCodec> codec = TextCodec::find(coding);
+        if (!codec)
+            continue;
+        const LetterShare share = letterShare(codec->decodeCounting(sample.constData(), sample.size()).text);
+        if (!chosen.codec || share.better(best)) {
+            best = share;
+            chosen = Proposal {coding, codec};
+        }
+    }
+    // Without a single letter no coding is likelier than the fallback, which
+    // is logged as such when it is the coding chosen.
+    const bool fallback = !proposal.codec && chosen.name == QLatin1String(legacyCodings[0]);
+    return best.letters > 0 && !fallback ? chosen : proposal;
+}
+
 // Names equal but for case, spaces, hyphens and underscores.
 bool sameName(const QString &a, const QString &b)
 {
@@ -209,7 +326,7 @@ DecodedText decodeFile(const QByteArray &bytes, const QString &codecName)
             out.text = std::move(utf8.text);
             return out;
         }
-        proposal = proposedCoding(data, size);
+        proposal = proposalByLetters(data, size, proposedCoding(data, size));
         proposed = true;
         if (proposal.codec) {
             out.source = DecodedText::Source::Detected;

@@ -10,7 +10,6 @@
 namespace {
 
 // The dot that holds the bottom line, dimmed when colours are on.
-constexpr int dotColor = 0x505050;
 
 // A position on a set's time line: the start (even positions) or the end (odd)
 // of a subtitle, or the end sentinel once the set is exhausted.
@@ -99,12 +98,12 @@ class Stacker
 {
 public:
     Stacker(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options,
-            TagStyle output)
+            FrameStyle style)
         : m_upper(upper)
         , m_lower(lower)
         , m_merged(merged)
         , m_options(options)
-        , m_output(output)
+        , m_style(style)
     {
     }
 
@@ -118,7 +117,7 @@ private:
     Cursor m_lower;
     SubtitleSet &m_merged;
     const ProcessingOptions &m_options;
-    const TagStyle m_output;
+    const FrameStyle m_style;
     int m_current = 0;
 
     // A subtitle stays in several frames while the other set changes: its
@@ -133,21 +132,21 @@ private:
     Part m_lowerPart;
 
     void step();
-    const Part &sourcePart(const Cursor &cursor, int color, Part &part);
+    const Part &sourcePart(const Cursor &cursor, int color, const char *colorClass, Part &part);
 };
 
 // The text the subtitle under a cursor adds to a frame, in the output's tag
 // style and colour, with its number of lines.
-const Stacker::Part &Stacker::sourcePart(const Cursor &cursor, int color, Part &part)
+const Stacker::Part &Stacker::sourcePart(const Cursor &cursor, int color, const char *colorClass, Part &part)
 {
     if (part.row == cursor.row)
         return part;
     const Subtitle &source = cursor.subtitle();
     part.row = cursor.row;
     part.text = source.text;
-    part.lines = prepareLines(part.text, source.tagStyle(), m_output, m_options.joinLines);
+    part.lines = prepareLines(part.text, source.tagStyle(), m_style.tags, m_options.joinLines);
     if (m_options.colorTags)
-        applyColorTag(part.text, color, m_output);
+        m_style.applyColor(part.text, color, colorClass);
     return part;
 }
 
@@ -182,16 +181,17 @@ void Stacker::step()
 
     const int bottomLines = m_options.bottomLines;
     const bool colorTags = m_options.colorTags;
-    const bool srt = m_output == TagStyle::SubRip;
+    const bool srt = m_style.tags == TagStyle::SubRip;
     const Part noPart;
-    const Part &upperPart = upperActive ? sourcePart(m_upper, m_options.upperColor, m_upperPart) : noPart;
+    const Part &upperPart
+        = upperActive ? sourcePart(m_upper, m_options.upperColor, upperColorClass, m_upperPart) : noPart;
     const QString &upperText = upperPart.text;
     const int upperLines = upperPart.lines;
 
     QString lowerText;
     int lowerLines = 0;
     if (lowerActive) {
-        const Part &part = sourcePart(m_lower, m_options.lowerColor, m_lowerPart);
+        const Part &part = sourcePart(m_lower, m_options.lowerColor, lowerColorClass, m_lowerPart);
         lowerText = part.text;
         lowerLines = part.lines;
     } else if (bottomLines > 0) {
@@ -201,7 +201,7 @@ void Stacker::step()
         case LastLineStyle::Dot:
             lowerText = QStringLiteral(".");
             if (colorTags)
-                applyColorTag(lowerText, dotColor, m_output);
+                m_style.applyColor(lowerText, dotColor, dotColorClass);
             break;
         case LastLineStyle::Doubled:
             lowerText = srt ? QStringLiteral("<b> </b>|<b> </b>") : QStringLiteral("| ");
@@ -233,15 +233,15 @@ void Stacker::step()
         frame.visibleLength = clampToInt32(qint64(frame.visibleLength) + m_lower.subtitle().visibleLength);
 }
 
-void appendHeader(SubtitleSet &merged, const ProcessingOptions &options, TagStyle output)
+void appendHeader(SubtitleSet &merged, const ProcessingOptions &options, FrameStyle style)
 {
     CreditLine credit = creditAfter(merged.at(merged.count - 1).end);
     Subtitle &header = merged.slot(merged.count);
     header.reset();
     header.visibleLength = credit.visibleLength();
     if (options.colorTags) {
-        applyColorTag(credit.first, options.upperColor, output);
-        applyColorTag(credit.second, options.lowerColor, output);
+        style.applyColor(credit.first, options.upperColor, upperColorClass);
+        style.applyColor(credit.second, options.lowerColor, lowerColorClass);
     }
     header.text = credit.first + QLatin1Char('|') + credit.second;
     header.start = credit.start;
@@ -320,7 +320,7 @@ void crossSnap(SubtitleSet &upper, SubtitleSet &lower, int snap)
 }
 
 void stackFrames(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options,
-                 TagStyle output)
+                 FrameStyle style)
 {
     merged.clear();
     // Every transition of either set ends at most one frame; the header and the sentinel follow.
@@ -328,7 +328,7 @@ void stackFrames(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, co
     // The sentinels are read when a set runs out.
     upper.slot(upper.count);
     lower.slot(lower.count);
-    Stacker(upper, lower, merged, options, output).run();
+    Stacker(upper, lower, merged, options, style).run();
 }
 
 int prepareLines(QString &text, TagStyle from, TagStyle output, bool joinLines)
@@ -359,10 +359,10 @@ void prepareMergeTimes(SubtitleSet &upper, SubtitleSet &lower, const ProcessingO
 }
 
 void stackSets(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options,
-               TagStyle output, LogSink &log)
+               FrameStyle style, LogSink &log)
 {
     prepareMergeTimes(upper, lower, options, log);
-    stackFrames(upper, lower, merged, options, output);
+    stackFrames(upper, lower, merged, options, style);
 }
 
 CreditLine creditAfter(qint64 lastEnd)
@@ -376,10 +376,11 @@ CreditLine creditAfter(qint64 lastEnd)
 void mergeSets(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options,
                SubtitleFormat format, LogSink &log)
 {
-    const TagStyle output = format == SubtitleFormat::SubRip ? TagStyle::SubRip : TagStyle::MicroDvd;
-    stackSets(upper, lower, merged, options, output, log);
+    const FormatInfo &info = formatInfo(format);
+    const FrameStyle style(info.mergedTags, info.colorClasses);
+    stackSets(upper, lower, merged, options, style, log);
     if (merged.count > 0 && options.header)
-        appendHeader(merged, options, output);
+        appendHeader(merged, options, style);
     correctDurations(merged, options.cps, options.gap, log);
 }
 

@@ -3,6 +3,7 @@
 // of transitions, and the stacking engine that cuts the time line of both
 // sets into frames, the upper text standing a number of lines above the lower.
 
+#include "core/colors.h"
 #include "core/formats.h"
 #include "core/processing.h"
 #include "core/tags.h"
@@ -24,7 +25,7 @@ void snapNeighbours(SubtitleSet &set, int snap);
 void crossSnap(SubtitleSet &upper, SubtitleSet &lower, int snap);
 // One merged frame for every interval in which the shown texts stay the same.
 void stackFrames(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options,
-                 TagStyle output);
+                 FrameStyle style);
 
 // Makes one source text ready for a frame: joined to one line with
 // `joinLines`, tags in the output style, no spaces around line breaks.
@@ -37,7 +38,7 @@ void prepareMergeTimes(SubtitleSet &upper, SubtitleSet &lower, const ProcessingO
 
 // The pipeline up to the frames: the merge times, and stacking into `merged`.
 void stackSets(SubtitleSet &upper, SubtitleSet &lower, SubtitleSet &merged, const ProcessingOptions &options,
-               TagStyle output, LogSink &log);
+               FrameStyle style, LogSink &log);
 
 // The credit that closes a merged file with `options.header`, in every format:
 // two lines, from 2 s to 7 s after the last subtitle ends.

@@ -1,10 +1,8 @@
 #include "core/session.h"
 
-#include "core/assformat.h"
 #include "core/autolink.h"
 #include "core/codinglist.h"
 #include "core/detection.h"
-#include "core/formats/substation.h"
 #include "core/logsink.h"
 #include "core/merge.h"
 #include "core/textcodec.h"
@@ -21,8 +19,6 @@ TextCodec codecFor(const SubtitleSet &set, const QString &codecName, LogSink &lo
         log.log(LogWarning, set.logPrefix, QStringLiteral("coding %1 unknown, local coding used").arg(codecName));
     return codec;
 }
-
-using PieceSink = std::function<void(const QString &piece)>;
 
 // Formats through `format`, each piece encoded and written as it comes: a
 // merged set can make a file of many megabytes, which would otherwise be held
@@ -85,22 +81,19 @@ std::optional<Session::PreparedLoad> Session::prepareLoad(const SubtitleSet &set
         m_log.log(LogWarning, prefix, line);
     }
 
-    // A script is told by its sections, before the formats told by their time lines.
-    const std::optional<SubtitleFormat> format
-        = looksLikeSubStation(decoded.text) ? SubtitleFormat::Ass : sniffFormat(decoded.text);
+    const std::optional<SubtitleFormat> format = sniffFormat(decoded.text);
     if (!format) {
         m_log.log(LogError, prefix, QStringLiteral("error: no subtitles found in %1").arg(fileName));
         return std::nullopt;
     }
-    const bool ssaName = QFileInfo(path).suffix().compare(QLatin1String("ssa"), Qt::CaseInsensitive) == 0;
-    if (*format != formatOfFileName(path) && !(*format == SubtitleFormat::Ass && ssaName))
+    if (*format != formatOfFileName(path))
         m_log.log(LogWarning, prefix, QStringLiteral("%1 read as %2").arg(fileName, formatName(*format)));
     PreparedLoad load;
     load.path = path;
     load.text = decoded.text;
     load.format = *format;
     load.coding = decoded.coding;
-    if (*format == SubtitleFormat::MicroDvd)
+    if (formatInfo(*format).needsFrameRate)
         load.declaredFrameRate = declaredFrameRate(load.text);
     return load;
 }
@@ -115,7 +108,13 @@ void Session::loadPrepared(SubtitleSet &set, const PreparedLoad &load, int frame
     }
     if (frameRate <= 0)
         frameRate = load.declaredFrameRate > 0 ? load.declaredFrameRate : microDvdFrameRates[0];
-    readSubtitles(set, load.text, load.format, frameRate, append, options.gap, info.fileName(), m_log);
+    ReadRequest request;
+    request.frameRate = frameRate;
+    request.append = append;
+    request.gap = options.gap;
+    request.cps = options.cps;
+    request.fileName = info.fileName();
+    readSubtitles(set, load.text, load.format, request, m_log);
 }
 
 bool Session::loadBytes(SubtitleSet &set, const QByteArray &bytes, const QString &path, const QString &codecName,
@@ -182,7 +181,7 @@ void Session::synchronize(SubtitleSet &target)
 
 void Session::process(SubtitleFormat outputFormat)
 {
-    if (outputFormat == SubtitleFormat::Ass) {
+    if (formatInfo(outputFormat).mergedAsEvents) {
         prepareMergeTimes(upper, lower, options, m_log);
         merged.clear();
         return;
@@ -211,19 +210,29 @@ std::unique_ptr<SafeWriter> Session::openTarget(const SubtitleSet &set, const QS
 
 bool Session::write(SubtitleSet &set, SafeWriter &target, const QString &path, const QString &codecName, int frameRate)
 {
-    const SubtitleFormat format = formatOfFileName(path);
-    if (format == SubtitleFormat::Ass)
-        return writeAss(set, target, path, codecName);
+    const FormatInfo &format = formatInfo(formatOfFileName(path));
     const QString &prefix = set.logPrefix;
     bool unknown = false;
-    const TextCodec codec = codecFor(set, codecName, m_log, &unknown);
-    if (format == SubtitleFormat::MicroDvd)
+    TextCodec codec = TextCodec::named(QStringLiteral("UTF-8"));
+    if (format.utf8Only) {
+        // Renderers expect UTF-8 (.ass with a byte-order mark), whatever coding was chosen.
+        if (codecName != Codings::autoDetect() && codecName != QLatin1String("UTF-8"))
+            m_log.log(
+                LogWarning, prefix,
+                QStringLiteral("coding %1 not used, .%2 written as UTF-8").arg(codecName, format.suffixes.first()));
+        if (format.byteOrderMark)
+            target.write(QByteArrayLiteral("\xEF\xBB\xBF"));
+    } else {
+        codec = codecFor(set, codecName, m_log, &unknown);
+    }
+    if (format.needsFrameRate)
         set.frameRate = frameRate;
+    const WriteRequest request = writeRequest(set, frameRate);
     TextEncoder encoder(codec);
-    const FormattedSet formatted = writeEncoded(
-        target, encoder, [&](const PieceSink &out) { return formatSubtitles(set, format, frameRate, out); });
+    const FormattedSet formatted
+        = writeEncoded(target, encoder, [&](const PieceSink &out) { return format.write(request, out); });
     const int unrepresentable = encoder.unrepresentable;
-    if (unrepresentable > 0) {
+    if (unrepresentable > 0 && !format.utf8Only) {
         const QString shownName = unknown || codecName == Codings::autoLocal() ? codec.name() : codecName;
         m_log.log(LogWarning, prefix,
                   QStringLiteral("%1 characters not representable in %2").arg(unrepresentable).arg(shownName));
@@ -251,29 +260,24 @@ void Session::logSaved(const SubtitleSet &set, const QString &path, const Format
               QStringLiteral("%1 subs saved to %2").arg(formatted.written).arg(QFileInfo(path).fileName()));
 }
 
-FormattedSet Session::formatMerged(SubtitleFormat format, const std::function<void(const QString &piece)> &out)
+FormattedSet Session::formatMerged(SubtitleFormat format, const PieceSink &out)
 {
-    if (format == SubtitleFormat::Ass)
-        return formatAssPair(upper, lower, options, out);
-    return formatSubtitles(merged, format, merged.frameRate, out);
+    return formatInfo(format).write(writeRequest(merged, merged.frameRate), out);
+}
+
+WriteRequest Session::writeRequest(const SubtitleSet &set, int frameRate) const
+{
+    WriteRequest request {set, options, frameRate};
+    if (&set == &merged) {
+        request.merged = true;
+        request.upper = &upper;
+        request.lower = &lower;
+    }
+    return request;
 }
 
 bool Session::saveFile(SubtitleSet &set, const QString &path, const QString &codecName, int frameRate)
 {
     const std::unique_ptr<SafeWriter> target = openTarget(set, path);
     return target && write(set, *target, path, codecName, frameRate);
-}
-
-bool Session::writeAss(const SubtitleSet &set, SafeWriter &target, const QString &path, const QString &codecName)
-{
-    const QString &prefix = set.logPrefix;
-    // Renderers expect UTF-8 with a byte-order mark, whatever coding was chosen.
-    if (codecName != Codings::autoDetect() && codecName != QLatin1String("UTF-8"))
-        m_log.log(LogWarning, prefix, QStringLiteral("coding %1 not used, .ass written as UTF-8").arg(codecName));
-    TextEncoder encoder(TextCodec::named(QStringLiteral("UTF-8")));
-    target.write(QByteArrayLiteral("\xEF\xBB\xBF"));
-    const FormattedSet formatted = writeEncoded(target, encoder, [&](const PieceSink &out) {
-        return &set == &merged ? formatMerged(SubtitleFormat::Ass, out) : formatAssSingle(set, options, out);
-    });
-    return commitSaved(set, target, path, formatted);
 }

@@ -85,15 +85,17 @@ public:
     bool write(SubtitleSet &set, SafeWriter &target, const QString &path, const QString &codecName, int frameRate);
     bool saveFile(SubtitleSet &set, const QString &path, const QString &codecName, int frameRate);
     // The merged file's text (after process()) handed to `out` in pieces, as
-    // saving it writes it: both sets for Advanced SubStation, else the merged set.
-    FormattedSet formatMerged(SubtitleFormat format, const std::function<void(const QString &piece)> &out);
+    // saving it writes it: both sets for a format that writes them as events,
+    // else the merged set.
+    FormattedSet formatMerged(SubtitleFormat format, const PieceSink &out);
     // The lines that say what was saved to `path`.
     void logSaved(const SubtitleSet &set, const QString &path, const FormattedSet &formatted);
 
 private:
     LogSink &m_log;
 
-    bool writeAss(const SubtitleSet &set, SafeWriter &target, const QString &path, const QString &codecName);
+    // What a writer gets for the set: for the merged one, both sets.
+    WriteRequest writeRequest(const SubtitleSet &set, int frameRate) const;
     // Completes the file and logs what was saved.
     bool commitSaved(const SubtitleSet &set, SafeWriter &target, const QString &path, const FormattedSet &formatted);
 };

@@ -36,16 +36,6 @@ using Key = Settings::Key;
 
 constexpr int logLinesShown = 6;
 
-// Files are read by their content, and MPL2 and SubViewer files often end in ".txt".
-// Videos are known by their content too; their usual names are offered on their own.
-const QString openFilter = [] {
-    QStringList videos;
-    for (const QString &suffix : media::videoSuffixes())
-        videos << QStringLiteral("*.") + suffix;
-    return QStringLiteral("Subtitles (*.srt *.sub *.txt);;Videos (%1);;All files (*)")
-        .arg(videos.join(QLatin1Char(' ')));
-}();
-
 // The set's name in the window ("Upper").
 QString setName(const SubtitleSet &set)
 {
@@ -273,7 +263,7 @@ void MainWindow::loadLower()
 
 void MainWindow::load(SubtitleSet &set, const QString &caption)
 {
-    loadPath(set, prompts().openFileName(this, caption, m_settings.value(Key::LoadDir).toString(), openFilter));
+    loadPath(set, prompts().openFileName(this, caption, m_settings.value(Key::LoadDir).toString(), openFilter()));
 }
 
 void MainWindow::rememberLoadDir(const QString &path)
@@ -346,7 +336,7 @@ void MainWindow::loadPath(SubtitleSet &set, const QString &name, const QString &
         prepared = m_session.prepareLoad(set, bytes, name, coding.isEmpty() ? codingOf(set)->codecName() : coding);
     }
     int rate = set.frameRate;
-    if (prepared && prepared->format == SubtitleFormat::MicroDvd) {
+    if (prepared && formatInfo(prepared->format).needsFrameRate) {
         rate = askFrameRate(Key::LoadFrameRate, name, prepared->declaredFrameRate);
         // A cancelled prompt loads nothing.
         if (rate == 0)
@@ -433,7 +423,7 @@ MainWindow::SaveTarget MainWindow::askSaveTarget(const SubtitleSet &set, const Q
     if (!target.name.isEmpty())
         target.writer = m_session.openTarget(set, target.name);
     target.rate = set.frameRate;
-    if (target.writer && formatOfFileName(target.name) == SubtitleFormat::MicroDvd)
+    if (target.writer && formatInfo(formatOfFileName(target.name)).needsFrameRate)
         target.rate = askFrameRate(Key::SaveFrameRate, target.name);
     if (target.name.isEmpty() || (target.writer && target.rate == 0)) {
         m_log.log(LogInfo, set.logPrefix, QStringLiteral("save cancelled"));

@@ -264,7 +264,10 @@ const Session &PreviewPanel::processed(const ProcessingOptions &options)
     m_processed->upper = m_session.upper;
     m_processed->lower = m_session.lower;
     m_processed->options = options;
-    m_processed->process(formatOfFileName(QStringLiteral("x.") + m_outputSuffix));
+    const FormatInfo &format = formatInfo(formatOfFileName(QStringLiteral("x.") + m_outputSuffix));
+    // The frames of a format that colours by classes are SubRip's, coloured
+    // here as SubRip colours them.
+    m_processed->process(format.colorClasses ? SubtitleFormat::SubRip : format.format);
     m_processedOptions = options;
     return *m_processed;
 }

@@ -7,10 +7,39 @@
 #include <QFileInfo>
 #include <QStringList>
 
+namespace {
+
+QString saveFilters(bool oneSet)
+{
+    QStringList filters;
+    for (const FormatInfo &info : formatTable())
+        if (info.write && !info.saveFilter.isEmpty() && (info.savesOneSet || !oneSet))
+            filters << info.saveFilter;
+    return filters.join(QLatin1String(";;"));
+}
+
+} // namespace
+
+QString openFilter()
+{
+    QStringList patterns;
+    for (const FormatInfo &info : formatTable()) {
+        if (!info.read)
+            continue;
+        for (const QString &suffix : info.suffixes)
+            if (!patterns.contains(QLatin1String("*.") + suffix))
+                patterns << QLatin1String("*.") + suffix;
+    }
+    QStringList videos;
+    for (const QString &suffix : media::videoSuffixes())
+        videos << QLatin1String("*.") + suffix;
+    return QStringLiteral("Subtitles (%1);;Videos (%2);;All files (*)")
+        .arg(patterns.join(QLatin1Char(' ')), videos.join(QLatin1Char(' ')));
+}
+
 QString mergeFilters(bool fromVideo)
 {
-    const QString filters = QStringLiteral("SubRip (*.srt);;MicroDVD (*.sub);;Advanced SubStation (*.ass)");
-    return fromVideo ? filters + QLatin1String(";;") + media::VideoOutput::filter() : filters;
+    return fromVideo ? saveFilters(false) + QLatin1String(";;") + media::VideoOutput::filter() : saveFilters(false);
 }
 
 QString suffixOfFilter(const QString &filter)
@@ -22,7 +51,7 @@ QString suffixOfFilter(const QString &filter)
 
 QString setFilters()
 {
-    return QStringLiteral("SubRip (*.srt);;MicroDVD (*.sub)");
+    return saveFilters(true);
 }
 
 QString withSuffix(const QString &name, const QString &filter)
@@ -49,14 +78,7 @@ bool isMergeSuffix(const QString &suffix)
 
 QString suffixOfFormat(SubtitleFormat format)
 {
-    switch (format) {
-    case SubtitleFormat::SubRip:
-        return QStringLiteral("srt");
-    case SubtitleFormat::Ass:
-        return QStringLiteral("ass");
-    default:
-        return QStringLiteral("sub");
-    }
+    return formatInfo(format).suffixes.value(0);
 }
 
 QString mergeName(const QString &upperPath, const QString &lowerPath, const QString &saveDir, const QString &suffix,

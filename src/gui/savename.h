@@ -1,5 +1,5 @@
 #pragma once
-// The formats Process & Save offers and the names it proposes: a filter per
+// The formats the dialogs offer and the names they propose: a filter per
 // format, the suffix each stands for, and the merged file's name beside the
 // upper file with the lower file's language.
 
@@ -7,10 +7,14 @@
 
 #include <QString>
 
-// "SubRip (*.srt);;MicroDVD (*.sub);;Advanced SubStation (*.ass)", and the
+// The formats' filters, from the table of formats.
+// "Subtitles (*.srt *.sub ...);;Videos (*.mkv ...);;All files (*)": every
+// suffix a format is read from, and the videos' usual names.
+QString openFilter();
+// "SubRip (*.srt);;MicroDVD (*.sub);;...": what Process & Save writes, and the
 // copy of the video with the merged track while a set comes from a video.
 QString mergeFilters(bool fromVideo = false);
-// "SubRip (*.srt);;MicroDVD (*.sub)": what "Save as" writes a set as.
+// The same without the formats only a merged file is written as: what "Save as" writes a set as.
 QString setFilters();
 // "srt" for "SubRip (*.srt)".
 QString suffixOfFilter(const QString &filter);

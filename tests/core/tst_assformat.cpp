@@ -4,7 +4,8 @@
 
 #include "testutil.h"
 
-#include "core/assformat.h"
+#include "core/asstext.h"
+#include "core/formats/advancedsubstation.h"
 #include "core/merge.h"
 #include "core/subtitleset.h"
 

@@ -25,12 +25,15 @@ private:
     }
 
 private slots:
-    // The sub row has colours, the dot placeholder and 25 frames per second.
+    // With colours: the dot placeholder too; MicroDVD at 25 frames per second.
+    // WebVTT reads back as the frames it wrote.
     void golden_data()
     {
         QTest::addColumn<QString>("name");
-        row("srt", "pair.srt");
-        row("sub, colours", "pair.sub");
+        QTest::addColumn<bool>("colours");
+        row("srt", "pair.srt", false);
+        row("sub, colours", "pair.sub", true);
+        row("vtt, colours", "pair.vtt", true);
     }
     void golden()
     {
@@ -42,7 +45,8 @@ private slots:
         QVERIFY(session.loadFile(session.upper, fixture("pair_upper.srt"), Codings::autoLocal(), 25000, false));
         QVERIFY(session.loadFile(session.lower, fixture("pair_lower.srt"), Codings::autoLocal(), 25000, false));
         QCOMPARE(session.upper.count + session.lower.count, 20);
-        if (name.endsWith(QLatin1String(".sub"))) {
+        QFETCH(bool, colours);
+        if (colours) {
             session.options.colorTags = true;
             session.options.upperColor = 0x12ab56;
             session.options.lowerColor = 0xffff00;
@@ -56,6 +60,15 @@ private slots:
                                "Mx: 19 subs saved to " + name}));
         QCOMPARE(log.levels, (QList<int> {4, 4, 4, 2}));
         QCOMPARE(readFile(out), golden);
+        if (!name.endsWith(QLatin1String(".vtt")))
+            return;
+        SubtitleSet merged = session.merged;
+        QVERIFY(session.loadFile(session.lower, out, Codings::autoDetect(), 0, false));
+        for (int i = 0; i < merged.count; ++i) {
+            merged.at(i).text.remove(QRegularExpression(QStringLiteral("</?c[^>]*>")));
+            merged.at(i).normalize();
+        }
+        QCOMPARE(describe(session.lower), describe(merged));
     }
 
     void header_data()
@@ -109,6 +122,7 @@ private slots:
         file("out.srt", "Up|<b> </b>|<b> </b>");
         file("OUT.SRT", "Up|<b> </b>|<b> </b>");
         file("out.sub", "Up| | ");
+        file("out.vtt", "Up|<b> </b>|<b> </b>");
         file("out.txt", "Up| | ");
         file("out", "Up| | ");
         file("d.srt/out", "Up| | "); // ".srt" only in the folder's name

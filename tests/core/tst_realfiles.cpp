@@ -52,7 +52,8 @@ class TestRealFiles : public QObject
         QFETCH(QStringList, lines);
         for (const char *end : {"\n", "\r\n"}) {
             log.clear();
-            readSubtitles(up, lines.join(QLatin1String(end)), format, rate, false, 0, QStringLiteral("x"), log);
+            readSubtitles(up, lines.join(QLatin1String(end)), format, request(rate, false, 0, QStringLiteral("x")),
+                          log);
             QTEST(describe(up), "subs");
             QTEST(log.withLevels(), "log");
             const bool angleTags = format != SubtitleFormat::MicroDvd;
@@ -115,13 +116,40 @@ private slots:
             QStringList {"1000-2000 Room|101"}, QStringList {loaded.arg(1)});
         row("a number as the whole text stays", QStringList {"00:00:01,000 --> 00:00:02,000", "42", second, "B"},
             QStringList {"1000-2000 42", "3000-4000 B"}, QStringList {loaded.arg(2)});
-        row("end before start keeps its check", QStringList {"0:00:05 --> 0:00:04,8", "A", "", second, "B"},
-            QStringList {"3000-4000 B"},
-            QStringList {"1 Up: sub too short #1", loaded.arg(1), skipped.arg(1), repaired(1, "short fraction"),
-                         repaired(1, "no fraction"), repaired(1, "short field")});
+        // 25 characters a second: "A" needs 40 ms, "Hello there" 440.
+        row("end before start: the time its text needs", QStringList {"0:00:05 --> 0:00:04,8", "A", "", second, "B"},
+            QStringList {"5000-5040 A"},
+            QStringList {"1 Up: out of sequence #4", loaded.arg(1), skipped.arg(1), repaired(1, "short fraction"),
+                         repaired(1, "no fraction"), repaired(1, "short field"), repaired(1, "end before start")});
+        row("end before start, in order",
+            QStringList {"00:00:01,000 --> 00:00:02,000", "A", "", "00:00:05,000 --> 00:00:04,000", "Hello there"},
+            QStringList {"1000-2000 A", "5000-5440 Hello there"},
+            QStringList {loaded.arg(2), repaired(1, "end before start")});
+        row("end slightly before start stays", QStringList {"00:00:05,000 --> 00:00:04,900", "A"},
+            QStringList {"5000-4900 A"}, QStringList {loaded.arg(1)});
+        row("same start joins the one before",
+            QStringList {"1", "00:00:01,000 --> 00:00:02,000", "A", "", "2", "00:00:01,000 --> 00:00:03,000", "B", "b",
+                         "", "3", "00:00:01,099 --> 00:00:01,500", "C", "", "4", second, "D"},
+            QStringList {"1000-3000 A|B|b|C", "3000-4000 D"},
+            QStringList {loaded.arg(2), "1 Up: 2 subs joined with the one before (same start)"});
+        row("same start, end before start",
+            QStringList {"00:00:01,000 --> 00:00:01,200", "A", "", "00:00:01,050 --> 00:00:00,500", "Hello there"},
+            QStringList {"1000-1490 A|Hello there"},
+            QStringList {loaded.arg(1), "1 Up: 1 subs joined with the one before (same start)",
+                         repaired(1, "end before start")});
+        row("same start without text joins nothing",
+            QStringList {"00:00:01,000 --> 00:00:02,000", "A", "", "00:00:01,000 --> 00:00:09,000", "", second, "B"},
+            QStringList {"1000-2000 A", "3000-4000 B"}, QStringList {loaded.arg(2)});
         row("out of sequence keeps its check", QStringList {second, "B", "", "3", "00:00:01,000 -> 00:00:02,000", "A"},
             QStringList {"3000-4000 B"},
             QStringList {"1 Up: out of sequence #5", loaded.arg(1), skipped.arg(1), repaired(1, "broken arrow")});
+        row("an advert at 0 after the film stays out",
+            QStringList {second, "B", "", "00:00:00,000 --> 00:00:02,000", "Subtitles by X", "",
+                         "00:00:00,000 --> "
+                         "00:00:00,000",
+                         "www.x.org"},
+            QStringList {"3000-4000 B"},
+            QStringList {"1 Up: out of sequence #4", "1 Up: out of sequence #7", loaded.arg(1), skipped.arg(2)});
         row("times past 32 bits", QStringList {"999:00:00 --> 999:00:01", "A"}, QStringList(),
             QStringList {"1 Up: time out of range #1", loaded.arg(0), skipped.arg(1), repaired(1, "no fraction"),
                          repaired(1, "short field")});
@@ -197,16 +225,72 @@ private slots:
             QStringList {loaded.arg(2)});
         row("[BR] in capitals, one-digit hours", QStringList {"0:00:01.00,0:00:02.00", "a[BR]b"},
             QStringList {"1000-2000 a|b"}, QStringList {loaded.arg(1)});
-        row("out of sequence and too short",
+        row("same start, end before start, out of sequence",
             QStringList {"00:00:05.00,00:00:06.00", "a", "", "00:00:05.05,00:00:07.00", "b", "",
-                         "00:00:09.00,00:00:08.00", "c"},
-            QStringList {"5000-6000 a"},
-            QStringList {"1 Up: out of sequence #4", "1 Up: sub too short #7", loaded.arg(1), skipped.arg(2)});
+                         "00:00:09.00,00:00:08.00", "c", "", "00:00:08.00,00:00:09.00", "d"},
+            QStringList {"5000-7000 a|b", "9000-9040 c"},
+            QStringList {"1 Up: out of sequence #10", loaded.arg(2), skipped.arg(1),
+                         "1 Up: 1 subs joined with the one before (same start)", repaired(1, "end before start")});
         row("SubRip times are no SubViewer times",
             QStringList {"00:00:01,000 --> 00:00:02,000", "a", "", "00:00:01,00,00:00:02,00", "b"}, QStringList(),
             QStringList {loaded.arg(0)});
     }
     void subViewer() { readAndCompare(SubtitleFormat::SubViewer); }
+
+    void webVtt_data()
+    {
+        addColumns();
+        const QString cue = QStringLiteral("00:00:01.000 --> 00:00:02.000");
+        const QStringList a {"1000-2000 a"};
+        row("header lines, identifiers, settings",
+            QStringList {"WEBVTT - Netflix", "Kind: captions", "Language: en",
+                         "X-TIMESTAMP-MAP=MPEGTS:900000,LOCAL:00:00:00.000", "", "1",
+                         "00:00:01.000 --> 00:00:02.500 position:50%,line-left line:85% align:center", "Hello", "",
+                         "intro-2", "00:00:03.000 --> 00:00:04.000", "Two", "lines"},
+            QStringList {"1000-2500 Hello", "3000-4000 Two|lines"}, QStringList {loaded.arg(2)});
+        row("hours left out, or of three digits",
+            QStringList {"WEBVTT", "", "00:01.000 --> 00:02.000", "a", "", "266:00:00.000 --> 266:00:01.000", "b"},
+            QStringList {"1000-2000 a", "957600000-957601000 b"}, QStringList {loaded.arg(2)});
+        row("short and missing fractions", QStringList {"WEBVTT", "", "00:01 --> 00:02.04", "a"},
+            QStringList {"1000-2040 a"}, QStringList {loaded.arg(1)});
+        row("NOTE, STYLE and REGION blocks",
+            QStringList {"WEBVTT", "", "NOTE a comment", "that goes on", "", "STYLE", "::cue { color: red }", "",
+                         "REGION", "id:fred width:40%", "", cue, "a", "", "NOTE after a cue", "",
+                         "00:00:03.000 --> 00:00:04.000", "b"},
+            QStringList {"1000-2000 a", "3000-4000 b"}, QStringList {loaded.arg(2)});
+        row("old Region lines in the header",
+            QStringList {"WEBVTT", "Region: id=fred width=40%", "Region: id=bill width=40%", "", cue + " region:fred",
+                         "a"},
+            a, QStringList {loaded.arg(1)});
+        row("no blank line after the header or between cues",
+            QStringList {"WEBVTT", cue, "a", "00:03.000 --> 00:04.000", "b"},
+            QStringList {"1000-2000 a", "3000-4000 b"}, QStringList {loaded.arg(2)});
+        row("tags",
+            QStringList {"WEBVTT", "", cue, "<i>It</i> <b.loud>is</b> <u>so</u>",
+                         "<c.colorCCCCCC>grey</c> <v Roger>I said</v> <v.loud Esme Weatherwax>hi",
+                         QString::fromUtf8("<lang en>word</lang> <ruby>漢<rt>kan</rt></ruby> one<00:00:01.500>two")},
+            QStringList {QString::fromUtf8("1000-2000 <i>It</i> <b>is</b> <u>so</u>|grey I said hi|word 漢kan onetwo")},
+            QStringList {loaded.arg(1)});
+        row("entities",
+            QStringList {"WEBVTT", "", cue, "&amp; &lt;3 &gt; a&nbsp;b &lrm;x&rlm; &#233; &#x1F600; &copy; & alone"},
+            QStringList {QString::fromUtf8("1000-2000 & <3 > a b \u200ex\u200f é 😀 &copy; & alone")},
+            QStringList {loaded.arg(1)});
+        row("an arrow in the text", QStringList {"WEBVTT", "", cue, "she said --> go"},
+            QStringList {"1000-2000 she said --> go"}, QStringList {loaded.arg(1)});
+        row("a cue without text", QStringList {"WEBVTT", "", cue, "", "00:03.000 --> 00:04.000", "b"},
+            QStringList {"3000-4000 b"}, QStringList {loaded.arg(1)});
+        row("lines that are no time lines",
+            QStringList {"WEBVTT", "", "00:01.000 -> 00:02.000", "lost", "", "00:01.000 --> ", "lost", "",
+                         "01.000 --> 02.000", "lost", "", "00:03.000 --> 00:04.000", "b"},
+            QStringList {"3000-4000 b"}, QStringList {loaded.arg(1)});
+        row("same start, end before start",
+            QStringList {"WEBVTT", "", "00:01.000 --> 00:02.000", "a", "", "00:01.000 --> 00:03.000", "b", "",
+                         "00:05.000 --> 00:04.000", "Hello there"},
+            QStringList {"1000-3000 a|b", "5000-5440 Hello there"},
+            QStringList {loaded.arg(2), "1 Up: 1 subs joined with the one before (same start)",
+                         repaired(1, "end before start")});
+    }
+    void webVtt() { readAndCompare(SubtitleFormat::WebVtt); }
 
     void formatNames()
     {
@@ -214,6 +298,8 @@ private slots:
         QCOMPARE(formatName(SubtitleFormat::MicroDvd), QStringLiteral("MicroDVD"));
         QCOMPARE(formatName(SubtitleFormat::Mpl2), QStringLiteral("MPL2"));
         QCOMPARE(formatName(SubtitleFormat::SubViewer), QStringLiteral("SubViewer 2.0"));
+        QCOMPARE(formatName(SubtitleFormat::WebVtt), QStringLiteral("WebVTT"));
+        QCOMPARE(formatName(SubtitleFormat::Ass), QStringLiteral("Advanced SubStation"));
     }
 
     void sniffing_data()
@@ -221,7 +307,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<std::optional<SubtitleFormat>>("format");
         const std::optional<SubtitleFormat> none, srt = SubtitleFormat::SubRip, sub = SubtitleFormat::MicroDvd,
-                                                  mpl2 = SubtitleFormat::Mpl2, viewer = SubtitleFormat::SubViewer;
+                                                  mpl2 = SubtitleFormat::Mpl2, viewer = SubtitleFormat::SubViewer,
+                                                  vtt = SubtitleFormat::WebVtt, ass = SubtitleFormat::Ass;
         QString manySubRip, longPreamble;
         for (int i = 0; i < 20; ++i)
             manySubRip += QStringLiteral("%1\n%2\nline\n\n").arg(i + 1).arg(formatTimeLine(i * 1000, i * 1000 + 500));
@@ -235,6 +322,16 @@ private slots:
         row("MPL2", "[10][25]Hello\n[30][52]/Again\n", mpl2);
         row("SubViewer 2.0",
             "[INFORMATION]\n[TITLE]x\n[END INFORMATION]\n[SUBTITLE]\n00:00:20.19,00:00:22.59\nHi[br]there\n", viewer);
+        row("WebVTT", "WEBVTT\n\n00:01.000 --> 00:02.000\nHi\n", vtt);
+        row("WebVTT with a mark and a title", QString::fromUtf8("\xEF\xBB\xBFWEBVTT - Film\r\n\r\nNOTE x\r\n"), vtt);
+        row("WebVTT without cues", "WEBVTT", vtt);
+        row("WebVTT times without the header", "00:01.000 --> 00:02.000\nHi\n", vtt);
+        row("SubRip whose text says WEBVTT", "1\n00:00:01,000 --> 00:00:02,000\nWEBVTT\n", srt);
+        row("a word that starts with WEBVTT", "WEBVTTX\n00:00:01,000 --> 00:00:02,000\nHi\n", srt);
+        row("SubStation before any time line",
+            "[Script Info]\nTitle: 00:00:01,000 --> 00:00:02,000\n\n[Events]\nFormat: Layer, Start, End, Style, Text\n"
+            "Dialogue: 0,0:00:01.00,0:00:02.00,Default,Hi\n",
+            ass);
         row("the majority of the first timed lines", "[1][2] a note\n\n" + manySubRip, srt);
         row("timed lines after a long preamble", longPreamble + manySubRip, srt);
         row("an error page",
@@ -248,9 +345,8 @@ private slots:
         QTEST(sniffFormat(text), "format");
         // What the sniffer calls no subtitles, no reader reads anything from.
         if (!sniffFormat(text)) {
-            for (SubtitleFormat format :
-                 {SubtitleFormat::SubRip, SubtitleFormat::MicroDvd, SubtitleFormat::Mpl2, SubtitleFormat::SubViewer}) {
-                readSubtitles(up, text, format, 25000, false, 0, QStringLiteral("x"), log);
+            for (const FormatInfo &info : formatTable()) {
+                readSubtitles(up, text, info.format, request(25000, false, 0, QStringLiteral("x")), log);
                 QCOMPARE(up.count, 0);
             }
         }
@@ -280,7 +376,7 @@ private slots:
         QTEST(declaredFrameRate(text), "rate");
         // The reader declares the same rate in its log, or none.
         QFETCH(int, rate);
-        readSubtitles(up, text, SubtitleFormat::MicroDvd, 25000, false, 0, QStringLiteral("x"), log);
+        readSubtitles(up, text, SubtitleFormat::MicroDvd, request(25000, false, 0, QStringLiteral("x")), log);
         QCOMPARE(log.joined().contains(QStringLiteral("declared by the file")), rate > 0);
         log.clear();
     }
@@ -288,10 +384,10 @@ private slots:
     // Appending puts MPL2 and SubViewer subtitles behind the set, as the other formats.
     void append()
     {
-        readSubtitles(up, "[10][20]a\n", SubtitleFormat::Mpl2, 25000, false, 0, QStringLiteral("x"), log);
-        readSubtitles(up, "00:00:01.00,00:00:02.00\nb\n", SubtitleFormat::SubViewer, 25000, true, 100,
-                      QStringLiteral("y"), log);
-        readSubtitles(up, "[0][5]c\n", SubtitleFormat::Mpl2, 25000, true, 0, QStringLiteral("z"), log);
+        readSubtitles(up, "[10][20]a\n", SubtitleFormat::Mpl2, request(25000, false, 0, QStringLiteral("x")), log);
+        readSubtitles(up, "00:00:01.00,00:00:02.00\nb\n", SubtitleFormat::SubViewer,
+                      request(25000, true, 100, QStringLiteral("y")), log);
+        readSubtitles(up, "[0][5]c\n", SubtitleFormat::Mpl2, request(25000, true, 0, QStringLiteral("z")), log);
         QCOMPARE(describe(up), (QStringList {"1000-2000 a", "3100-4100 b", "4100-4600 c"}));
         QCOMPARE(log.lines.last(), QStringLiteral("Up: 1 subs appended from z"));
         QCOMPARE(up.frameRate, 25000); // only a MicroDVD load sets it
@@ -331,6 +427,14 @@ private slots:
         row("SubViewer", "realfile_subviewer.sub", "UTF-8", std::optional(SubtitleFormat::SubViewer),
             QStringList {"20190-22590 Hello there.|How are you?", "23000-25500 Fine."},
             QStringList {from.arg(2).arg("realfile_subviewer.sub")});
+        row("WebVTT of a streaming service", "realfile_streaming.vtt", "UTF-8", std::optional(SubtitleFormat::WebVtt),
+            QStringList {"1200-3400 [door creaks]", "4000-6250 Tom & Jerry's place?|<i>Not yet.</i>",
+                         "6250-8000 Wait for <b>me</b>!"},
+            QStringList {from.arg(3).arg("realfile_streaming.vtt")});
+        row("WebVTT without hours", "realfile_short_hours.vtt", "UTF-8", std::optional(SubtitleFormat::WebVtt),
+            QStringList {"5000-6500 Short times,|no hours.", "65000-67000 Bonjour <3|Same start as the one before."},
+            QStringList {from.arg(2).arg("realfile_short_hours.vtt"),
+                         "1 Up: 1 subs joined with the one before (same start)"});
         row("no subtitles", "realfile_not_subtitles.srt", "UTF-8", std::optional<SubtitleFormat>(), QStringList(),
             QStringList());
     }
@@ -347,7 +451,7 @@ private slots:
         log.clear();
         up.clear();
         if (format)
-            readSubtitles(up, text, *format, declaredFrameRate(text), false, 0, file, log);
+            readSubtitles(up, text, *format, request(declaredFrameRate(text), false, 0, file), log);
         QTEST(describe(up), "subs");
         QTEST(log.withLevels(), "log");
     }

@@ -64,6 +64,10 @@ private slots:
                        "2\n00:00:41,708 --> 00:00:45,000\n<b>Bold\ntwo</b>\n\n"),
             25000);
         row("MicroDVD", "out.txt", QByteArray("{23}{59}{y:i}Hello|World\n{999}{1078}{y:b}Bold|two\n"), 23976);
+        row("WebVTT", "out.vtt",
+            QByteArray("WEBVTT\n\n00:00:01.000 --> 00:00:02.500\n<i>Hello</i>\nWorld\n\n"
+                       "00:00:41.708 --> 00:00:45.000\n<b>Bold\ntwo</b>\n\n"),
+            25000);
     }
     void bytes()
     {
@@ -174,6 +178,34 @@ private slots:
         QVERIFY(!readFile(file).contains('z'));
         QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden), QStringList {"x.srt"});
         QCOMPARE(log.lines, QStringList {"Up: 2 subs saved to x.srt"});
+    }
+
+    // WebVTT cue text: the tags it knows, the rest of the text's signs as
+    // entities, no blank line that would end the cue; always UTF-8.
+    void webVttText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("angleTags");
+        QTest::addColumn<QByteArray>("cue");
+        row("SubRip tags", "<i>a</i> <B>b</B> <u>c</u>", true, QByteArray("<i>a</i> <b>b</b> <u>c</u>"));
+        row("MicroDVD tags", "{y:i}a|b", false, QByteArray("<i>a\nb</i>"));
+        row("font tags and override blocks go", "{\\an8}<font color=#ff0000>red</font> {x}", true,
+            QByteArray("red {x}"));
+        row("colour classes stay", "<c.upper>x</c>", true, QByteArray("<c.upper>x</c>"));
+        row("signs of the text", "Tom & Jerry <3 -->", true, QByteArray("Tom &amp; Jerry &lt;3 --&gt;"));
+        row("an empty line", "a||b", true, QByteArray("a\n \nb"));
+        row("letters", QString::fromUtf8("Žluť ♪"), true, QByteArray("\xC5\xBDlu\xC5\xA5 \xE2\x99\xAA"));
+    }
+    void webVttText()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, angleTags);
+        QFETCH(QByteArray, cue);
+        up.append(1000, 2000, text, angleTags).text = text; // as written, not cleaned
+        QCOMPARE(readFile(save("c.vtt", "Windows-1250")), "WEBVTT\n\n00:00:01.000 --> 00:00:02.000\n" + cue + "\n\n");
+        QCOMPARE(
+            log.lines,
+            (QStringList {"Up: coding Windows-1250 not used, .vtt written as UTF-8", "Up: 1 subs saved to c.vtt"}));
     }
 
     void codings_data()

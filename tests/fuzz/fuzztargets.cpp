@@ -1,9 +1,8 @@
 #include "fuzztargets.h"
 
-#include "core/assformat.h"
 #include "core/codings.h"
 #include "core/formats.h"
-#include "core/formats/substation.h"
+#include "core/formats/advancedsubstation.h"
 #include "core/logsink.h"
 #include "core/merge.h"
 #include "core/session.h"
@@ -208,12 +207,12 @@ public:
     }
 };
 
-// A load reads the text decodeFile gives, as a SubStation script when it
-// looks like one, else in the format sniffFormat names, at the rate given or
-// else the declared one or 23.976; a text without subtitles is no load.
+// A load reads the text decodeFile gives, in the format sniffFormat names, at
+// the rate given or else the declared one or 23.976; a text without subtitles
+// is no load.
 void checkSessionRead(const SubtitleSet &read, bool loaded, const QString &text, int rate, const QString &name)
 {
-    const std::optional<SubtitleFormat> format = looksLikeSubStation(text) ? SubtitleFormat::Ass : sniffFormat(text);
+    const std::optional<SubtitleFormat> format = sniffFormat(text);
     if (loaded != format.has_value())
         broken("a load and the sniffer disagree");
     SubtitleSet expected(QStringLiteral("Up: "));
@@ -221,7 +220,10 @@ void checkSessionRead(const SubtitleSet &read, bool loaded, const QString &text,
         const int declared = declaredFrameRate(text);
         const int used = rate > 0 ? rate : declared > 0 ? declared : microDvdFrameRates[0];
         CheckingLog quiet;
-        readSubtitles(expected, text, *format, used, false, 0, name, quiet);
+        ReadRequest request;
+        request.frameRate = used;
+        request.fileName = name;
+        readSubtitles(expected, text, *format, request, quiet);
     }
     bool same = read.count == expected.count && read.frameRate == expected.frameRate;
     for (int i = 0; same && i < read.count; ++i) {
@@ -252,8 +254,8 @@ public:
     }
 };
 
-// All four readers on the decoded text, whatever the name says: what they
-// keep, and that a text the sniffer calls no subtitles gives none.
+// Every reader on the decoded text, whatever the name says: what they keep,
+// and that a text the sniffer calls no subtitles gives none.
 void readEveryFormat(const QString &text, int rate, bool append, int gap)
 {
     const std::optional<SubtitleFormat> sniffed = sniffFormat(text);
@@ -262,36 +264,38 @@ void readEveryFormat(const QString &text, int rate, bool append, int gap)
         && std::find(std::begin(microDvdFrameRates), std::end(microDvdFrameRates), declared)
             == std::end(microDvdFrameRates))
         broken("declared a rate the prompt does not offer");
-    for (SubtitleFormat format :
-         {SubtitleFormat::SubRip, SubtitleFormat::MicroDvd, SubtitleFormat::Mpl2, SubtitleFormat::SubViewer}) {
-        const bool blocks = format == SubtitleFormat::SubRip || format == SubtitleFormat::SubViewer;
+    for (const FormatInfo &info : formatTable()) {
+        if (!info.read)
+            continue;
+        const SubtitleFormat format = info.format;
+        // Block formats keep no subtitle without text; one-line formats may.
+        // SubStation reads Dialogue lines wherever they are, also where the
+        // first lines do not tell a script.
+        const bool script = format == SubtitleFormat::Ass;
+        const bool blocks = format == SubtitleFormat::SubRip || format == SubtitleFormat::SubViewer
+            || format == SubtitleFormat::WebVtt || script;
         SubtitleSet set(QStringLiteral("Up: "));
         for (bool again : {false, true}) {
             if (again && !append)
                 break;
             ReadingLog log;
             const bool full = again && set.count >= SubtitleSet::Capacity; // then no line is read
-            readSubtitles(set, text, format, rate, again, gap, QStringLiteral("fuzz"), log);
+            ReadRequest request;
+            request.frameRate = rate;
+            request.append = again;
+            request.gap = gap;
+            request.fileName = QStringLiteral("fuzz");
+            readSubtitles(set, text, format, request, log);
             checkRead(set, blocks);
-            if (!sniffed && set.count > 0)
+            if (!sniffed && set.count > 0 && !script)
                 broken("read subtitles from a text sniffed as none");
+            for (int i = 0; script && i < set.count; ++i)
+                if (set.at(i).start >= set.at(i).end || !set.at(i).angleTags)
+                    broken("a SubStation subtitle without duration or in other tags");
             const bool declaredLine = log.once.filter(QLatin1String("declared by the file")).size() == 1;
             if (!full && declaredLine != (format == SubtitleFormat::MicroDvd && declared > 0))
                 broken("declared rate and its log line disagree");
         }
-    }
-    // SubStation, which the text need not look like: Dialogue lines are read
-    // wherever they are.
-    SubtitleSet set(QStringLiteral("Up: "));
-    for (bool again : {false, true}) {
-        if (again && !append)
-            break;
-        ReadingLog log;
-        readSubStation(set, text, again, gap, QStringLiteral("fuzz"), log);
-        checkRead(set, true);
-        for (int i = 0; i < set.count; ++i)
-            if (set.at(i).start >= set.at(i).end || !set.at(i).angleTags)
-                broken("a SubStation subtitle without duration or in other tags");
     }
 }
 

@@ -266,6 +266,13 @@ private slots:
                                 "<font color=#ffffff>Donde</font>"));
         ui().upperPositionBox->setCurrentIndex(1);
         QVERIFY(ui().mergedPreview->text().contains(QStringLiteral("now?</font><br>&nbsp;<br>")));
+        // For .vtt the file's colour classes show in their colours.
+        prompts.saveNames = {path("both.vtt")};
+        ui().processButton->click();
+        QVERIFY(readFile(path("both.vtt")).contains("<c.upper><i>Where</i> a &lt; b\nnow?</c>\n<c.lower>Donde</c>"));
+        QCOMPARE(ui().mergedPreview->text(),
+                 QStringLiteral("<font color=#ff0099><i>Where</i> a &lt; b<br>now?</font><br>"
+                                "<font color=#ffffff>Donde</font>"));
         // A long text is made smaller to fit.
         QVERIFY(ui().upperPreview->styleSheet().contains("font: 18pt"));
         const QString longer = write("long.srt", "1\n00:00:01,000 --> 00:00:03,000\n" + QByteArray(200, 'w') + "\n");

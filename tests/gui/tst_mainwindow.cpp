@@ -175,8 +175,8 @@ private slots:
         QCOMPARE(prompts.captions, QStringList {QStringLiteral("Load upper subtitles")});
         // Files are read by their content: any name can be chosen.
         QCOMPARE(prompts.openFilters,
-                 QStringList {QStringLiteral("Subtitles (*.srt *.sub *.txt);;Videos (*.mkv *.mka *.mp4 *.m4v *.mov "
-                                             "*.webm);;All files (*)")});
+                 QStringList {QStringLiteral("Subtitles (*.srt *.sub *.txt *.ass *.ssa *.vtt);;Videos (*.mkv *.mka "
+                                             "*.mp4 *.m4v *.mov *.webm);;All files (*)")});
         QCOMPARE(rowsOf(ui().upperList), (QStringList {"0001 Hello|World", "0002 Bye"}));
         QCOMPARE(timeBox(ui().upperTimeBox), QStringLiteral("00:00:01,000 --> 00:00:02,500"));
         QCOMPARE(ui().upperPreview->text(), QStringLiteral("Hello<br>World"));
@@ -206,7 +206,7 @@ private slots:
         prompts.dialogs = {frameRate(2)};
         ui().saveLowerButton->click();
         QCOMPARE(prompts.captions.last(), QStringLiteral("Save lower subtitles"));
-        QCOMPARE(prompts.saveFilters, QStringList {QStringLiteral("SubRip (*.srt);;MicroDVD (*.sub)")});
+        QCOMPARE(prompts.saveFilters, QStringList {QStringLiteral("SubRip (*.srt);;MicroDVD (*.sub);;WebVTT (*.vtt)")});
         // The set's own name where the last file came from, in its own format.
         QCOMPARE(prompts.dirs.last(), path(QStringLiteral("in.srt")));
         QCOMPARE(readFile(out), QByteArray("{25}{50}{y:i}Hi\n"));
@@ -545,7 +545,7 @@ private slots:
         QCOMPARE(processAndSave(QStringLiteral("pair.ass")),
                  (QStringList {"Up: 0 subs stretched", "Lw: 0 subs stretched", "Mx: 21 subs saved to pair.ass"}));
         QCOMPARE(prompts.saveFilters.last(),
-                 QStringLiteral("SubRip (*.srt);;MicroDVD (*.sub);;Advanced SubStation (*.ass)"));
+                 QStringLiteral("SubRip (*.srt);;MicroDVD (*.sub);;Advanced SubStation (*.ass);;WebVTT (*.vtt)"));
         QCOMPARE(prompts.dialogsRun, dialogs);
 
         QProcess cli;

@@ -7,7 +7,6 @@
 
 #include "core/session.h"
 
-#include <QProcess>
 #include <QtTest>
 
 #include <ass/ass.h>
@@ -123,27 +122,6 @@ private:
     ASS_Track *m_track = nullptr;
 };
 
-struct Run
-{
-    bool started = false;
-    int code = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    Run r;
-    r.started = p.waitForStarted(10000);
-    if (r.started && p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit)
-        r.code = p.exitCode();
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
-
 } // namespace
 
 class TestAssRender : public QObject, SessionFixture
@@ -250,21 +228,10 @@ private slots:
         QVERIFY(renderer.load(file));
         QCOMPARE(renderer.events(), written);
 
-        const Run probe
-            = run(QStringLiteral("ffprobe"),
-                  {"-v", "warning", "-select_streams", "s:0", "-show_entries", "packet=pts", "-of", "csv=p=0", file});
-        QVERIFY2(probe.started, "ffprobe is missing: run scripts/setup.sh");
-        QCOMPARE(probe.code, 0);
-        QCOMPARE(QString::fromUtf8(probe.err), QString());
-        QCOMPARE(probe.out.trimmed().split('\n').size(), written);
-
-        const QString copy = path(QStringLiteral("copy.ass"));
-        const Run convert
-            = run(QStringLiteral("ffmpeg"), {"-v", "warning", "-nostdin", "-y", "-i", file, "-c:s", "ass", copy});
-        QVERIFY2(convert.started, "ffmpeg is missing: run scripts/setup.sh");
-        QCOMPARE(convert.code, 0);
-        QCOMPARE(QString::fromUtf8(convert.err), QString());
-        QCOMPARE(readFile(copy).count("\nDialogue: "), written);
+        const FfmpegReading read = readWithFfmpeg(file, path(QStringLiteral("copy.ass")));
+        QVERIFY2(read.problems.isEmpty(), qPrintable(read.problems));
+        QCOMPARE(read.packets, written);
+        QCOMPARE(read.events.size(), written);
     }
 };
 

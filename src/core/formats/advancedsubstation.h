@@ -3,14 +3,8 @@
 // event of its set's style, placed and coloured by the style, so that the
 // renderer shows both languages without filler lines or cut frames.
 
-#include "core/asslayout.h"
-#include "core/asstext.h"
-#include "core/formats.h"
+#include "core/formats/formattable.h"
 #include "core/processing.h"
-
-#include <QString>
-
-#include <functional>
 
 class SubtitleSet;
 
@@ -18,7 +12,9 @@ class SubtitleSet;
 // header subtitle with `options.header`. Subtitles ending at or before 0:00
 // are left out, those starting before it start there (counted in cutAtZero).
 FormattedSet formatAssPair(const SubtitleSet &upper, const SubtitleSet &lower, const ProcessingOptions &options,
-                           const std::function<void(const QString &piece)> &out);
+                           const PieceSink &out);
 // One set on its own, in its own times and the lower style.
-FormattedSet formatAssSingle(const SubtitleSet &set, const ProcessingOptions &options,
-                             const std::function<void(const QString &piece)> &out);
+FormattedSet formatAssSingle(const SubtitleSet &set, const ProcessingOptions &options, const PieceSink &out);
+
+// Written only (the merged file is both sets as events), in UTF-8 with its mark.
+FormatInfo advancedSubStationFormat();

@@ -1,8 +1,10 @@
 // Writing the .ass script: its header with the two styles, and the events
 // of both sets in time order.
 
-#include "core/assformat.h"
+#include "core/formats/advancedsubstation.h"
 
+#include "core/asslayout.h"
+#include "core/asstext.h"
 #include "core/colors.h"
 #include "core/merge.h"
 #include "core/subtitleset.h"
@@ -162,7 +164,7 @@ constexpr int upperLayer = 1;
 } // namespace
 
 FormattedSet formatAssPair(const SubtitleSet &upper, const SubtitleSet &lower, const ProcessingOptions &options,
-                           const std::function<void(const QString &piece)> &out)
+                           const PieceSink &out)
 {
     EventWriter writer(out);
     writer.write(scriptHeader(options));
@@ -196,8 +198,7 @@ FormattedSet formatAssPair(const SubtitleSet &upper, const SubtitleSet &lower, c
     return writer.result;
 }
 
-FormattedSet formatAssSingle(const SubtitleSet &set, const ProcessingOptions &options,
-                             const std::function<void(const QString &piece)> &out)
+FormattedSet formatAssSingle(const SubtitleSet &set, const ProcessingOptions &options, const PieceSink &out)
 {
     EventWriter writer(out);
     writer.write(scriptHeader(options));
@@ -209,4 +210,26 @@ FormattedSet formatAssSingle(const SubtitleSet &set, const ProcessingOptions &op
     }
     writer.flush();
     return writer.result;
+}
+
+namespace {
+
+FormattedSet writeAss(const WriteRequest &request, const PieceSink &out)
+{
+    return request.merged ? formatAssPair(*request.upper, *request.lower, request.options, out)
+                          : formatAssSingle(request.set, request.options, out);
+}
+
+} // namespace
+
+FormatInfo advancedSubStationFormat()
+{
+    FormatInfo f(SubtitleFormat::Ass, QStringLiteral("Advanced SubStation"), {QStringLiteral("ass")});
+    f.write = writeAss;
+    f.saveFilter = QStringLiteral("Advanced SubStation (*.ass)");
+    f.savesOneSet = false;
+    f.mergedAsEvents = true;
+    f.utf8Only = true;
+    f.byteOrderMark = true;
+    return f;
 }

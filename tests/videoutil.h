@@ -14,7 +14,7 @@ namespace testutil {
 struct TrackSpec
 {
     QString file; // the text file the track is made from
-    QString codec; // as ffmpeg names the encoder: srt, ass, webvtt, mov_text
+    QString codec; // as ffmpeg names the encoder: srt, ass, webvtt, mov_text; copy keeps a file's own packets
     QString language;
     QString title;
 };

@@ -37,7 +37,8 @@ private slots:
                          {{fixture("track_en.srt"), "srt", "eng", ""},
                           {fixture("track_es.srt"), "webvtt", "spa", "Spanish (Latin America)"},
                           {fixture("track_de.ass"), "ass", "ger", "Deutsch"},
-                          {fixture("track_en.srt"), "ass", "fre", ""}});
+                          {fixture("track_en.srt"), "ass", "fre", ""},
+                          {fixture("track_fr.vtt"), "copy", "fre", "Français"}});
         movie = makeVideo(
             tmp.path(), "movie.mp4",
             {{fixture("track_en.srt"), "mov_text", "eng", ""}, {fixture("track_es.srt"), "mov_text", "spa", ""}});
@@ -53,17 +54,18 @@ private slots:
         // Counts from Matroska's cues and MP4's sample table, whose empty
         // samples between subtitles are no subtitles.
         row("Matroska", film,
-            QStringList {"#2 eng — English, SubRip, 5 subtitles",
-                         "#3 spa — Spanish (Latin America), WebVTT, 5 subtitles",
-                         "#4 ger — Deutsch, Advanced SubStation, 5 subtitles",
-                         "#5 fre — French, Advanced SubStation, 5 subtitles"});
+            QStringList {
+                "#2 eng — English, SubRip, 5 subtitles", "#3 spa — Spanish (Latin America), WebVTT, 5 subtitles",
+                "#4 ger — Deutsch, Advanced SubStation, 5 subtitles",
+                "#5 fre — French, Advanced SubStation, 5 subtitles", "#6 fre — Français, WebVTT, 5 subtitles"});
         row("MP4", movie,
             QStringList {"#2 eng — English, mov_text, 5 subtitles", "#3 spa — Spanish, mov_text, 5 subtitles"});
         row("pictures", pictures,
             QStringList {"#2 eng — English, SubRip, 5 subtitles",
                          "#3 spa — Spanish (Latin America), WebVTT, 5 subtitles",
                          "#4 ger — Deutsch, Advanced SubStation, 5 subtitles",
-                         "#5 fre — French, Advanced SubStation, 5 subtitles", "#6 eng — English, PGS, pictures"});
+                         "#5 fre — French, Advanced SubStation, 5 subtitles", "#6 fre — Français, WebVTT, 5 subtitles",
+                         "#7 eng — English, PGS, pictures"});
         row("no subtitles", silent, QStringList());
     }
     void listing()
@@ -97,7 +99,7 @@ private slots:
         QString error;
         QVERIFY(file.open(pictures, &error));
         QCOMPARE(file.tracks().at(1).tabLine(), QStringLiteral("3\tspa\tSpanish (Latin America)\tWebVTT\t5\ttext"));
-        QCOMPARE(file.tracks().at(4).tabLine(), QStringLiteral("6\teng\t\tPGS\t3\tpictures"));
+        QCOMPARE(file.tracks().at(5).tabLine(), QStringLiteral("7\teng\t\tPGS\t3\tpictures"));
     }
 
     // Each kind of track gives the subtitles of the file it was made from.
@@ -107,7 +109,8 @@ private slots:
         QTest::addColumn<QString>("choice");
         QTest::addColumn<QString>("source");
         row("SubRip", film, "2", "track_en.srt");
-        row("WebVTT", film, "spa", "track_es.srt");
+        row("WebVTT made from SubRip", film, "spa", "track_es.srt");
+        row("WebVTT, identifiers and settings", film, "6", "track_fr.vtt");
         row("SubStation, its styles", film, "ger", "track_de.ass");
         row("SubStation made from SubRip", film, "fre", "track_en.srt");
         row("mov_text", movie, "eng", "track_en.srt");
@@ -152,7 +155,7 @@ private slots:
         row("first of a language", "eng", 2);
         row("no such number", "9", -1);
         row("no such language", "jpn", -1);
-        row("a picture track by number", "6", 6);
+        row("a picture track by number", "7", 7);
     }
     void choosing()
     {
@@ -193,7 +196,7 @@ private slots:
         QTest::addColumn<QString>("video");
         QTest::addColumn<QString>("choice");
         QTest::addColumn<QString>("line");
-        row("pictures", pictures, "6", "Up: error: track 6 holds pictures (PGS); Twinscript reads text tracks");
+        row("pictures", pictures, "7", "Up: error: track 7 holds pictures (PGS); Twinscript reads text tracks");
         row("no subtitles", silent, "", "Up: error: no text subtitle tracks in silent.mkv");
         row("pictures only", QFileInfo(pictures).dir().filePath("pictures-pgs.mkv"), "",
             "Up: error: no text subtitle tracks in pictures-pgs.mkv");

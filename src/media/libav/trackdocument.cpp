@@ -1,5 +1,6 @@
 #include "media/libav/trackdocument.h"
 
+#include "core/formats/subrip.h"
 #include "core/subtitle.h"
 #include "media/libav/libav.h"
 #include "media/substationevents.h"
@@ -77,6 +78,70 @@ public:
 
 private:
     std::vector<Entry> m_entries;
+};
+
+// "WEBVTT" and the header blocks (STYLE, REGION) the codec data holds, then a
+// cue per packet: its identifier and settings come with it as side data.
+class WebVttBuilder : public DocumentBuilder
+{
+public:
+    WebVttBuilder(const AVStream *stream, qint64 originMs)
+        : DocumentBuilder(stream->time_base, originMs)
+    {
+        const AVCodecParameters *codec = stream->codecpar;
+        m_text = QString::fromUtf8(reinterpret_cast<const char *>(codec->extradata), qMax(0, codec->extradata_size));
+        m_text.remove(QLatin1Char('\r'));
+        if (!m_text.startsWith(QLatin1String("WEBVTT")))
+            m_text.prepend(QStringLiteral("WEBVTT\n"));
+        if (!m_text.endsWith(QLatin1Char('\n')))
+            m_text += QLatin1Char('\n');
+    }
+
+    bool add(const AVPacket *packet) override
+    {
+        QString text = packetText(packet);
+        text.remove(QLatin1Char('\r'));
+        // A blank line would end the cue early.
+        while (text.contains(QLatin1String("\n\n")))
+            text.replace(QLatin1String("\n\n"), QLatin1String("\n"));
+        text = text.trimmed();
+        if (text.isEmpty())
+            return true;
+        const qint64 start = startOf(packet);
+        m_text += QLatin1Char('\n');
+        const QString identifier = sideData(packet, AV_PKT_DATA_WEBVTT_IDENTIFIER);
+        if (!identifier.isEmpty())
+            m_text += identifier + QLatin1Char('\n');
+        appendClockTime(m_text, clampToInt32(start), '.');
+        m_text += QLatin1String(" --> ");
+        appendClockTime(m_text, clampToInt32(start + durationOf(packet)), '.');
+        const QString settings = sideData(packet, AV_PKT_DATA_WEBVTT_SETTINGS);
+        if (!settings.isEmpty())
+            m_text += QLatin1Char(' ') + settings;
+        m_text += QLatin1Char('\n') + text + QLatin1Char('\n');
+        ++m_count;
+        return true;
+    }
+
+    TrackDocument finish() override
+    {
+        TrackDocument document;
+        document.text = m_text;
+        document.count = m_count;
+        document.format = SubtitleFormat::WebVtt;
+        return document;
+    }
+
+private:
+    QString m_text;
+    int m_count = 0;
+
+    static QString sideData(const AVPacket *packet, AVPacketSideDataType type)
+    {
+        size_t size = 0;
+        const uint8_t *data = av_packet_get_side_data(packet, type, &size);
+        return data ? QString::fromUtf8(reinterpret_cast<const char *>(data), int(size)).simplified() : QString();
+    }
 };
 
 // The script's header as the track's codec data holds it, then one
@@ -194,6 +259,8 @@ std::unique_ptr<DocumentBuilder> documentBuilder(const AVStream *stream, qint64 
     // A script, read by the core's SubStation reader with the styles of its header.
     if (codec == AV_CODEC_ID_ASS || codec == AV_CODEC_ID_SSA)
         return std::make_unique<SubStationBuilder>(stream, originMs);
+    if (codec == AV_CODEC_ID_WEBVTT)
+        return std::make_unique<WebVttBuilder>(stream, originMs);
     if (!readsTrack(codec)) {
         *error = QStringLiteral("%1 is not read").arg(QString::fromUtf8(avcodec_get_name(codec)));
         return nullptr;

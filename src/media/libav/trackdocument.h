@@ -1,8 +1,9 @@
 #pragma once
-// A text track's packets turned into the text of a subtitle file: SubRip
-// packets into SubRip, SubStation packets and their header into a SubStation
-// script, and every other text codec libavcodec decodes through its decoder
-// and the SubRip encoder into SubRip (what `ffmpeg -i film.mp4 out.srt` does).
+// A text track's packets turned into the text of a subtitle file that the
+// core's readers take: SubRip packets into SubRip, SubStation packets and
+// their header into a SubStation script, WebVTT cues into WebVTT, and every
+// other text codec libavcodec decodes through its decoder and the SubRip
+// encoder into SubRip (what `ffmpeg -i film.mp4 out.srt` does).
 
 #include "media/videofile.h"
 

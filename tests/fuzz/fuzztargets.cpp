@@ -486,7 +486,8 @@ void container(const uint8_t *data, size_t size)
                 broken("read failed without a reason");
             continue;
         }
-        if (document.count < 0 || (document.count == 0) != document.text.isEmpty())
+        // A script or WebVTT file has its header also without a cue.
+        if (document.count < 0 || (document.text.isEmpty() && document.count != 0))
             broken("document count");
         Session::PreparedLoad load;
         load.path = QStringLiteral("fuzz.mkv");

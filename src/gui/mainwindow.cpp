@@ -492,8 +492,12 @@ QString MainWindow::suggestedMergeName() const
     const QString filters = mergeFilterList();
     const QString suffix = suffixOfFilter(filterOfSuffix(m_settings.value(Key::OutputSuffix).toString(), filters));
     const SubtitleSet &lower = m_session.lower;
+    // A track without a language tag ("und") names none.
+    QString language = lower.track >= 0 ? media::languageOfSet(lower) : QString();
+    if (language == QLatin1String("und"))
+        language.clear();
     return mergeName(m_session.upper.filePath, lower.filePath, m_settings.value(Key::SaveDir).toString(), suffix,
-                     lower.track >= 0 ? media::languageOfSet(lower) : QString());
+                     language);
 }
 
 void MainWindow::correctTiming(SubtitleSet &set)

@@ -502,7 +502,7 @@ private:
 void Runner::load(SubtitleSet &set, const QString &file, const SetOptions &options, bool append)
 {
     if (media::isVideoFile(file))
-        media::loadTrack(s, set, file, options.track, append);
+        media::loadTrack(s, set, file, options.track, append, Codings::codecNameOf(options.coding));
     else
         s.loadFile(set, file, Codings::codecNameOf(options.coding), options.frameRate.value_or(0), append);
 }

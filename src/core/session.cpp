@@ -58,11 +58,9 @@ bool Session::readFile(SubtitleSet &set, const QString &path, QByteArray *bytes)
     return false;
 }
 
-std::optional<Session::PreparedLoad> Session::prepareLoad(const SubtitleSet &set, const QByteArray &bytes,
-                                                          const QString &path, const QString &codecName)
+DecodedText Session::decode(const SubtitleSet &set, const QByteArray &bytes, const QString &codecName)
 {
     const QString &prefix = set.logPrefix;
-    const QString fileName = QFileInfo(path).fileName();
     bool unknown = false;
     codecFor(set, codecName, m_log, &unknown);
     const DecodedText decoded = decodeFile(bytes, codecName);
@@ -80,7 +78,15 @@ std::optional<Session::PreparedLoad> Session::prepareLoad(const SubtitleSet &set
             line += QStringLiteral("; try ") + decoded.likely;
         m_log.log(LogWarning, prefix, line);
     }
+    return decoded;
+}
 
+std::optional<Session::PreparedLoad> Session::prepareLoad(const SubtitleSet &set, const QByteArray &bytes,
+                                                          const QString &path, const QString &codecName)
+{
+    const QString &prefix = set.logPrefix;
+    const QString fileName = QFileInfo(path).fileName();
+    const DecodedText decoded = decode(set, bytes, codecName);
     const std::optional<SubtitleFormat> format = sniffFormat(decoded.text);
     if (!format) {
         m_log.log(LogError, prefix, QStringLiteral("error: no subtitles found in %1").arg(fileName));

@@ -5,6 +5,7 @@
 // command-line tool both drive this; answers a dialog would give (a file
 // name, a coding, a frame rate) come in as arguments.
 
+#include "core/detection.h"
 #include "core/formats.h"
 #include "core/processing.h"
 #include "core/strip.h"
@@ -51,8 +52,10 @@ public:
     // only once the file could be read and recognised, with the rate it
     // declares offered first. An empty path is a cancelled dialog.
     bool readFile(SubtitleSet &set, const QString &path, QByteArray *bytes);
-    // Decodes the bytes (a byte-order mark decides; "Auto Detect" finds the
-    // coding) and finds the format by the content. Nothing when the file holds
+    // Decodes a file's bytes (a byte-order mark decides; "Auto Detect" finds
+    // the coding) and logs the coding found and what it could not decode.
+    DecodedText decode(const SubtitleSet &set, const QByteArray &bytes, const QString &codecName);
+    // Decodes the bytes as decode() does and finds the format by the content. Nothing when the file holds
     // no subtitles: the set stays as it was.
     std::optional<PreparedLoad> prepareLoad(const SubtitleSet &set, const QByteArray &bytes, const QString &path,
                                             const QString &codecName);

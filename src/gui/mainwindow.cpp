@@ -283,7 +283,8 @@ int MainWindow::preferredTrack(const media::VideoFile &video, const SubtitleSet 
     return media::preferredTrack(video, media::languageOfSet(set), media::languageOfSet(other), otherTrack);
 }
 
-std::optional<Session::PreparedLoad> MainWindow::prepareVideoLoad(SubtitleSet &set, const QString &path, int track)
+std::optional<Session::PreparedLoad> MainWindow::prepareVideoLoad(SubtitleSet &set, const QString &path, int track,
+                                                                  const QString &codecName)
 {
     media::VideoFile video;
     if (!media::openForSet(video, path, set, m_log))
@@ -297,7 +298,7 @@ std::optional<Session::PreparedLoad> MainWindow::prepareVideoLoad(SubtitleSet &s
         track = dialog.upperTrack();
     }
     WorkProgress progress(this, QStringLiteral("Reading %1").arg(QFileInfo(path).fileName()));
-    return media::readTrack(video, track, set, m_log, progress.callback());
+    return media::readTrack(m_session, video, track, set, codecName, progress.callback());
 }
 
 bool MainWindow::loadBothTracks(const QString &path)
@@ -330,7 +331,7 @@ void MainWindow::loadPath(SubtitleSet &set, const QString &name, const QString &
     std::optional<Session::PreparedLoad> prepared;
     if (!name.isEmpty() && media::isVideoFile(name)) {
         rememberLoadDir(name);
-        prepared = prepareVideoLoad(set, name, track);
+        prepared = prepareVideoLoad(set, name, track, coding.isEmpty() ? codingOf(set)->codecName() : coding);
     } else if (m_session.readFile(set, name, &bytes)) {
         rememberLoadDir(name);
         prepared = m_session.prepareLoad(set, bytes, name, coding.isEmpty() ? codingOf(set)->codecName() : coding);

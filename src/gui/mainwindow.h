@@ -98,7 +98,8 @@ private:
     // `track` of a video instead of the question which one.
     void loadPath(SubtitleSet &set, const QString &name, const QString &coding = QString(), int track = -1);
     void rememberLoadDir(const QString &path);
-    std::optional<Session::PreparedLoad> prepareVideoLoad(SubtitleSet &set, const QString &path, int track);
+    std::optional<Session::PreparedLoad> prepareVideoLoad(SubtitleSet &set, const QString &path, int track,
+                                                          const QString &codecName);
     // The track a set takes first in the question: see media::preferredTrack().
     int preferredTrack(const media::VideoFile &video, const SubtitleSet &set, int otherTrack = -1) const;
     bool loadBothTracks(const QString &path);

@@ -36,10 +36,12 @@ struct Track
     QString tabLine() const;
 };
 
-// The text of one track as a subtitle file of a format the core reads.
+// One track as the bytes of a subtitle file of a format the core reads: in
+// UTF-8 as Matroska and MP4 want it, or as the track holds it when it was
+// muxed from a file in another coding.
 struct TrackDocument
 {
-    QString text;
+    QByteArray bytes;
     SubtitleFormat format = SubtitleFormat::SubRip;
     int count = 0; // subtitles with text
 };

@@ -108,9 +108,10 @@ int preferredTrack(const VideoFile &video, const QString &language, const QStrin
     return number >= 0 ? number : video.firstText();
 }
 
-std::optional<Session::PreparedLoad> readTrack(VideoFile &video, int number, const SubtitleSet &set, LogSink &log,
-                                               const Progress &progress)
+std::optional<Session::PreparedLoad> readTrack(Session &session, VideoFile &video, int number, const SubtitleSet &set,
+                                               const QString &codecName, const Progress &progress)
 {
+    LogSink &log = session.log();
     const QString &prefix = set.logPrefix;
     const QString fileName = fileNameOf(video.path());
     const Track *track = video.track(number);
@@ -148,16 +149,18 @@ std::optional<Session::PreparedLoad> readTrack(VideoFile &video, int number, con
     case VideoFile::ReadResult::Ok:
         break;
     }
+    const DecodedText decoded = session.decode(set, document.bytes, codecName);
     Session::PreparedLoad load;
     load.path = video.path();
-    load.text = document.text;
+    load.text = decoded.text;
     load.format = document.format;
-    load.coding = QStringLiteral("UTF-8"); // Matroska and MP4 hold text tracks in UTF-8
+    load.coding = decoded.coding;
     load.track = number;
     return load;
 }
 
-bool loadTrack(Session &session, SubtitleSet &set, const QString &path, const QString &choice, bool append)
+bool loadTrack(Session &session, SubtitleSet &set, const QString &path, const QString &choice, bool append,
+               const QString &codecName)
 {
     VideoFile video;
     if (!openForSet(video, path, set, session.log()))
@@ -165,7 +168,7 @@ bool loadTrack(Session &session, SubtitleSet &set, const QString &path, const QS
     const int number = chooseTrack(video, choice, set, session.log());
     if (number < 0)
         return false;
-    const std::optional<Session::PreparedLoad> load = readTrack(video, number, set, session.log());
+    const std::optional<Session::PreparedLoad> load = readTrack(session, video, number, set, codecName);
     if (load)
         session.loadPrepared(set, *load, 0, append);
     return load.has_value();

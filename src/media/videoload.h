@@ -3,6 +3,7 @@
 // video: the steps the window and the command-line tool share, each logging
 // as the window's log shows it ("Up: error: no text subtitle tracks in film.mkv").
 
+#include "core/codings.h"
 #include "core/session.h"
 #include "media/videofile.h"
 
@@ -33,14 +34,17 @@ int chooseTrack(const VideoFile &video, const QString &choice, const SubtitleSet
 // file, -1 for none), else the first.
 int preferredTrack(const VideoFile &video, const QString &language, const QString &otherLanguage, int otherTrack);
 
-// Reads the track as a set's file to be loaded with Session::loadPrepared.
-// Nothing when it holds pictures or cannot be read (an error is logged) or
-// the read is cancelled ("load cancelled").
-std::optional<Session::PreparedLoad> readTrack(VideoFile &video, int number, const SubtitleSet &set, LogSink &log,
-                                               const Progress &progress = {});
+// Reads the track as a set's file to be loaded with Session::loadPrepared,
+// its text decoded as a file's in `codecName` ("Auto Detect": UTF-8, as the
+// track should be, else the coding found). Nothing when it holds pictures or
+// cannot be read (an error is logged) or the read is cancelled ("load
+// cancelled").
+std::optional<Session::PreparedLoad> readTrack(Session &session, VideoFile &video, int number, const SubtitleSet &set,
+                                               const QString &codecName, const Progress &progress = {});
 
 // All of it, as the tool loads a video given for a set.
-bool loadTrack(Session &session, SubtitleSet &set, const QString &path, const QString &choice, bool append);
+bool loadTrack(Session &session, SubtitleSet &set, const QString &path, const QString &choice, bool append,
+               const QString &codecName = Codings::autoDetect());
 
 // The language of a set: its track's tag, else what its file's name says.
 QString languageOfSet(const SubtitleSet &set);

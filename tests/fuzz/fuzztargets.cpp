@@ -487,11 +487,11 @@ void container(const uint8_t *data, size_t size)
             continue;
         }
         // A script or WebVTT file has its header also without a cue.
-        if (document.count < 0 || (document.text.isEmpty() && document.count != 0))
+        if (document.count < 0 || (document.bytes.isEmpty() && document.count != 0))
             broken("document count");
         Session::PreparedLoad load;
         load.path = QStringLiteral("fuzz.mkv");
-        load.text = document.text;
+        load.text = session.decode(session.upper, document.bytes, Codings::autoDetect()).text;
         load.format = document.format;
         load.track = track.number;
         session.loadPrepared(session.upper, load, 0, false);

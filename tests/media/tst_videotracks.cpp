@@ -3,6 +3,7 @@
 // was made from, and what is refused with which log line, the set staying as
 // it was.
 
+#include "core/codings.h"
 #include "media/languages.h"
 #include "media/substationevents.h"
 #include "media/videoload.h"
@@ -18,7 +19,7 @@ class TestVideoTracks : public QObject, TempDir
 {
     Q_OBJECT
 
-    QString film, movie, silent, pictures;
+    QString film, movie, silent, pictures, legacy;
 
     // The subtitles of track `choice` as a set shows them, read as the tool reads them.
     QStringList trackSubtitles(const QString &video, const QString &choice)
@@ -43,8 +44,10 @@ private slots:
             tmp.path(), "movie.mp4",
             {{fixture("track_en.srt"), "mov_text", "eng", ""}, {fixture("track_es.srt"), "mov_text", "spa", ""}});
         silent = makeVideo(tmp.path(), "silent.mkv", {});
+        // Muxed as the file was, not in UTF-8, as old files have it.
+        legacy = makeVideo(tmp.path(), "legacy.mkv", {{fixture("detect_cp1252_spanish.srt"), "copy", "spa", ""}});
         pictures = withPictureTrack(film, "pgs.mkv");
-        QVERIFY(!film.isEmpty() && !movie.isEmpty() && !silent.isEmpty() && !pictures.isEmpty());
+        QVERIFY(!film.isEmpty() && !movie.isEmpty() && !silent.isEmpty() && !pictures.isEmpty() && !legacy.isEmpty());
     }
 
     void listing_data()
@@ -115,6 +118,7 @@ private slots:
         row("SubStation made from SubRip", film, "fre", "track_en.srt");
         row("mov_text", movie, "eng", "track_en.srt");
         row("mov_text, Spanish", movie, "es", "track_es.srt");
+        row("SubRip in Windows-1252", legacy, "spa", "detect_cp1252_spanish.srt");
     }
     void reading()
     {
@@ -122,7 +126,7 @@ private slots:
         QFETCH(QString, choice);
         QFETCH(QString, source);
         SessionFixture text;
-        QVERIFY(text.session.loadFile(text.up, fixture(source), QStringLiteral("UTF-8"), 0, false));
+        QVERIFY(text.session.loadFile(text.up, fixture(source), Codings::autoDetect(), 0, false));
         QCOMPARE(trackSubtitles(video, choice), describe(text.up));
     }
 
@@ -229,11 +233,11 @@ private slots:
         QVERIFY(openForSet(file, film, f.up, f.log));
         int asked = 0;
         const auto cancel = [&asked](double) { return ++asked < 1; };
-        QVERIFY(!readTrack(file, 2, f.up, f.log, cancel));
+        QVERIFY(!readTrack(f.session, file, 2, f.up, "UTF-8", cancel));
         QCOMPARE(f.log.lines.last(), QStringLiteral("Up: load cancelled"));
         QCOMPARE(asked, 1);
         // The same file reads on afterwards, from its start.
-        const std::optional<Session::PreparedLoad> load = readTrack(file, 2, f.up, f.log);
+        const std::optional<Session::PreparedLoad> load = readTrack(f.session, file, 2, f.up, "UTF-8");
         QVERIFY(load);
         QCOMPARE(load->text.count(QStringLiteral(" --> ")), 5);
     }

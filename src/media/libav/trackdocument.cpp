@@ -21,20 +21,51 @@ namespace {
 // An end the track does not give is the next subtitle's start, within this.
 constexpr qint64 longestOpenEnd = 5000;
 
+// The documents are built of the track's own bytes: its text is meant to be
+// UTF-8, but old files hold it in the coding of the file it was made from,
+// which the load then finds as it finds a file's.
+QByteArray bytesOf(const uint8_t *data, int size)
+{
+    return QByteArray(reinterpret_cast<const char *>(data), qMax(0, size));
+}
+
+QByteArray packetBytes(const AVPacket *packet)
+{
+    return bytesOf(packet->data, packet->size);
+}
+
+// Lines without their CR, the blank ones left out: a blank line would end a
+// subtitle early.
+QByteArray withoutBlankLines(QByteArray text)
+{
+    text.replace('\r', QByteArray());
+    QList<QByteArray> lines = text.split('\n');
+    lines.erase(
+        std::remove_if(lines.begin(), lines.end(), [](const QByteArray &line) { return line.trimmed().isEmpty(); }),
+        lines.end());
+    QByteArray joined;
+    for (const QByteArray &line : qAsConst(lines))
+        joined += (joined.isEmpty() ? QByteArray() : QByteArray("\n")) + line;
+    return joined;
+}
+
+QByteArray timeLine(qint64 start, qint64 end, char separator)
+{
+    QString line;
+    appendClockTime(line, clampToInt32(start), separator);
+    line += QLatin1String(" --> ");
+    appendClockTime(line, clampToInt32(end), separator);
+    return line.toLatin1();
+}
+
 struct Entry
 {
     qint64 start;
     qint64 end; // -1: the packet had no duration
-    QString text;
+    QByteArray text;
 };
 
-QString packetText(const AVPacket *packet)
-{
-    return QString::fromUtf8(reinterpret_cast<const char *>(packet->data), packet->size);
-}
-
-// SubRip text: "N", the time line, the text lines, a blank line; the blank
-// lines inside a subtitle's text would end it early.
+// SubRip text: "N", the time line, the text lines, a blank line.
 class SubRipBuilder : public DocumentBuilder
 {
 public:
@@ -44,19 +75,15 @@ public:
     {
         const qint64 start = startOf(packet);
         const qint64 duration = durationOf(packet);
-        addText(start, duration > 0 ? start + duration : -1, packetText(packet));
+        addText(start, duration > 0 ? start + duration : -1, packetBytes(packet));
         return true;
     }
 
-    void addText(qint64 start, qint64 end, QString text)
+    void addText(qint64 start, qint64 end, const QByteArray &text)
     {
-        text.remove(QLatin1Char('\r'));
-        QStringList lines = text.split(QLatin1Char('\n'));
-        lines.erase(
-            std::remove_if(lines.begin(), lines.end(), [](const QString &line) { return line.trimmed().isEmpty(); }),
-            lines.end());
+        const QByteArray lines = withoutBlankLines(text);
         if (!lines.isEmpty())
-            m_entries.push_back({start, end, lines.join(QLatin1Char('\n'))});
+            m_entries.push_back({start, end, lines});
     }
 
     TrackDocument finish() override
@@ -68,9 +95,8 @@ public:
                 const qint64 next = i + 1 < m_entries.size() ? m_entries[i + 1].start : e.start + longestOpenEnd;
                 e.end = qBound(e.start, next, e.start + longestOpenEnd);
             }
-            document.text += QString::number(++document.count) + QLatin1Char('\n')
-                + formatTimeLine(clampToInt32(e.start), clampToInt32(e.end)) + QLatin1Char('\n') + e.text
-                + QLatin1String("\n\n");
+            document.bytes
+                += QByteArray::number(++document.count) + '\n' + timeLine(e.start, e.end, ',') + '\n' + e.text + "\n\n";
         }
         document.format = SubtitleFormat::SubRip;
         return document;
@@ -89,36 +115,29 @@ public:
         : DocumentBuilder(stream->time_base, originMs)
     {
         const AVCodecParameters *codec = stream->codecpar;
-        m_text = QString::fromUtf8(reinterpret_cast<const char *>(codec->extradata), qMax(0, codec->extradata_size));
-        m_text.remove(QLatin1Char('\r'));
-        if (!m_text.startsWith(QLatin1String("WEBVTT")))
-            m_text.prepend(QStringLiteral("WEBVTT\n"));
-        if (!m_text.endsWith(QLatin1Char('\n')))
-            m_text += QLatin1Char('\n');
+        m_bytes = bytesOf(codec->extradata, codec->extradata_size);
+        m_bytes.replace('\r', QByteArray());
+        if (!m_bytes.startsWith("WEBVTT"))
+            m_bytes.prepend("WEBVTT\n");
+        if (!m_bytes.endsWith('\n'))
+            m_bytes += '\n';
     }
 
     bool add(const AVPacket *packet) override
     {
-        QString text = packetText(packet);
-        text.remove(QLatin1Char('\r'));
-        // A blank line would end the cue early.
-        while (text.contains(QLatin1String("\n\n")))
-            text.replace(QLatin1String("\n\n"), QLatin1String("\n"));
-        text = text.trimmed();
+        const QByteArray text = withoutBlankLines(packetBytes(packet));
         if (text.isEmpty())
             return true;
         const qint64 start = startOf(packet);
-        m_text += QLatin1Char('\n');
-        const QString identifier = sideData(packet, AV_PKT_DATA_WEBVTT_IDENTIFIER);
+        m_bytes += '\n';
+        const QByteArray identifier = sideData(packet, AV_PKT_DATA_WEBVTT_IDENTIFIER);
         if (!identifier.isEmpty())
-            m_text += identifier + QLatin1Char('\n');
-        appendClockTime(m_text, clampToInt32(start), '.');
-        m_text += QLatin1String(" --> ");
-        appendClockTime(m_text, clampToInt32(start + durationOf(packet)), '.');
-        const QString settings = sideData(packet, AV_PKT_DATA_WEBVTT_SETTINGS);
+            m_bytes += identifier + '\n';
+        m_bytes += timeLine(start, start + durationOf(packet), '.');
+        const QByteArray settings = sideData(packet, AV_PKT_DATA_WEBVTT_SETTINGS);
         if (!settings.isEmpty())
-            m_text += QLatin1Char(' ') + settings;
-        m_text += QLatin1Char('\n') + text + QLatin1Char('\n');
+            m_bytes += ' ' + settings;
+        m_bytes += '\n' + text + '\n';
         ++m_count;
         return true;
     }
@@ -126,26 +145,28 @@ public:
     TrackDocument finish() override
     {
         TrackDocument document;
-        document.text = m_text;
+        document.bytes = m_bytes;
         document.count = m_count;
         document.format = SubtitleFormat::WebVtt;
         return document;
     }
 
 private:
-    QString m_text;
+    QByteArray m_bytes;
     int m_count = 0;
 
-    static QString sideData(const AVPacket *packet, AVPacketSideDataType type)
+    static QByteArray sideData(const AVPacket *packet, AVPacketSideDataType type)
     {
         size_t size = 0;
         const uint8_t *data = av_packet_get_side_data(packet, type, &size);
-        return data ? QString::fromUtf8(reinterpret_cast<const char *>(data), int(size)).simplified() : QString();
+        return data ? bytesOf(data, int(size)).simplified() : QByteArray();
     }
 };
 
 // The script's header as the track's codec data holds it, then one
-// "Dialogue:" line per packet in the order of the original script.
+// "Dialogue:" line per packet in the order of the original script. The
+// fields are told apart by their commas, whatever coding the text is in:
+// each byte is one Latin-1 character while they are.
 class SubStationBuilder : public DocumentBuilder
 {
 public:
@@ -153,14 +174,13 @@ public:
         : DocumentBuilder(stream->time_base, originMs)
     {
         const AVCodecParameters *codec = stream->codecpar;
-        m_header = QString::fromUtf8(reinterpret_cast<const char *>(codec->extradata), qMax(0, codec->extradata_size));
-        m_header.remove(QLatin1Char('\r'));
-        if (!m_header.isEmpty() && !m_header.endsWith(QLatin1Char('\n')))
-            m_header += QLatin1Char('\n');
-        m_format = eventFormat(m_header);
-        if (!m_header.contains(QLatin1String("[Events]"), Qt::CaseInsensitive))
-            m_header
-                += QStringLiteral("\n[Events]\nFormat: ") + m_format.join(QStringLiteral(", ")) + QLatin1Char('\n');
+        m_header = bytesOf(codec->extradata, codec->extradata_size);
+        m_header.replace('\r', QByteArray());
+        if (!m_header.isEmpty() && !m_header.endsWith('\n'))
+            m_header += '\n';
+        m_format = eventFormat(QString::fromLatin1(m_header));
+        if (!m_header.toLower().contains("[events]"))
+            m_header += "\n[Events]\nFormat: " + m_format.join(QStringLiteral(", ")).toLatin1() + '\n';
     }
 
     bool add(const AVPacket *packet) override
@@ -168,7 +188,8 @@ public:
         const qint64 start = startOf(packet);
         const qint64 end = start + durationOf(packet);
         Line line;
-        line.text = dialogueLine(m_format, packetText(packet), start, end, &line.readOrder);
+        line.text
+            = dialogueLine(m_format, QString::fromLatin1(packetBytes(packet)), start, end, &line.readOrder).toLatin1();
         m_lines.push_back(line);
         return true;
     }
@@ -178,9 +199,9 @@ public:
         std::stable_sort(m_lines.begin(), m_lines.end(),
                          [](const Line &a, const Line &b) { return a.readOrder < b.readOrder; });
         TrackDocument document;
-        document.text = m_header;
+        document.bytes = m_header;
         for (const Line &line : m_lines)
-            document.text += line.text + QLatin1Char('\n');
+            document.bytes += line.text + '\n';
         document.count = int(m_lines.size());
         document.format = SubtitleFormat::Ass;
         return document;
@@ -190,9 +211,9 @@ private:
     struct Line
     {
         int readOrder;
-        QString text;
+        QByteArray text;
     };
-    QString m_header;
+    QByteArray m_header;
     QStringList m_format;
     std::vector<Line> m_lines;
 };
@@ -218,7 +239,7 @@ public:
             return true;
         const qint64 start = startOf(packet);
         const qint64 duration = durationOf(packet) > 0 ? durationOf(packet) : shown;
-        m_subRip.addText(start, duration > 0 ? start + duration : -1, QString::fromUtf8(text));
+        m_subRip.addText(start, duration > 0 ? start + duration : -1, text);
         return true;
     }
 

@@ -106,7 +106,7 @@ private slots:
                  (QStringList {"Up: track #3 spa — Spanish (Latin America), SubRip, 5 subtitles",
                                "Up: 5 subs loaded from film.mkv"}));
         QCOMPARE(session().upper.track, 3);
-        QCOMPARE(ui().upperTitle->text(), QStringLiteral("Upper: film.mkv"));
+        QCOMPARE(ui().upperTitle->text(), QStringLiteral("Upper: film.mkv #3"));
     }
 
     void cancelKeepsTheSet()

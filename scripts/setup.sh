@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools qt6-5compat-dev qt6-tools-dev qt6-l10n-tools
-  qt6-translations-l10n libuchardet-dev xvfb xauth libass-dev fonts-dejavu-core ffmpeg appstream desktop-file-utils)
+  qt6-translations-l10n libuchardet-dev xvfb xauth libass-dev fonts-dejavu-core ffmpeg libavformat-dev libavcodec-dev
+  libavutil-dev appstream desktop-file-utils help2man)
 for arg in "$@"; do
   case "$arg" in
     --with-fuzz) packages+=(clang libclang-rt-14-dev) ;;

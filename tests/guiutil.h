@@ -23,6 +23,22 @@ class QDialog;
 
 namespace testutil {
 
+// The seam's answers, and the filter every file dialog was given.
+struct FilterPrompts : ScriptedPrompts
+{
+    QStringList openFilters, saveFilters;
+    QString openFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override
+    {
+        openFilters << filter;
+        return ScriptedPrompts::openFileName(parent, caption, dir, filter);
+    }
+    QString saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override
+    {
+        saveFilters << filter;
+        return ScriptedPrompts::saveFileName(parent, caption, dir, filter);
+    }
+};
+
 // The main window's widgets, each found by the object name the form gives it.
 struct MainForm
 {

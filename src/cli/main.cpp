@@ -7,6 +7,7 @@
 #include "core/logsink.h"
 #include "core/session.h"
 #include "core/textfile.h"
+#include "media/videoload.h"
 #include "version.h"
 
 #include <QCoreApplication>
@@ -43,6 +44,7 @@ struct SetOptions
     std::optional<double> shift;
     std::optional<double> stretch;
     QString convert;
+    QString track; // of a video: a number or a language; empty: the first text track
 };
 
 struct Options
@@ -65,6 +67,7 @@ struct Options
     bool autoLink = false;
     bool outCodingGiven = false; // else a set saved alone keeps its own coding, as "Save as" does
     QString saveUpper, saveLower;
+    SubtitleFormat trackFormat = SubtitleFormat::Ass; // of the merged track in a copy of the video
 };
 
 int parseInt(const QString &option, const QString &value)
@@ -224,6 +227,10 @@ QVector<OptionSpec> optionTable()
          [](Options &o, SetOptions *, const QString &option, const QString &value) {
              o.outFrameRate = parseFrameRate(option, value);
          }},
+        {codings, QStringLiteral("track"), SetNaming::Prefix, allCommands, QStringLiteral("N|LANG"),
+         QStringLiteral("the text track of a video file: its number as `tracks` lists it, or a language\n"
+                        "(spa, es, Spanish); default the first text track"),
+         [](Options &, SetOptions *set, const QString &, const QString &value) { set->track = value; }},
         {codings, QStringLiteral("append"), SetNaming::Suffix, allCommands, QStringLiteral("FILE"),
          QStringLiteral("append FILE behind the set; repeatable"),
          [](Options &, SetOptions *set, const QString &, const QString &value) { set->appends << value; }},
@@ -252,6 +259,13 @@ QVector<OptionSpec> optionTable()
          QStringLiteral("the set's colour (%1)").arg(colorHex(defaultTextColor)),
          [](Options &o, SetOptions *set, const QString &option, const QString &value) {
              (set == &o.upper ? o.upperColor : o.lowerColor) = parseColor(option, value);
+         }},
+        {processing, QStringLiteral("track-format"), SetNaming::None, MergeCommand, QStringLiteral("ass|srt"),
+         QStringLiteral("the format of the merged track in a .mkv OUT (ass)"),
+         [](Options &o, SetOptions *, const QString &option, const QString &value) {
+             const QStringList formats {QStringLiteral("ass"), QStringLiteral("srt")};
+             o.trackFormat = parseChoice(option, value, formats, "ass or srt") == 0 ? SubtitleFormat::Ass
+                                                                                    : SubtitleFormat::SubRip;
          }},
         {processing, QStringLiteral("upper-position"), SetNaming::None, pairCommands, QStringLiteral("above|top"),
          QStringLiteral(".ass: the upper text over the lower one (above) or at the top"),
@@ -338,12 +352,18 @@ QString usageText()
     QString text = QStringLiteral("usage: twinscript-cli convert IN OUT [options]\n"
                                   "       twinscript-cli merge UPPER LOWER OUT [options]\n"
                                   "       twinscript-cli sync REFERENCE INPUT OUT [options]\n"
+                                  "       twinscript-cli tracks FILE\n"
                                   "       twinscript-cli --help | --version\n"
                                   "\n");
     text += formatsText();
-    text
-        += QStringLiteral("sync loads REFERENCE as the upper and INPUT as the lower set (their options as for merge),\n"
-                          "synchronizes the lower set onto the upper one and saves it to OUT as \"Save as\" does.\n");
+    text += QStringLiteral(
+                "merge writes a .%1 OUT as a copy of the video a set came from, with the merged track added.\n"
+                "A video file (Matroska, WebM, MP4, QuickTime) is read for one of its text tracks; tracks lists\n"
+                "them, one a line: number, language, title, codec, subtitles (empty when the file does not say),\n"
+                "and text, pictures or unreadable, separated by tabs.\n"
+                "sync loads REFERENCE as the upper and INPUT as the lower set (their options as for merge),\n"
+                "synchronizes the lower set onto the upper one and saves it to OUT as \"Save as\" does.\n")
+                .arg(media::VideoOutput::suffix());
     QString section;
     for (const OptionSpec &spec : optionTable()) {
         if (spec.section != section) {
@@ -426,6 +446,9 @@ Options parseArguments(const QStringList &args)
     const int wanted = command == ConvertCommand ? 2 : 3;
     if (o.files.size() != wanted)
         fail(QStringLiteral("%1 takes %2 file arguments, %3 given").arg(o.command).arg(wanted).arg(o.files.size()));
+    if (command != MergeCommand && media::VideoOutput::isTarget(o.files.last()))
+        fail(QStringLiteral("%1 writes no .%2; merge writes the merged track into a copy of the video")
+                 .arg(o.command, media::VideoOutput::suffix()));
     return o;
 }
 
@@ -478,7 +501,10 @@ private:
 
 void Runner::load(SubtitleSet &set, const QString &file, const SetOptions &options, bool append)
 {
-    s.loadFile(set, file, Codings::codecNameOf(options.coding), options.frameRate.value_or(0), append);
+    if (media::isVideoFile(file))
+        media::loadTrack(s, set, file, options.track, append, Codings::codecNameOf(options.coding));
+    else
+        s.loadFile(set, file, Codings::codecNameOf(options.coding), options.frameRate.value_or(0), append);
 }
 
 void Runner::strip(SubtitleSet &set, const SetOptions &options)
@@ -573,6 +599,9 @@ void Runner::run()
         saveSet(s.lower, o.saveLower, o.lower);
     if (sync) {
         saveSet(s.lower, out, o.lower);
+    } else if (merge && media::VideoOutput::isTarget(out)) {
+        s.process(o.trackFormat);
+        media::saveVideoCopy(s, out, o.trackFormat);
     } else if (merge) {
         s.process(formatOfFileName(out));
         s.saveFile(s.merged, out, outCodec, outRate);
@@ -629,6 +658,23 @@ int usageError(const UsageError &e)
     return 2;
 }
 
+// `tracks FILE`: the subtitle tracks of a video, one a line.
+int listTracks(const QStringList &args)
+{
+    if (args.size() != 1 || args.first().startsWith(QLatin1String("--")))
+        fail(QStringLiteral("tracks takes one file argument"));
+    media::VideoFile video;
+    QString error;
+    if (!video.open(args.first(), &error)) {
+        std::fprintf(stderr, "twinscript-cli: cannot read %s as a video (%s)\n", qPrintable(args.first()),
+                     qPrintable(error));
+        return 1;
+    }
+    for (const media::Track &track : video.tracks())
+        std::printf("%s\n", track.tabLine().toUtf8().constData());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -647,6 +693,8 @@ int main(int argc, char *argv[])
     }
 
     try {
+        if (args.value(0) == QLatin1String("tracks"))
+            return listTracks(args.mid(1));
         const Options options = parseArguments(args);
         StandardErrorLog log;
         Session session(log);

@@ -58,11 +58,9 @@ bool Session::readFile(SubtitleSet &set, const QString &path, QByteArray *bytes)
     return false;
 }
 
-std::optional<Session::PreparedLoad> Session::prepareLoad(const SubtitleSet &set, const QByteArray &bytes,
-                                                          const QString &path, const QString &codecName)
+DecodedText Session::decode(const SubtitleSet &set, const QByteArray &bytes, const QString &codecName)
 {
     const QString &prefix = set.logPrefix;
-    const QString fileName = QFileInfo(path).fileName();
     bool unknown = false;
     codecFor(set, codecName, m_log, &unknown);
     const DecodedText decoded = decodeFile(bytes, codecName);
@@ -80,7 +78,15 @@ std::optional<Session::PreparedLoad> Session::prepareLoad(const SubtitleSet &set
             line += QStringLiteral("; try ") + decoded.likely;
         m_log.log(LogWarning, prefix, line);
     }
+    return decoded;
+}
 
+std::optional<Session::PreparedLoad> Session::prepareLoad(const SubtitleSet &set, const QByteArray &bytes,
+                                                          const QString &path, const QString &codecName)
+{
+    const QString &prefix = set.logPrefix;
+    const QString fileName = QFileInfo(path).fileName();
+    const DecodedText decoded = decode(set, bytes, codecName);
     const std::optional<SubtitleFormat> format = sniffFormat(decoded.text);
     if (!format) {
         m_log.log(LogError, prefix, QStringLiteral("error: no subtitles found in %1").arg(fileName));
@@ -101,8 +107,9 @@ std::optional<Session::PreparedLoad> Session::prepareLoad(const SubtitleSet &set
 void Session::loadPrepared(SubtitleSet &set, const PreparedLoad &load, int frameRate, bool append)
 {
     const QFileInfo info(load.path);
-    if (!append && info.absoluteFilePath() != set.filePath) {
+    if (!append && (info.absoluteFilePath() != set.filePath || load.track != set.track)) {
         set.filePath = info.absoluteFilePath();
+        set.track = load.track;
         links.clear();
     }
     if (frameRate <= 0)
@@ -226,12 +233,7 @@ bool Session::write(SubtitleSet &set, SafeWriter &target, const QString &path, c
     }
     if (format.needsFrameRate)
         set.frameRate = frameRate;
-    WriteRequest request {set, options, frameRate};
-    if (&set == &merged) {
-        request.merged = true;
-        request.upper = &upper;
-        request.lower = &lower;
-    }
+    const WriteRequest request = writeRequest(set, frameRate);
     TextEncoder encoder(codec);
     const FormattedSet formatted
         = writeEncoded(target, encoder, [&](const PieceSink &out) { return format.write(request, out); });
@@ -247,16 +249,37 @@ bool Session::write(SubtitleSet &set, SafeWriter &target, const QString &path, c
 bool Session::commitSaved(const SubtitleSet &set, SafeWriter &target, const QString &path,
                           const FormattedSet &formatted)
 {
-    const QString &prefix = set.logPrefix;
     if (target.commit() != WriteResult::Ok) {
-        m_log.log(LogError, prefix, QStringLiteral("error: cannot write file"));
+        m_log.log(LogError, set.logPrefix, QStringLiteral("error: cannot write file"));
         return false;
     }
+    logSaved(set, path, formatted);
+    return true;
+}
+
+void Session::logSaved(const SubtitleSet &set, const QString &path, const FormattedSet &formatted)
+{
+    const QString &prefix = set.logPrefix;
     if (formatted.cutAtZero > 0)
         m_log.log(LogWarning, prefix, QStringLiteral("%1 subs before 0:00 cut or left out").arg(formatted.cutAtZero));
     m_log.log(LogInfo, prefix,
               QStringLiteral("%1 subs saved to %2").arg(formatted.written).arg(QFileInfo(path).fileName()));
-    return true;
+}
+
+FormattedSet Session::formatMerged(SubtitleFormat format, const PieceSink &out)
+{
+    return formatInfo(format).write(writeRequest(merged, merged.frameRate), out);
+}
+
+WriteRequest Session::writeRequest(const SubtitleSet &set, int frameRate) const
+{
+    WriteRequest request {set, options, frameRate};
+    if (&set == &merged) {
+        request.merged = true;
+        request.upper = &upper;
+        request.lower = &lower;
+    }
+    return request;
 }
 
 bool Session::saveFile(SubtitleSet &set, const QString &path, const QString &codecName, int frameRate)

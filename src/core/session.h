@@ -5,6 +5,7 @@
 // command-line tool both drive this; answers a dialog would give (a file
 // name, a coding, a frame rate) come in as arguments.
 
+#include "core/detection.h"
 #include "core/formats.h"
 #include "core/processing.h"
 #include "core/strip.h"
@@ -44,20 +45,23 @@ public:
         SubtitleFormat format = SubtitleFormat::SubRip;
         int declaredFrameRate = 0; // a MicroDVD file's own rate, 0 when it declares none
         QString coding; // the coding the text was read in, as a codec name (the detected one for "Auto Detect")
+        int track = -1; // the track of a video the text was read from
     };
 
     // Loading takes three steps, so that a MicroDVD file's frame rate is asked
     // only once the file could be read and recognised, with the rate it
     // declares offered first. An empty path is a cancelled dialog.
     bool readFile(SubtitleSet &set, const QString &path, QByteArray *bytes);
-    // Decodes the bytes (a byte-order mark decides; "Auto Detect" finds the
-    // coding) and finds the format by the content. Nothing when the file holds
+    // Decodes a file's bytes (a byte-order mark decides; "Auto Detect" finds
+    // the coding) and logs the coding found and what it could not decode.
+    DecodedText decode(const SubtitleSet &set, const QByteArray &bytes, const QString &codecName);
+    // Decodes the bytes as decode() does and finds the format by the content. Nothing when the file holds
     // no subtitles: the set stays as it was.
     std::optional<PreparedLoad> prepareLoad(const SubtitleSet &set, const QByteArray &bytes, const QString &path,
                                             const QString &codecName);
     // Reads the file into the set or behind it; a MicroDVD file at
-    // `frameRate` (0: the rate it declares, or else 23.976). Another file than
-    // the set's last one drops the links.
+    // `frameRate` (0: the rate it declares, or else 23.976). Another file (or
+    // another track of a video) than the set's last one drops the links.
     void loadPrepared(SubtitleSet &set, const PreparedLoad &load, int frameRate, bool append);
     bool loadBytes(SubtitleSet &set, const QByteArray &bytes, const QString &path, const QString &codecName,
                    int frameRate, bool append);
@@ -83,10 +87,18 @@ public:
     std::unique_ptr<SafeWriter> openTarget(const SubtitleSet &set, const QString &path);
     bool write(SubtitleSet &set, SafeWriter &target, const QString &path, const QString &codecName, int frameRate);
     bool saveFile(SubtitleSet &set, const QString &path, const QString &codecName, int frameRate);
+    // The merged file's text (after process()) handed to `out` in pieces, as
+    // saving it writes it: both sets for a format that writes them as events,
+    // else the merged set.
+    FormattedSet formatMerged(SubtitleFormat format, const PieceSink &out);
+    // The lines that say what was saved to `path`.
+    void logSaved(const SubtitleSet &set, const QString &path, const FormattedSet &formatted);
 
 private:
     LogSink &m_log;
 
+    // What a writer gets for the set: for the merged one, both sets.
+    WriteRequest writeRequest(const SubtitleSet &set, int frameRate) const;
     // Completes the file and logs what was saved.
     bool commitSaved(const SubtitleSet &set, SafeWriter &target, const QString &path, const FormattedSet &formatted);
 };

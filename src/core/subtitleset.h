@@ -17,6 +17,7 @@ public:
 
     QString logPrefix;
     QString filePath; // the file last loaded without "Append"; another one drops the links
+    int track = -1; // the track of a video that file is, -1 for a subtitle file
     int count = 0;
     int frameRate = 25000; // MicroDVD frames per 1000 s, of the last load or save
 

@@ -15,6 +15,10 @@
 #include "gui/stripdlg.h"
 #include "gui/timelineview.h"
 #include "gui/timingdlg.h"
+#include "gui/trackdlg.h"
+#include "gui/workprogress.h"
+#include "media/languages.h"
+#include "media/videoload.h"
 
 #include "ui_mainwindow.h"
 #include "version.h"
@@ -31,6 +35,12 @@ namespace {
 using Key = Settings::Key;
 
 constexpr int logLinesShown = 6;
+
+// The set's name in the window ("Upper").
+QString setName(const SubtitleSet &set)
+{
+    return set.logPrefix == QLatin1String("Up: ") ? MainWindow::tr("Upper") : MainWindow::tr("Lower");
+}
 
 } // namespace
 
@@ -255,7 +265,62 @@ void MainWindow::load(SubtitleSet &set, const QString &caption)
     loadPath(set, prompts().openFileName(this, caption, m_settings.value(Key::LoadDir).toString(), openFilter()));
 }
 
-void MainWindow::loadPath(SubtitleSet &set, const QString &name, const QString &coding)
+void MainWindow::rememberLoadDir(const QString &path)
+{
+    const QString dir = QFileInfo(path).absolutePath();
+    if (dir != m_settings.value(Key::LoadDir).toString()) {
+        m_settings.setValue(Key::LoadDir, dir);
+        m_settings.setValue(Key::SaveDir, dir);
+    }
+}
+
+int MainWindow::preferredTrack(const media::VideoFile &video, const SubtitleSet &set, int otherTrack) const
+{
+    const SubtitleSet &other = &set == &m_session.upper ? m_session.lower : m_session.upper;
+    if (otherTrack < 0 && other.filePath == QFileInfo(video.path()).absoluteFilePath())
+        otherTrack = other.track;
+    return media::preferredTrack(video, media::languageOfSet(set), media::languageOfSet(other), otherTrack);
+}
+
+std::optional<Session::PreparedLoad> MainWindow::prepareVideoLoad(SubtitleSet &set, const QString &path, int track,
+                                                                  const QString &codecName)
+{
+    media::VideoFile video;
+    if (!media::openForSet(video, path, set, m_log))
+        return std::nullopt;
+    if (!video.track(track)) {
+        TrackDlg dialog(path, video.tracks(), setName(set), preferredTrack(video, set), this);
+        if (prompts().run(dialog) != QDialog::Accepted) {
+            m_log.log(LogInfo, set.logPrefix, QStringLiteral("load cancelled"));
+            return std::nullopt;
+        }
+        track = dialog.upperTrack();
+    }
+    WorkProgress progress(this, tr("Reading %1").arg(QFileInfo(path).fileName()));
+    return media::readTrack(m_session, video, track, set, codecName, progress.callback());
+}
+
+bool MainWindow::loadBothTracks(const QString &path)
+{
+    media::VideoFile video;
+    QString error;
+    if (!video.open(path, &error))
+        return false;
+    const auto texts = std::count_if(video.tracks().begin(), video.tracks().end(),
+                                     [](const media::Track &t) { return t.kind == media::TrackKind::Text; });
+    if (texts < 2)
+        return false;
+    const int upper = preferredTrack(video, m_session.upper);
+    TrackDlg dialog(path, video.tracks(), upper, preferredTrack(video, m_session.lower, upper), this);
+    if (prompts().run(dialog) != QDialog::Accepted) {
+        m_log.log(LogInfo, m_session.upper.logPrefix, QStringLiteral("load cancelled"));
+        return true;
+    }
+    loadPair({path, path, QString(), QString(), dialog.upperTrack(), dialog.lowerTrack()});
+    return true;
+}
+
+void MainWindow::loadPath(SubtitleSet &set, const QString &name, const QString &coding, int track)
 {
     const bool append = ui->appendCheckBox->isChecked();
     for (SetView *view : m_views)
@@ -263,12 +328,11 @@ void MainWindow::loadPath(SubtitleSet &set, const QString &name, const QString &
     readProcessingOptions();
     QByteArray bytes;
     std::optional<Session::PreparedLoad> prepared;
-    if (m_session.readFile(set, name, &bytes)) {
-        const QString dir = QFileInfo(name).absolutePath();
-        if (dir != m_settings.value(Key::LoadDir).toString()) {
-            m_settings.setValue(Key::LoadDir, dir);
-            m_settings.setValue(Key::SaveDir, dir);
-        }
+    if (!name.isEmpty() && media::isVideoFile(name)) {
+        rememberLoadDir(name);
+        prepared = prepareVideoLoad(set, name, track, coding.isEmpty() ? codingOf(set)->codecName() : coding);
+    } else if (m_session.readFile(set, name, &bytes)) {
+        rememberLoadDir(name);
         prepared = m_session.prepareLoad(set, bytes, name, coding.isEmpty() ? codingOf(set)->codecName() : coding);
     }
     int rate = set.frameRate;
@@ -303,7 +367,8 @@ void MainWindow::loadPath(SubtitleSet &set, const QString &name, const QString &
 // happened to be loaded.
 void MainWindow::rememberPair()
 {
-    m_recent->add({m_session.upper.filePath, m_session.lower.filePath, m_readCoding[0], m_readCoding[1]});
+    m_recent->add({m_session.upper.filePath, m_session.lower.filePath, m_readCoding[0], m_readCoding[1],
+                   m_session.upper.track, m_session.lower.track});
 }
 
 void MainWindow::loadPair(const RecentPair &pair)
@@ -311,9 +376,9 @@ void MainWindow::loadPair(const RecentPair &pair)
     statusBar()->clearMessage();
     // A pair replaces both sets, whatever "Append" says.
     ui->appendCheckBox->setChecked(false);
-    loadPath(m_session.upper, pair.upper, pair.upperCoding);
+    loadPath(m_session.upper, pair.upper, pair.upperCoding, pair.upperTrack);
     ui->appendCheckBox->setChecked(false);
-    loadPath(m_session.lower, pair.lower, pair.lowerCoding);
+    loadPath(m_session.lower, pair.lower, pair.lowerCoding, pair.lowerTrack);
 }
 
 void MainWindow::loadDropped(const QStringList &paths, SubtitleSet *target)
@@ -324,6 +389,8 @@ void MainWindow::loadDropped(const QStringList &paths, SubtitleSet *target)
         loadPair({paths.at(0), paths.at(1), QString(), QString()});
         return;
     }
+    if (!target && media::isVideoFile(paths.first()) && loadBothTracks(paths.first()))
+        return;
     if (!target)
         target = m_session.upper.count == 0 ? &m_session.upper : &m_session.lower;
     loadPath(*target, paths.first());
@@ -345,10 +412,14 @@ void MainWindow::showPreviews()
 // The file name first, then the target, then a MicroDVD file's rate: a
 // cancel at any step is logged once and leaves everything as it was.
 MainWindow::SaveTarget MainWindow::askSaveTarget(const SubtitleSet &set, const QString &caption,
-                                                 const QString &proposed, const QString &filters, QString filter)
+                                                 const QString &proposed, const QString &filters, QString filter,
+                                                 bool videoCopy)
 {
     SaveTarget target;
     target.name = withSuffix(prompts().chooseSaveFile(this, caption, proposed, filters, &filter), filter);
+    target.videoCopy = videoCopy && media::VideoOutput::isTarget(target.name);
+    if (target.videoCopy)
+        return target;
     if (!target.name.isEmpty())
         target.writer = m_session.openTarget(set, target.name);
     target.rate = set.frameRate;
@@ -363,23 +434,41 @@ MainWindow::SaveTarget MainWindow::askSaveTarget(const SubtitleSet &set, const Q
 
 void MainWindow::save(SubtitleSet &set, const QString &caption)
 {
-    const QString filter = filterOfSuffix(suffixOfFormat(formatOfFileName(set.filePath)), setFilters());
+    // A set read from a video is proposed as SubRip, named with its track's language.
+    const QFileInfo file(set.filePath);
+    const QString ownPath = set.track < 0 ? set.filePath
+                                          : file.dir().filePath(file.completeBaseName() + QLatin1Char('.')
+                                                                + media::languageOfSet(set) + QStringLiteral(".srt"));
+    const QString filter = filterOfSuffix(suffixOfFormat(formatOfFileName(ownPath)), setFilters());
     const SaveTarget target = askSaveTarget(
-        set, caption, ownName(set.filePath, m_settings.value(Key::LoadDir).toString(), filter), setFilters(), filter);
+        set, caption, ownName(ownPath, m_settings.value(Key::LoadDir).toString(), filter), setFilters(), filter);
     if (target.writer)
         m_session.write(set, *target.writer, target.name, codingOf(set)->codecName(), target.rate);
+}
+
+QString MainWindow::mergeFilterList() const
+{
+    return mergeFilters(!media::copySource(m_session).isEmpty());
+}
+
+SubtitleFormat MainWindow::trackFormat() const
+{
+    return m_settings.value(Key::TrackFormat).toString() == QLatin1String("srt") ? SubtitleFormat::SubRip
+                                                                                 : SubtitleFormat::Ass;
 }
 
 void MainWindow::processAndSave()
 {
     SubtitleSet &merged = m_session.merged;
-    const SaveTarget target
-        = askSaveTarget(merged, tr("Save merged subtitles"), suggestedMergeName(), mergeFilters(),
-                        filterOfSuffix(m_settings.value(Key::OutputSuffix).toString(), mergeFilters()));
-    if (!target.writer)
+    const QString filters = mergeFilterList();
+    SaveTarget target = askSaveTarget(merged, tr("Save merged subtitles"), suggestedMergeName(), filters,
+                                      filterOfSuffix(m_settings.value(Key::OutputSuffix).toString(), filters), true);
+    if (!target.writer && !target.videoCopy)
         return;
-    const SubtitleFormat format = formatOfFileName(target.name);
-    m_settings.setValue(Key::OutputSuffix, suffixOfFormat(format));
+    const SubtitleFormat format = target.videoCopy ? trackFormat() : formatOfFileName(target.name);
+    m_settings.setValue(Key::OutputSuffix, target.videoCopy ? media::VideoOutput::suffix() : suffixOfFormat(format));
+    if (!target.videoCopy && (format == SubtitleFormat::SubRip || format == SubtitleFormat::Ass))
+        m_settings.setValue(Key::TrackFormat, suffixOfFormat(format));
     m_settings.setValue(Key::SaveDir, QFileInfo(target.name).absolutePath());
     m_preview->setOutputSuffix(suffixOfFormat(format));
     readProcessingOptions();
@@ -388,14 +477,27 @@ void MainWindow::processAndSave()
         view->showMergeTimes(true);
     m_preview->setsChanged();
     showPreviews();
-    m_session.write(merged, *target.writer, target.name, m_codings->merged()->codecName(), target.rate);
+    if (target.videoCopy) {
+        WorkProgress progress(this, tr("Writing %1").arg(QFileInfo(target.name).fileName()));
+        media::saveVideoCopy(m_session, target.name, format, progress.callback());
+    } else {
+        m_session.write(merged, *target.writer, target.name, m_codings->merged()->codecName(), target.rate);
+    }
     rememberPair();
 }
 
 QString MainWindow::suggestedMergeName() const
 {
-    return mergeName(m_session.upper.filePath, m_session.lower.filePath, m_settings.value(Key::SaveDir).toString(),
-                     m_settings.value(Key::OutputSuffix).toString());
+    // The format last written, when it is offered now.
+    const QString filters = mergeFilterList();
+    const QString suffix = suffixOfFilter(filterOfSuffix(m_settings.value(Key::OutputSuffix).toString(), filters));
+    const SubtitleSet &lower = m_session.lower;
+    // A track without a language tag ("und") names none.
+    QString language = lower.track >= 0 ? media::languageOfSet(lower) : QString();
+    if (language == QLatin1String("und"))
+        language.clear();
+    return mergeName(m_session.upper.filePath, lower.filePath, m_settings.value(Key::SaveDir).toString(), suffix,
+                     language);
 }
 
 void MainWindow::correctTiming(SubtitleSet &set)
@@ -452,6 +554,8 @@ void MainWindow::restoreSettings()
     m_preview->restore(m_settings);
     m_settings.showIn(this);
     m_recent->restore(m_settings);
+    if (m_settings.value(Key::OutputSuffix).toString() == media::VideoOutput::suffix())
+        m_preview->setOutputSuffix(suffixOfFormat(trackFormat()));
     restoreGeometry(m_settings.value(Key::WindowGeometry).toByteArray());
     ui->mainSplitter->restoreState(m_settings.value(Key::WindowSplitter).toByteArray());
 }

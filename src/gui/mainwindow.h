@@ -16,6 +16,10 @@ namespace Ui {
 class MainWindow;
 }
 
+namespace media {
+class VideoFile;
+}
+
 class CodingSelector;
 class CodingSelectors;
 class PreviewPanel;
@@ -50,7 +54,9 @@ public:
     QString suggestedMergeName() const;
     // Loads `paths` as a drop does: two or more give the upper and the lower
     // set; one goes into `target`, or without one into the upper set while
-    // that is empty, else into the lower.
+    // that is empty, else into the lower. One video with two text tracks or
+    // more dropped without a target gives both sets, from tracks chosen in
+    // one dialog.
     void loadDropped(const QStringList &paths, SubtitleSet *target);
 
 public slots:
@@ -88,8 +94,15 @@ private:
     void jumpToNearest(const SubtitleSet &from, int row);
 
     void load(SubtitleSet &set, const QString &caption);
-    // `coding` (a codec's name) instead of the set's selector, when given.
-    void loadPath(SubtitleSet &set, const QString &name, const QString &coding = QString());
+    // `coding` (a codec's name) instead of the set's selector, when given;
+    // `track` of a video instead of the question which one.
+    void loadPath(SubtitleSet &set, const QString &name, const QString &coding = QString(), int track = -1);
+    void rememberLoadDir(const QString &path);
+    std::optional<Session::PreparedLoad> prepareVideoLoad(SubtitleSet &set, const QString &path, int track,
+                                                          const QString &codecName);
+    // The track a set takes first in the question: see media::preferredTrack().
+    int preferredTrack(const media::VideoFile &video, const SubtitleSet &set, int otherTrack = -1) const;
+    bool loadBothTracks(const QString &path);
     void loadPair(const RecentPair &pair);
     void rememberPair();
     void showPreviews();
@@ -98,9 +111,13 @@ private:
         QString name;
         std::unique_ptr<SafeWriter> writer; // none: cancelled or not writable
         int rate = 0;
+        bool videoCopy = false; // a copy of the sets' video, written by the media layer
     };
     SaveTarget askSaveTarget(const SubtitleSet &set, const QString &caption, const QString &proposed,
-                             const QString &filters, QString filter);
+                             const QString &filters, QString filter, bool videoCopy = false);
+    // The format of the merged track in a copy of a video.
+    SubtitleFormat trackFormat() const;
+    QString mergeFilterList() const;
     void save(SubtitleSet &set, const QString &caption);
     void correctTiming(SubtitleSet &set);
     void strip(SubtitleSet &set);

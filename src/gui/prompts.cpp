@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
+#include <QProgressDialog>
 
 Prompts::~Prompts() = default;
 
@@ -30,6 +31,11 @@ int Prompts::run(QDialog &dialog)
 void Prompts::openUrl(const QUrl &url)
 {
     QDesktopServices::openUrl(url);
+}
+
+void Prompts::showProgress(QProgressDialog &dialog)
+{
+    dialog.show();
 }
 
 namespace {
@@ -82,6 +88,13 @@ int ScriptedPrompts::run(QDialog &dialog)
 void ScriptedPrompts::openUrl(const QUrl &url)
 {
     openedUrls.append(url);
+}
+
+void ScriptedPrompts::showProgress(QProgressDialog &dialog)
+{
+    ++progressShown;
+    if (cancelProgress)
+        dialog.cancel();
 }
 
 namespace {

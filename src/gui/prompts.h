@@ -9,6 +9,7 @@
 #include <functional>
 
 class QDialog;
+class QProgressDialog;
 class QWidget;
 
 class Prompts
@@ -24,6 +25,9 @@ public:
     // Runs the dialog modally and returns its result (QDialog::Accepted or Rejected).
     virtual int run(QDialog &dialog);
     virtual void openUrl(const QUrl &url);
+    // The progress of a long read or write, once it has taken progressDelay() ms.
+    virtual void showProgress(QProgressDialog &dialog);
+    virtual int progressDelay() const { return 500; }
 };
 
 // Answers from a script: file names and dialog handlers are taken in order.
@@ -44,6 +48,9 @@ public:
     QStringList captions; // every file dialog's caption, in order
     QStringList dirs; // every file dialog's start directory, in order
     int dialogsRun = 0;
+    int progressDelayMs = 500;
+    bool cancelProgress = false; // Cancel is pressed as soon as a progress dialog shows
+    int progressShown = 0;
 
     QString openFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override;
@@ -51,6 +58,8 @@ public:
                            QString *selectedFilter) override;
     int run(QDialog &dialog) override;
     void openUrl(const QUrl &url) override;
+    void showProgress(QProgressDialog &dialog) override;
+    int progressDelay() const override { return progressDelayMs; }
 };
 
 Prompts &prompts();

@@ -1,7 +1,7 @@
 #pragma once
 // The "Open Recent" menu: the last pairs of files worked on together, newest
-// first, each with the coding each file was read in, so that a pair reopens
-// as it was read.
+// first, each with the coding each file was read in (and the track of a
+// video), so that a pair reopens as it was read.
 
 #include <QObject>
 #include <QString>
@@ -16,6 +16,8 @@ struct RecentPair
     QString lower;
     QString upperCoding; // a selector's entry; empty: the selector's own
     QString lowerCoding;
+    int upperTrack = -1; // the track of a video, -1 for a subtitle file
+    int lowerTrack = -1;
 };
 
 class RecentPairs : public QObject
@@ -33,8 +35,8 @@ public:
     // Puts the pair first, replacing the same two files further down.
     void add(const RecentPair &pair);
 
-    // Four lists of one length; stores of earlier versions have no codings,
-    // and their pairs open in the selectors' codings.
+    // Six lists of one length; stores of earlier versions have no codings or
+    // tracks, and their pairs open in the selectors' codings.
     void restore(const Settings &settings);
     void store(Settings &settings) const;
 

@@ -1,6 +1,7 @@
 #include "gui/savename.h"
 
-#include "gui/languagecode.h"
+#include "media/languages.h"
+#include "media/videoload.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -30,13 +31,20 @@ QString openFilter()
             if (!patterns.contains(QLatin1String("*.") + suffix))
                 patterns << QLatin1String("*.") + suffix;
     }
-    return QCoreApplication::translate("MainWindow", "Subtitles (%1);;All files (*)")
-        .arg(patterns.join(QLatin1Char(' ')));
+    QStringList videos;
+    for (const QString &suffix : media::videoSuffixes())
+        videos << QLatin1String("*.") + suffix;
+    return QCoreApplication::translate("MainWindow", "Subtitles (%1);;Videos (%2);;All files (*)")
+        .arg(patterns.join(QLatin1Char(' ')), videos.join(QLatin1Char(' ')));
 }
 
-QString mergeFilters()
+QString mergeFilters(bool fromVideo)
 {
-    return saveFilters(false);
+    if (!fromVideo)
+        return saveFilters(false);
+    return saveFilters(false) + QLatin1String(";;")
+        + QCoreApplication::translate("MainWindow", "Matroska video with the merged track (*.%1)")
+              .arg(media::VideoOutput::suffix());
 }
 
 QString suffixOfFilter(const QString &filter)
@@ -70,7 +78,7 @@ QString filterOfSuffix(const QString &suffix, const QString &filterList)
 
 bool isMergeSuffix(const QString &suffix)
 {
-    return suffixOfFilter(filterOfSuffix(suffix, mergeFilters())) == suffix;
+    return suffixOfFilter(filterOfSuffix(suffix, mergeFilters(true))) == suffix;
 }
 
 QString suffixOfFormat(SubtitleFormat format)
@@ -78,13 +86,14 @@ QString suffixOfFormat(SubtitleFormat format)
     return formatInfo(format).suffixes.value(0);
 }
 
-QString mergeName(const QString &upperPath, const QString &lowerPath, const QString &saveDir, const QString &suffix)
+QString mergeName(const QString &upperPath, const QString &lowerPath, const QString &saveDir, const QString &suffix,
+                  const QString &lowerLanguage)
 {
     const QString merged = QStringLiteral("merged");
     const QString dotSuffix = QLatin1Char('.') + suffix;
     if (upperPath.isEmpty())
         return QDir(saveDir).filePath(merged + dotSuffix);
-    QString language = languageOf(lowerPath);
+    QString language = lowerLanguage.isEmpty() ? languageOf(lowerPath) : lowerLanguage;
     if (language.isEmpty())
         language = merged;
     const QFileInfo info(upperPath);

@@ -8,10 +8,12 @@
 #include <QString>
 
 // The formats' filters, from the table of formats.
-// "Subtitles (*.srt *.sub ...);;All files (*)": every suffix a format is read from.
+// "Subtitles (*.srt *.sub ...);;Videos (*.mkv ...);;All files (*)": every
+// suffix a format is read from, and the videos' usual names.
 QString openFilter();
-// "SubRip (*.srt);;MicroDVD (*.sub);;...": what Process & Save writes.
-QString mergeFilters();
+// "SubRip (*.srt);;MicroDVD (*.sub);;...": what Process & Save writes, and the
+// copy of the video with the merged track while a set comes from a video.
+QString mergeFilters(bool fromVideo = false);
 // The same without the formats only a merged file is written as: what "Save as" writes a set as.
 QString setFilters();
 // "srt" for "SubRip (*.srt)".
@@ -28,5 +30,7 @@ QString suffixOfFormat(SubtitleFormat format);
 QString ownName(const QString &setPath, const QString &dir, const QString &filter);
 // "film.es.srt" for the upper file "film.en.srt" and the lower "x.es.srt";
 // "merged" stands in for a language the lower name does not state, and for
-// the whole name in `saveDir` while no upper file is loaded.
-QString mergeName(const QString &upperPath, const QString &lowerPath, const QString &saveDir, const QString &suffix);
+// the whole name in `saveDir` while no upper file is loaded. A lower set read
+// from a video states its track's language in `lowerLanguage`.
+QString mergeName(const QString &upperPath, const QString &lowerPath, const QString &saveDir, const QString &suffix,
+                  const QString &lowerLanguage = QString());

@@ -57,7 +57,10 @@ const KeyInfo &info(Settings::Key key)
         {K::RecentLower, "recent/lower", QStringList()},
         {K::RecentUpperCoding, "recent/uppercoding", QStringList()},
         {K::RecentLowerCoding, "recent/lowercoding", QStringList()},
+        {K::RecentUpperTrack, "recent/uppertrack", QStringList()},
+        {K::RecentLowerTrack, "recent/lowertrack", QStringList()},
         {K::OutputSuffix, "proc/format", QStringLiteral("srt")},
+        {K::TrackFormat, "proc/trackformat", QStringLiteral("ass")},
         {K::StripKinds, "strip/kinds", QStringList()},
         {K::WindowGeometry, "window/geometry", QByteArray()},
         {K::WindowSplitter, "window/splitter", QByteArray()},
@@ -112,6 +115,9 @@ void Settings::migrate()
     // Only a format Process & Save offers may come back as its choice.
     if (!isMergeSuffix(value(Key::OutputSuffix).toString()))
         setValue(Key::OutputSuffix, defaultValue(Key::OutputSuffix));
+    const QString trackFormat = value(Key::TrackFormat).toString();
+    if (trackFormat != QLatin1String("ass") && trackFormat != QLatin1String("srt"))
+        setValue(Key::TrackFormat, defaultValue(Key::TrackFormat));
 
     // Earlier versions let a hand-edited store, or "Add / Remove", put a
     // selector's own entries among the chosen codings.

@@ -41,7 +41,10 @@ public:
         RecentLower,
         RecentUpperCoding, // codec names; missing in stores of earlier versions
         RecentLowerCoding,
+        RecentUpperTrack, // the video tracks read, -1 for subtitle files; missing in earlier stores
+        RecentLowerTrack,
         OutputSuffix, // the format Process & Save wrote last
+        TrackFormat, // "ass" or "srt": the merged track in a copy of a video, as Process & Save last wrote one
         StripKinds, // the brackets "Strip ()" was last told to strip
         WindowGeometry,
         WindowSplitter,

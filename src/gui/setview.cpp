@@ -36,7 +36,11 @@ SetView::SetView(const SubtitleSet &set, const QString &name, QListView *list, Q
 
 QString SetView::title() const
 {
-    return m_set.filePath.isEmpty() ? m_name : m_name + QLatin1String(": ") + QFileInfo(m_set.filePath).fileName();
+    if (m_set.filePath.isEmpty())
+        return m_name;
+    // A video names the track the set was read from: "Upper: film.mkv #3".
+    const QString track = m_set.track < 0 ? QString() : QStringLiteral(" #%1").arg(m_set.track);
+    return m_name + QLatin1String(": ") + QFileInfo(m_set.filePath).fileName() + track;
 }
 
 int SetView::selectedRow() const

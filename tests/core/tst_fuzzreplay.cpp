@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QtTest>
 
+#include <iterator>
+
 class TestFuzzReplay : public QObject
 {
     Q_OBJECT
@@ -17,7 +19,7 @@ private slots:
     {
         QTest::addColumn<int>("target");
         QTest::addColumn<QString>("file");
-        for (int t = 0; t < 5; ++t) {
+        for (int t = 0; t < int(std::size(fuzz::targets)); ++t) {
             const QLatin1String name(fuzz::targets[t].name);
             for (const char *kind : {"corpus", "regressions"}) {
                 const QDir dir(QStringLiteral(FUZZ_DIR "/%1/%2").arg(QLatin1String(kind), name));

@@ -8,6 +8,7 @@
 #include "core/session.h"
 #include "core/strip.h"
 #include "core/tags.h"
+#include "media/videofile.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -461,7 +462,44 @@ void merge(const uint8_t *data, size_t size)
         broken("ass events");
 }
 
-const Target targets[5]
-    = {{"srt_reader", srtReader}, {"sub_reader", subReader}, {"tags", tags}, {"strip", strip}, {"merge", merge}};
+void container(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), int(size));
+    media::VideoFile video;
+    QString error;
+    if (!video.openBytes(bytes, &error)) {
+        if (error.isEmpty())
+            broken("refused without a reason");
+        return;
+    }
+    CheckingLog log;
+    Session session(log);
+    for (const media::Track &track : video.tracks()) {
+        if (!track.description().startsWith(QLatin1Char('#')) || track.tabLine().count(QLatin1Char('\t')) != 5)
+            broken("track line");
+        if (track.kind != media::TrackKind::Text)
+            continue;
+        // Each text track reads into a document that loads as a set's file.
+        media::TrackDocument document;
+        if (video.read(track.number, &document, &error) != media::VideoFile::ReadResult::Ok) {
+            if (error.isEmpty())
+                broken("read failed without a reason");
+            continue;
+        }
+        // A script or WebVTT file has its header also without a cue.
+        if (document.count < 0 || (document.bytes.isEmpty() && document.count != 0))
+            broken("document count");
+        Session::PreparedLoad load;
+        load.path = QStringLiteral("fuzz.mkv");
+        load.text = session.decode(session.upper, document.bytes, Codings::autoDetect()).text;
+        load.format = document.format;
+        load.track = track.number;
+        session.loadPrepared(session.upper, load, 0, false);
+        checkCount(session.upper, SubtitleSet::Capacity);
+    }
+}
+
+const Target targets[6] = {{"srt_reader", srtReader}, {"sub_reader", subReader}, {"tags", tags},
+                           {"strip", strip},          {"merge", merge},          {"container", container}};
 
 } // namespace fuzz

@@ -1,7 +1,8 @@
 #pragma once
 // The fuzz targets as plain functions: libFuzzer's entry points call them, and
 // the normal test suite replays the kept inputs through them. They run on the
-// core alone and abort when an invariant breaks.
+// core (and the container target on the media layer) and abort when an
+// invariant breaks.
 
 #include <cstddef>
 #include <cstdint>
@@ -13,12 +14,14 @@ void subReader(const uint8_t *data, size_t size);
 void tags(const uint8_t *data, size_t size);
 void strip(const uint8_t *data, size_t size);
 void merge(const uint8_t *data, size_t size);
+// Small Matroska and MP4 files: their tracks listed and read.
+void container(const uint8_t *data, size_t size);
 
 struct Target
 {
     const char *name;
     void (*run)(const uint8_t *, size_t);
 };
-extern const Target targets[5];
+extern const Target targets[6];
 
 } // namespace fuzz

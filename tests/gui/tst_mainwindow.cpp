@@ -43,22 +43,6 @@ ScriptedPrompts::DialogHandler strip(const QStringList &kinds, bool ok = true)
     };
 }
 
-// The seam's answers, and the filter every file dialog was given.
-struct FilterPrompts : ScriptedPrompts
-{
-    QStringList openFilters, saveFilters;
-    QString openFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override
-    {
-        openFilters << filter;
-        return ScriptedPrompts::openFileName(parent, caption, dir, filter);
-    }
-    QString saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override
-    {
-        saveFilters << filter;
-        return ScriptedPrompts::saveFileName(parent, caption, dir, filter);
-    }
-};
-
 } // namespace
 
 class TestMainWindow : public QObject, TempDir
@@ -191,7 +175,8 @@ private slots:
         QCOMPARE(prompts.captions, QStringList {QStringLiteral("Load upper subtitles")});
         // Files are read by their content: any name can be chosen.
         QCOMPARE(prompts.openFilters,
-                 QStringList {QStringLiteral("Subtitles (*.srt *.sub *.txt *.ass *.ssa *.vtt);;All files (*)")});
+                 QStringList {QStringLiteral("Subtitles (*.srt *.sub *.txt *.ass *.ssa *.vtt);;Videos (*.mkv *.mka "
+                                             "*.mp4 *.m4v *.mov *.webm);;All files (*)")});
         QCOMPARE(rowsOf(ui().upperList), (QStringList {"0001 Hello|World", "0002 Bye"}));
         QCOMPARE(timeBox(ui().upperTimeBox), QStringLiteral("00:00:01,000 --> 00:00:02,500"));
         QCOMPARE(ui().upperPreview->text(), QStringLiteral("Hello<br>World"));

@@ -47,7 +47,10 @@ const QVariantMap defaults = {{"workdir/load", "."},
                               {"recent/lower", QStringList()},
                               {"recent/uppercoding", QStringList()},
                               {"recent/lowercoding", QStringList()},
+                              {"recent/uppertrack", QStringList()},
+                              {"recent/lowertrack", QStringList()},
                               {"proc/format", "srt"},
+                              {"proc/trackformat", "ass"},
                               {"strip/kinds", QStringList()},
                               {"ui/language", ""}};
 
@@ -110,7 +113,10 @@ QVariantMap held(const MainWindow &w)
             {"recent/lower", s.value(Key::RecentLower)},
             {"recent/uppercoding", s.value(Key::RecentUpperCoding)},
             {"recent/lowercoding", s.value(Key::RecentLowerCoding)},
+            {"recent/uppertrack", s.value(Key::RecentUpperTrack)},
+            {"recent/lowertrack", s.value(Key::RecentLowerTrack)},
             {"proc/format", s.value(Key::OutputSuffix)},
+            {"proc/trackformat", s.value(Key::TrackFormat)},
             {"strip/kinds", s.value(Key::StripKinds)},
             {"ui/language", s.value(Key::Language)}};
 }
@@ -211,7 +217,10 @@ private slots:
                                    {"recent/lower", QStringList {"/films/a.es.srt", "/films/b.sub"}},
                                    {"recent/uppercoding", QStringList {"UTF-8", "WINDOWS-1251"}},
                                    {"recent/lowercoding", QStringList {"UTF-16LE", "ISO-8859-2"}},
-                                   {"proc/format", "sub"},
+                                   {"recent/uppertrack", QStringList {"2", "-1"}},
+                                   {"recent/lowertrack", QStringList {"3", "-1"}},
+                                   {"proc/format", "mkv"},
+                                   {"proc/trackformat", "srt"},
                                    {"strip/kinds", QStringList {"round", "angle"}},
                                    {"ui/language", "es"}};
         row("first run", QVariantMap(), QVariantMap());
@@ -237,11 +246,16 @@ private slots:
         row("odd style and colours",
             QVariantMap {{"proc/lastline", 7}, {"color/upper", -1}, {"color/lower", 0x1abcdef}},
             QVariantMap {{"color/upper", 0xffffff}, {"color/lower", 0xabcdef}});
-        row("recent lists of unequal length, odd format",
+        // A pair stored without tracks is a pair of subtitle files.
+        row("recent lists of unequal length, odd formats",
             QVariantMap {{"recent/upper", QStringList {"/a.srt", "/b.srt"}},
                          {"recent/lower", QStringList {"/c.srt"}},
-                         {"proc/format", "exe"}},
-            QVariantMap {{"recent/upper", QStringList {"/a.srt"}}, {"recent/lower", QStringList {"/c.srt"}}});
+                         {"proc/format", "exe"},
+                         {"proc/trackformat", "sub"}},
+            QVariantMap {{"recent/upper", QStringList {"/a.srt"}},
+                         {"recent/lower", QStringList {"/c.srt"}},
+                         {"recent/uppertrack", QStringList {"-1"}},
+                         {"recent/lowertrack", QStringList {"-1"}}});
     }
     void storedValuesComeBack()
     {
@@ -462,7 +476,10 @@ private slots:
                {"recent/lower", QStringList {dir + "/film.es.srt", dir + "/film.es.srt"}},
                {"recent/uppercoding", QStringList {"KOI8-R", "UTF-8"}},
                {"recent/lowercoding", QStringList {"UTF-8", "UTF-8"}},
+               {"recent/uppertrack", QStringList {"-1", "-1"}},
+               {"recent/lowertrack", QStringList {"-1", "-1"}},
                {"proc/format", "ass"},
+               {"proc/trackformat", "ass"},
                {"strip/kinds", QStringList()},
                {"ui/language", ""}};
         {

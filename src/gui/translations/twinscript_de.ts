@@ -35,6 +35,7 @@ Work flow is intended to be straightforward:
 1.) &quot;Load Subtitle Files&quot;
 * Load Upper / Load Lower read a SubRip, MicroDVD, MPL2 or SubViewer 2.0 file, known by its content, as the upper or the lower set; MicroDVD files ask for their frame rate, offering the one the file declares. Time lines that are almost right are repaired and the log says how many.
 * Files dropped on a list go into that set; two files dropped anywhere are a pair.
+* A video (Matroska, WebM, MP4, QuickTime) asks which of its text subtitle tracks to read; one video dropped on the window asks for both sets at once.
 * The selector beside each button is the coding the file is read in. &quot;Auto Detect&quot; finds it; &quot;Auto Local&quot; is the system&apos;s coding; &quot;More…&quot; opens the full list, and the codings chosen there stay in the selectors. A byte-order mark at the start of a file always wins.
 * With &quot;Append&quot; checked the file is added to the end of the set, shifted behind its last subtitle, instead of replacing it.
 * &quot;Open Recent&quot; loads a pair worked on before again, each file in the coding it was read in.
@@ -57,7 +58,7 @@ Work flow is intended to be straightforward:
 * For .ass files the upper language stands directly above the lower one or at the top of the picture.
 * Use Color Tags writes each set in the colour of its sliders; the previews show both sets&apos; current subtitles in their colours and the merged frame as the file will show it.
 * Credit line adds a subtitle naming Twinscript after the last one.
-* &quot;Process &amp; Save&quot; merges both sets and writes the result as SubRip, MicroDVD or Advanced SubStation, chosen by the file&apos;s suffix, in the coding chosen below the button.
+* &quot;Process &amp; Save&quot; merges both sets and writes the result as SubRip, MicroDVD or Advanced SubStation, chosen by the file&apos;s suffix, in the coding chosen below the button; while a set comes from a video, also into a copy of that video (.mkv) with the merged track added.
 
 4.) &quot;Donate &amp; Exit&quot;
 * &quot;Donate&quot;, where the build names a donation page, opens it in the web browser.
@@ -85,6 +86,7 @@ Der Arbeitsablauf ist einfach gehalten:
 1.) „Untertiteldateien laden“
 * „Obere laden“ / „Untere laden“ lesen eine SubRip-, MicroDVD-, MPL2- oder SubViewer-2.0-Datei, am Inhalt erkannt, als oberen oder unteren Satz; MicroDVD-Dateien fragen nach ihrer Bildrate und bieten die an, die die Datei angibt. Fast richtige Zeitzeilen werden repariert, und das Protokoll sagt, wie viele.
 * Auf eine Liste gezogene Dateien kommen in diesen Satz; zwei irgendwo abgelegte Dateien sind ein Paar.
+* Ein Video (Matroska, WebM, MP4, QuickTime) fragt, welche seiner Text-Untertitelspuren gelesen werden soll; ein auf das Fenster gezogenes Video fragt nach beiden Sätzen zugleich.
 * Die Auswahl neben jeder Schaltfläche ist die Kodierung, in der die Datei gelesen wird. „Auto Detect“ erkennt sie; „Auto Local“ ist die Kodierung des Systems; „Mehr…“ öffnet die ganze Liste, und die dort gewählten Kodierungen bleiben in den Auswahlen. Eine Byte-Order-Mark am Anfang einer Datei hat immer Vorrang.
 * Ist „Anhängen“ angekreuzt, kommt die Datei ans Ende des Satzes, hinter seinen letzten Untertitel verschoben, statt ihn zu ersetzen.
 * „Zuletzt geöffnet“ lädt ein früher bearbeitetes Paar wieder, jede Datei in der Kodierung, in der sie gelesen wurde.
@@ -107,7 +109,7 @@ Der Arbeitsablauf ist einfach gehalten:
 * In .ass-Dateien steht die obere Sprache direkt über der unteren oder am oberen Bildrand.
 * „Farb-Tags verwenden“ schreibt jeden Satz in der Farbe seiner Regler; die Vorschauen zeigen die aktuellen Untertitel beider Sätze in ihren Farben und das zusammengeführte Bild so, wie die Datei es zeigen wird.
 * „Nennung“ fügt nach dem letzten Untertitel einen Untertitel an, der Twinscript nennt.
-* „Verarbeiten &amp; Speichern“ führt beide Sätze zusammen und schreibt das Ergebnis als SubRip, MicroDVD oder Advanced SubStation, nach der Endung der Datei gewählt, in der Kodierung, die unter der Schaltfläche gewählt ist.
+* „Verarbeiten &amp; Speichern“ führt beide Sätze zusammen und schreibt das Ergebnis als SubRip, MicroDVD oder Advanced SubStation, nach der Endung der Datei gewählt, in der Kodierung, die unter der Schaltfläche gewählt ist; stammt ein Satz aus einem Video, auch in eine Kopie dieses Videos (.mkv) mit der zusammengeführten Spur.
 
 4.) „Spenden &amp; Beenden“
 * „Spenden“ öffnet, wo der Build eine Spendenseite nennt, diese im Webbrowser.
@@ -442,8 +444,20 @@ VERSIONSGESCHICHTE
         <translation>Ctrl+S</translation>
     </message>
     <message>
-        <source>Subtitles (%1);;All files (*)</source>
-        <translation>Untertitel (%1);;Alle Dateien (*)</translation>
+        <source>Reading %1</source>
+        <translation>%1 wird gelesen</translation>
+    </message>
+    <message>
+        <source>Writing %1</source>
+        <translation>%1 wird geschrieben</translation>
+    </message>
+    <message>
+        <source>Subtitles (%1);;Videos (%2);;All files (*)</source>
+        <translation>Untertitel (%1);;Videos (%2);;Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>Matroska video with the merged track (*.%1)</source>
+        <translation>Matroska-Video mit der zusammengeführten Spur (*.%1)</translation>
     </message>
 </context>
 <context>
@@ -519,6 +533,32 @@ verschieben &amp;&amp; dehnen</translation>
     <message>
         <source>- None -</source>
         <translation>- Keine -</translation>
+    </message>
+</context>
+<context>
+    <name>TrackDlg</name>
+    <message>
+        <source>Subtitle track</source>
+        <translation>Untertitelspur</translation>
+    </message>
+    <message>
+        <source>Upper</source>
+        <translation>Oben</translation>
+    </message>
+    <message>
+        <source>Lower</source>
+        <translation>Unten</translation>
+    </message>
+    <message>
+        <source>Subtitle tracks of %1</source>
+        <translation>Untertitelspuren von %1</translation>
+    </message>
+</context>
+<context>
+    <name>WorkProgress</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
     </message>
 </context>
 </TS>

@@ -35,6 +35,7 @@ Work flow is intended to be straightforward:
 1.) &quot;Load Subtitle Files&quot;
 * Load Upper / Load Lower read a SubRip, MicroDVD, MPL2 or SubViewer 2.0 file, known by its content, as the upper or the lower set; MicroDVD files ask for their frame rate, offering the one the file declares. Time lines that are almost right are repaired and the log says how many.
 * Files dropped on a list go into that set; two files dropped anywhere are a pair.
+* A video (Matroska, WebM, MP4, QuickTime) asks which of its text subtitle tracks to read; one video dropped on the window asks for both sets at once.
 * The selector beside each button is the coding the file is read in. &quot;Auto Detect&quot; finds it; &quot;Auto Local&quot; is the system&apos;s coding; &quot;More…&quot; opens the full list, and the codings chosen there stay in the selectors. A byte-order mark at the start of a file always wins.
 * With &quot;Append&quot; checked the file is added to the end of the set, shifted behind its last subtitle, instead of replacing it.
 * &quot;Open Recent&quot; loads a pair worked on before again, each file in the coding it was read in.
@@ -57,7 +58,7 @@ Work flow is intended to be straightforward:
 * For .ass files the upper language stands directly above the lower one or at the top of the picture.
 * Use Color Tags writes each set in the colour of its sliders; the previews show both sets&apos; current subtitles in their colours and the merged frame as the file will show it.
 * Credit line adds a subtitle naming Twinscript after the last one.
-* &quot;Process &amp; Save&quot; merges both sets and writes the result as SubRip, MicroDVD or Advanced SubStation, chosen by the file&apos;s suffix, in the coding chosen below the button.
+* &quot;Process &amp; Save&quot; merges both sets and writes the result as SubRip, MicroDVD or Advanced SubStation, chosen by the file&apos;s suffix, in the coding chosen below the button; while a set comes from a video, also into a copy of that video (.mkv) with the merged track added.
 
 4.) &quot;Donate &amp; Exit&quot;
 * &quot;Donate&quot;, where the build names a donation page, opens it in the web browser.
@@ -85,6 +86,7 @@ El flujo de trabajo es sencillo:
 1.) «Cargar subtítulos»
 * «Cargar superior» / «Cargar inferior» leen un archivo SubRip, MicroDVD, MPL2 o SubViewer 2.0, reconocido por su contenido, como conjunto superior o inferior; los archivos MicroDVD preguntan por su velocidad de fotogramas y ofrecen la que declara el archivo. Las líneas de tiempo casi correctas se reparan y el registro dice cuántas.
 * Los archivos soltados sobre una lista van a ese conjunto; dos archivos soltados en cualquier lugar son un par.
+* Un vídeo (Matroska, WebM, MP4, QuickTime) pregunta cuál de sus pistas de subtítulos de texto leer; un vídeo soltado sobre la ventana pregunta por ambos conjuntos a la vez.
 * El selector junto a cada botón es la codificación con la que se lee el archivo. «Auto Detect» la averigua; «Auto Local» es la codificación del sistema; «Más…» abre la lista completa, y las codificaciones elegidas allí se quedan en los selectores. Una marca de orden de bytes al principio del archivo siempre manda.
 * Con «Añadir» marcado, el archivo se añade al final del conjunto, desplazado tras su último subtítulo, en lugar de sustituirlo.
 * «Recientes» vuelve a cargar un par trabajado antes, cada archivo en la codificación con la que se leyó.
@@ -107,7 +109,7 @@ El flujo de trabajo es sencillo:
 * En los archivos .ass el idioma superior va justo encima del inferior o en la parte alta de la imagen.
 * «Usar etiquetas de color» escribe cada conjunto en el color de sus deslizadores; las vistas previas muestran los subtítulos actuales de ambos conjuntos en sus colores y el fotograma combinado tal como lo mostrará el archivo.
 * «Línea de créditos» añade tras el último un subtítulo que nombra a Twinscript.
-* «Procesar y guardar» combina ambos conjuntos y escribe el resultado como SubRip, MicroDVD o Advanced SubStation, según la extensión del archivo, en la codificación elegida bajo el botón.
+* «Procesar y guardar» combina ambos conjuntos y escribe el resultado como SubRip, MicroDVD o Advanced SubStation, según la extensión del archivo, en la codificación elegida bajo el botón; si un conjunto viene de un vídeo, también en una copia de ese vídeo (.mkv) con la pista combinada añadida.
 
 4.) «Donar y salir»
 * «Donar», si la compilación indica una página de donaciones, la abre en el navegador.
@@ -442,8 +444,20 @@ HISTORIAL DE VERSIONES
         <translation>Ctrl+S</translation>
     </message>
     <message>
-        <source>Subtitles (%1);;All files (*)</source>
-        <translation>Subtítulos (%1);;Todos los archivos (*)</translation>
+        <source>Reading %1</source>
+        <translation>Leyendo %1</translation>
+    </message>
+    <message>
+        <source>Writing %1</source>
+        <translation>Escribiendo %1</translation>
+    </message>
+    <message>
+        <source>Subtitles (%1);;Videos (%2);;All files (*)</source>
+        <translation>Subtítulos (%1);;Vídeos (%2);;Todos los archivos (*)</translation>
+    </message>
+    <message>
+        <source>Matroska video with the merged track (*.%1)</source>
+        <translation>Vídeo Matroska con la pista combinada (*.%1)</translation>
     </message>
 </context>
 <context>
@@ -519,6 +533,32 @@ el seleccionado &amp;&amp; siguientes</translation>
     <message>
         <source>- None -</source>
         <translation>- Ninguna -</translation>
+    </message>
+</context>
+<context>
+    <name>TrackDlg</name>
+    <message>
+        <source>Subtitle track</source>
+        <translation>Pista de subtítulos</translation>
+    </message>
+    <message>
+        <source>Upper</source>
+        <translation>Superior</translation>
+    </message>
+    <message>
+        <source>Lower</source>
+        <translation>Inferior</translation>
+    </message>
+    <message>
+        <source>Subtitle tracks of %1</source>
+        <translation>Pistas de subtítulos de %1</translation>
+    </message>
+</context>
+<context>
+    <name>WorkProgress</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
     </message>
 </context>
 </TS>

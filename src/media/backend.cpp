@@ -15,15 +15,17 @@ struct Loaded
     QString error;
 };
 
-// Beside the program first (where it is installed with it), then where the
-// build put it (tests and benchmarks run from their own folders).
+// Beside the program first, then where `cmake --install` and the package put
+// it (lib/twinscript/ beside bin/), then where the build put it (tests and
+// benchmarks run from their own folders).
 Loaded load()
 {
     Loaded loaded;
     using Entry = Backend *(*)();
-    const QString beside = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath()
-        + QStringLiteral("/" TWINSCRIPT_MEDIA_MODULE_NAME);
-    for (const QString &path : {beside, QStringLiteral(TWINSCRIPT_MEDIA_MODULE)}) {
+    const QString programDir = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    const QString beside = programDir + QStringLiteral("/" TWINSCRIPT_MEDIA_MODULE_NAME);
+    const QString installed = programDir + QStringLiteral("/../lib/twinscript/" TWINSCRIPT_MEDIA_MODULE_NAME);
+    for (const QString &path : {beside, installed, QStringLiteral(TWINSCRIPT_MEDIA_MODULE)}) {
         QLibrary library(path);
         const auto entry = reinterpret_cast<Entry>(library.resolve("twinscriptMediaBackend"));
         if (entry) {

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The program as a user installs it. `cmake --install` puts the two programs, the menu entry, the
-# metainfo, the icon and the man page in place, and each passes its validator; CPack's .deb installs
-# with apt-get, the installed tool tells its version and merges the sample pair exactly as the build
-# does, and the package goes again without a trace.
+# The program as a user installs it. `cmake --install` puts the two programs, their video module, the
+# menu entry, the metainfo, the icon and the man page in place, and each passes its validator; CPack's
+# .deb installs with apt-get, the installed tool tells its version, merges the sample pair exactly as the
+# build does and lists the track of a small video through the installed module, and the package goes
+# again without a trace.
 # Usage: check_package.sh BUILD_DIR DATA_DIR VERSION   (exit 77: skipped, not root)
 set -euo pipefail
 build=$1 data=$2 version=$3
@@ -13,7 +14,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 DESTDIR=$work/root cmake --install "$build" --prefix /usr >/dev/null
 usr=$work/root/usr
-for f in bin/twinscript bin/twinscript-cli share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+for f in bin/twinscript bin/twinscript-cli lib/twinscript/libtwinscript_libav.so share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
     share/icons/hicolor/scalable/apps/$id.svg share/man/man1/twinscript-cli.1.gz; do
     [ -s "$usr/$f" ] || fail "not installed: $f"
 done
@@ -40,6 +41,12 @@ apt-get install -y -qq --no-install-recommends -o DPkg::Lock::Timeout=300 "$deb"
 [ "$(/usr/bin/twinscript-cli --version)" = "twinscript-cli $version" ] || fail "installed tool's version"
 (cd "$work" && /usr/bin/twinscript-cli merge "$data/pair_upper.srt" "$data/pair_lower.srt" merged.srt --out-coding UTF-8)
 cmp "$work/merged.srt" "$data/pair_merged.srt" || fail "installed tool's merge"
+ffmpeg -v error -nostdin -y -f lavfi -i color=c=navy:s=64x48:r=5:d=12 -i "$data/pair_upper.srt" -map 0 -map 1 \
+    -c:v libx264 -preset veryfast -c:s srt -metadata:s:s:0 language=eng "$work/film.mkv"
+tracks=$(LD_DEBUG=files /usr/bin/twinscript-cli tracks "$work/film.mkv" 2>"$work/loader")
+[ "$tracks" = "$(printf '1\teng\t\tSubRip\t10\ttext')" ] || fail "installed tool's tracks: $tracks"
+grep -q "calling init: /usr/bin/../lib/twinscript/libtwinscript_libav.so" "$work/loader" || fail "installed video module"
 apt-get remove -y -qq -o DPkg::Lock::Timeout=300 twinscript >/dev/null
-[ ! -e /usr/bin/twinscript-cli ] && [ ! -e /usr/share/applications/$id.desktop ] || fail "files left after removal"
+[ ! -e /usr/bin/twinscript-cli ] && [ ! -e /usr/lib/twinscript ] && [ ! -e /usr/share/applications/$id.desktop ] \
+    || fail "files left after removal"
 echo "installed, ran and removed $(basename "$deb")"

@@ -35,7 +35,7 @@ if [ "$(id -u)" -ne 0 ]; then
     echo "not root: the package was built and checked but not installed"
     exit 77
 fi
-! dpkg-query -W -f='${Status}' twinscript 2>/dev/null | grep -q "install ok" || fail "twinscript is installed already"
+! dpkg-query -W -f='${Status}' twinscript 2>/dev/null | grep -q "^install ok installed" || fail "twinscript is installed already"
 trap 'apt-get remove -y -qq -o DPkg::Lock::Timeout=300 twinscript >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 apt-get install -y -qq --no-install-recommends -o DPkg::Lock::Timeout=300 "$deb" >/dev/null
 [ "$(/usr/bin/twinscript-cli --version)" = "twinscript-cli $version" ] || fail "installed tool's version"

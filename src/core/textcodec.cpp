@@ -1,22 +1,42 @@
 // The one seam over the toolkit's codecs: lookup by name, decoding that counts
-// what it replaces, and encoding in pieces. Codings are found and named by
-// QTextCodec (Core5Compat in Qt 6, on ICU as in Qt 5), so every name stays;
-// UTF-8 and UTF-16 convert through Qt Core's QStringConverter, which decodes
-// the same and, unlike Core5Compat's own converters, leaves the processor's
-// AVX state clean (after those, all code ran a good third slower).
+// what it replaces, and encoding in pieces. UTF-8 and UTF-16 convert through
+// Qt Core's QStringConverter, UTF-32 here; every other coding is found, named
+// and converted by QTextCodec (Core5Compat in Qt 6, on ICU as in Qt 5), in the
+// module that legacyCodecs() loads on first use, so every name stays. Besides
+// sparing each start that library, QStringConverter leaves the processor's AVX
+// state clean, which Core5Compat's own Unicode converters did not (after
+// those, all code ran a good third slower).
 
 #include "core/textcodec.h"
 
 #include "core/codinglist.h"
+#include "core/legacycodecs.h"
+#include "core/modules.h"
 
 #include <QHash>
-#include <QMutex>
 #include <QStringDecoder>
 #include <QStringEncoder>
-#include <QTextCodec>
 #include <QtEndian>
 
 #include <cstring>
+#include <mutex>
+
+const LegacyCodecs *legacyCodecs()
+{
+    static std::once_flag once;
+    static const LegacyCodecs *codecs = nullptr;
+    std::call_once(once, [] {
+        QString error;
+        using Entry = const LegacyCodecs *(*)();
+        if (const auto entry = reinterpret_cast<Entry>(loadModuleEntry(QStringLiteral(TWINSCRIPT_CODEC_MODULE_NAME),
+                                                                       QStringLiteral(TWINSCRIPT_CODEC_MODULE),
+                                                                       "twinscriptLegacyCodecs", &error)))
+            codecs = entry();
+        else
+            qCritical("codings other than Unicode not loaded: %s", qPrintable(error));
+    });
+    return codecs;
+}
 
 namespace {
 
@@ -30,25 +50,6 @@ void clearUpperVectorState()
     if (__builtin_cpu_supports("avx"))
         __asm__ volatile("vzeroupper");
 #endif
-}
-
-QTextCodec *findCodec(const QString &name)
-{
-    if (name.isEmpty() || name == Codings::autoLocal())
-        return nullptr;
-    // A failed lookup makes the toolkit print a warning every time; asking once
-    // per name keeps repeated loads in an unknown coding quiet.
-    static QMutex lock;
-    static QHash<QString, QTextCodec *> known;
-    QMutexLocker locker(&lock);
-    const auto it = known.constFind(name);
-    if (it != known.constEnd())
-        return it.value();
-    // Qt 5 dropped the "-0" spelling of GB18030.
-    QTextCodec *codec
-        = QTextCodec::codecForName(name == QLatin1String("GB18030-0") ? QByteArrayLiteral("GB18030") : name.toLatin1());
-    known.insert(name, codec);
-    return codec;
 }
 
 // The toolkit's own Unicode codecs, by their MIB numbers.
@@ -76,11 +77,6 @@ bool isUtf32(int mib)
 bool isBigEndianUtf32(int mib)
 {
     return mib == Utf32BeMib || (mib == Utf32Mib && QSysInfo::ByteOrder == QSysInfo::BigEndian);
-}
-
-QTextCodec *utf8Codec()
-{
-    return QTextCodec::codecForMib(Utf8Mib);
 }
 
 std::optional<QStringConverter::Encoding> unicodeEncoding(int mib)
@@ -127,12 +123,43 @@ QString decodeUnicode(QStringConverter::Encoding encoding, const char *data, qsi
     return text;
 }
 
-QString toUnicode(QTextCodec *codec, const char *data, qsizetype size)
+bool isUnicode(int mib)
 {
-    if (const auto encoding = unicodeEncoding(codec->mibEnum()))
-        return decodeUnicode(*encoding, data, size, false);
-    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
-    return codec->toUnicode(data, int(size), &state);
+    return mib == Utf8Mib || isUtf16(mib) || isUtf32(mib);
+}
+
+// The names the toolkit gives its Unicode codecs (none has an alias).
+const char *unicodeName(int mib)
+{
+    switch (mib) {
+    case Utf8Mib:
+        return "UTF-8";
+    case Utf16BeMib:
+        return "UTF-16BE";
+    case Utf16LeMib:
+        return "UTF-16LE";
+    case Utf16Mib:
+        return "UTF-16";
+    case Utf32Mib:
+        return "UTF-32";
+    case Utf32BeMib:
+        return "UTF-32BE";
+    case Utf32LeMib:
+        return "UTF-32LE";
+    default:
+        return nullptr;
+    }
+}
+
+// The Unicode codings by the names the coding lists and detection use; other
+// spellings ("utf8") go to the toolkit, which knows them all.
+int unicodeMibNamed(const QString &name)
+{
+    for (int mib : {Utf8Mib, Utf16BeMib, Utf16LeMib, Utf16Mib, Utf32Mib, Utf32BeMib, Utf32LeMib}) {
+        if (name.compare(QLatin1String(unicodeName(mib)), Qt::CaseInsensitive) == 0)
+            return mib;
+    }
+    return 0;
 }
 
 using Decoded = TextCodec::Decoded;
@@ -190,46 +217,49 @@ Decoded decodeUtf32(const char *data, int size, bool bigEndian)
     return out;
 }
 
-// The state runs on in `unicode` for UTF-8 and UTF-16, in `state` for the rest;
-// *invalid gets what could not be encoded.
-QByteArray encodeWith(QTextCodec *codec, const QChar *chars, int n, QTextCodec::ConverterState *state, Encoder *unicode,
+QString toUnicode(int mib, const void *legacy, const char *data, qsizetype size)
+{
+    if (legacy)
+        return legacyCodecs()->decode(legacy, data, int(size));
+    if (isUtf32(mib))
+        return decodeUtf32(data, int(size), isBigEndianUtf32(mib)).text;
+    return decodeUnicode(*unicodeEncoding(mib), data, size, false);
+}
+
+// The state runs on in `unicode` for UTF-8 and UTF-16, in `legacyState` for
+// the codings of the module; *invalid gets what could not be encoded.
+QByteArray encodeWith(int mib, const void *legacy, const QChar *chars, int n, void *legacyState, Encoder *unicode,
                       int *invalid)
 {
-    const int mib = codec->mibEnum();
+    *invalid = 0;
+    if (legacy)
+        return legacyCodecs()->encode(legacy, legacyState, chars, n, invalid);
     if (isUtf32(mib))
         return encodeUtf32(chars, n, isBigEndianUtf32(mib));
-    if (unicode) {
-        const qsizetype before = unicode->counts().invalidChars;
-        QByteArray bytes = unicode->encode(QStringView(chars, n));
-        *invalid = int(unicode->counts().invalidChars - before);
-        return bytes;
-    }
-    const int before = state->invalidChars;
-    QByteArray bytes = codec->fromUnicode(chars, n, state);
-    *invalid = state->invalidChars - before;
+    const qsizetype before = unicode->counts().invalidChars;
+    QByteArray bytes = unicode->encode(QStringView(chars, n));
+    *invalid = int(unicode->counts().invalidChars - before);
     return bytes;
 }
 
-std::optional<Encoder> unicodeEncoder(QTextCodec *codec)
+std::optional<Encoder> unicodeEncoder(int mib, const void *legacy)
 {
-    if (const auto encoding = unicodeEncoding(codec->mibEnum()))
+    if (legacy)
+        return std::nullopt;
+    if (const auto encoding = unicodeEncoding(mib))
         return Encoder(*encoding);
     return std::nullopt;
 }
 
-bool roundTrips(QTextCodec *codec, const QString &piece)
+bool roundTrips(int mib, const void *legacy, const QString &piece)
 {
-    QTextCodec::ConverterState out(QTextCodec::IgnoreHeader);
-    std::optional<Encoder> unicode = unicodeEncoder(codec);
+    if (legacy)
+        return legacyCodecs()->roundTrips(legacy, piece);
+    std::optional<Encoder> unicode = unicodeEncoder(mib, legacy);
     int invalid = 0;
-    const QByteArray bytes
-        = encodeWith(codec, piece.constData(), piece.size(), &out, unicode ? &*unicode : nullptr, &invalid);
-    if (invalid > 0)
-        return false;
-    const int mib = codec->mibEnum();
-    if (isUtf32(mib))
-        return decodeUtf32(bytes.constData(), bytes.size(), isBigEndianUtf32(mib)).text == piece;
-    return toUnicode(codec, bytes.constData(), bytes.size()) == piece;
+    const QByteArray bytes = encodeWith(mib, legacy, piece.constData(), int(piece.size()), nullptr,
+                                        unicode ? &*unicode : nullptr, &invalid);
+    return invalid == 0 && toUnicode(mib, legacy, bytes.constData(), bytes.size()) == piece;
 }
 
 struct Mark
@@ -274,84 +304,79 @@ int replaceLoneSurrogates(QString &text)
     return replaced;
 }
 
-// How often the bytes hold U+FFFD as a character of their own, which is no
-// replacement.
-int literalReplacements(QTextCodec *codec, const char *data, int size)
-{
-    const QString replacement(1, QChar(QChar::ReplacementCharacter));
-    if (!roundTrips(codec, replacement))
-        return 0;
-    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
-    const QByteArray encoded = codec->fromUnicode(replacement.constData(), 1, &state);
-    return QByteArray::fromRawData(data, size).count(encoded);
-}
-
 // Decodes and counts the characters replaced because the coding could not
 // decode them.
-Decoded decodeCounting(QTextCodec *codec, const char *data, int size)
+Decoded decodeCounting(int mib, const void *legacy, const char *data, int size)
 {
-    const int mib = codec->mibEnum();
-    if (isUtf32(mib))
-        return decodeUtf32(data, size, isBigEndianUtf32(mib));
-    if (const auto encoding = unicodeEncoding(mib)) {
-        int remaining = 0;
-        Decoded out;
-        out.text = decodeUnicode(*encoding, data, size, false, &out.undecodable, &remaining);
-        // These hold back a sequence cut off by the end of the file.
-        if (remaining > 0)
-            addReplacement(out);
-        if (isUtf16(mib))
-            out.undecodable += replaceLoneSurrogates(out.text);
+    Decoded out;
+    if (legacy) {
+        out.text = legacyCodecs()->decodeCounting(legacy, data, size, &out.undecodable);
         return out;
     }
-    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
-    Decoded out {codec->toUnicode(data, size, &state), int(state.invalidChars)};
-    // The ICU codecs replace without counting and keep a sequence cut off by
-    // the end pending: a line end, which no such sequence takes in, pushes it
-    // out as replacements.
-    const QString flushed = codec->toUnicode("\n", 1, &state);
-    if (flushed.size() > 1 && flushed.endsWith(QLatin1Char('\n')))
-        out.text += flushed.chopped(1);
-    // The toolkit's search is vectorised, its count is not: a clean text costs
-    // one fast pass.
-    int replacements = 0;
-    for (int at = out.text.indexOf(QChar::ReplacementCharacter); at >= 0;
-         at = out.text.indexOf(QChar::ReplacementCharacter, at + 1))
-        ++replacements;
-    if (replacements > 0)
-        out.undecodable = qMax(out.undecodable, replacements - literalReplacements(codec, data, size));
+    if (isUtf32(mib))
+        return decodeUtf32(data, size, isBigEndianUtf32(mib));
+    int remaining = 0;
+    out.text = decodeUnicode(*unicodeEncoding(mib), data, size, false, &out.undecodable, &remaining);
+    // These hold back a sequence cut off by the end of the file.
+    if (remaining > 0)
+        addReplacement(out);
+    if (isUtf16(mib))
+        out.undecodable += replaceLoneSurrogates(out.text);
     return out;
 }
 
 } // namespace
 
-TextCodec::TextCodec(QTextCodec *codec)
-    : m_codec(codec ? codec : QTextCodec::codecForLocale())
+// A codec of the module that is one of the Unicode codings is taken as ours.
+TextCodec::TextCodec(const void *legacy)
+    : m_mib(Utf8Mib)
+    , m_legacy(nullptr)
 {
+    if (legacy) {
+        const int mib = legacyCodecs()->mib(legacy);
+        if (isUnicode(mib))
+            m_mib = mib;
+        else
+            m_legacy = legacy;
+    }
     clearUpperVectorState();
+}
+
+TextCodec::TextCodec(int unicodeMib)
+    : m_mib(unicodeMib)
+    , m_legacy(nullptr)
+{
 }
 
 std::optional<TextCodec> TextCodec::find(const QString &codecName)
 {
-    QTextCodec *codec = findCodec(codecName);
-    if (!codec)
+    if (codecName.isEmpty() || codecName == Codings::autoLocal())
         return std::nullopt;
+    if (const int mib = unicodeMibNamed(codecName))
+        return TextCodec(mib);
+    const LegacyCodecs *legacy = legacyCodecs();
+    const void *codec = legacy ? legacy->find(codecName) : nullptr;
+    if (!codec) {
+        clearUpperVectorState();
+        return std::nullopt;
+    }
     return TextCodec(codec);
 }
 
 TextCodec TextCodec::utf8()
 {
-    return TextCodec(utf8Codec());
+    return TextCodec(int(Utf8Mib));
 }
 
 TextCodec TextCodec::local()
 {
-    return TextCodec(QTextCodec::codecForLocale());
+    const LegacyCodecs *legacy = legacyCodecs();
+    return legacy ? TextCodec(legacy->local()) : utf8();
 }
 
 TextCodec TextCodec::unicode(Unicode coding)
 {
-    return TextCodec(QTextCodec::codecForMib(coding));
+    return TextCodec(int(coding));
 }
 
 std::optional<TextCodec> TextCodec::ofByteOrderMark(const QByteArray &bytes, int *markLength)
@@ -360,7 +385,7 @@ std::optional<TextCodec> TextCodec::ofByteOrderMark(const QByteArray &bytes, int
     if (!mark)
         return std::nullopt;
     *markLength = mark->length;
-    return TextCodec(QTextCodec::codecForMib(mark->mib));
+    return TextCodec(mark->mib);
 }
 
 TextCodec TextCodec::named(const QString &codecName, bool *unknown)
@@ -368,50 +393,56 @@ TextCodec TextCodec::named(const QString &codecName, bool *unknown)
     if (codecName == Codings::autoDetect()) {
         if (unknown)
             *unknown = false;
-        return TextCodec(utf8Codec());
+        return utf8();
     }
-    QTextCodec *codec = findCodec(codecName);
+    const std::optional<TextCodec> codec = find(codecName);
     if (unknown)
         *unknown = !codec && !codecName.isEmpty() && codecName != Codings::autoLocal();
-    return TextCodec(codec);
+    return codec ? *codec : local();
 }
 
 bool TextCodec::exists(const QString &codecName)
 {
-    const bool found = findCodec(codecName) != nullptr;
-    clearUpperVectorState();
-    return found;
+    return find(codecName).has_value();
 }
 
 QString TextCodec::name() const
 {
-    return QString::fromLatin1(m_codec->name());
+    if (m_legacy)
+        return QString::fromLatin1(legacyCodecs()->name(m_legacy));
+    return QString::fromLatin1(unicodeName(m_mib));
 }
 
 QStringList TextCodec::names() const
 {
     QStringList names {name()};
-    const QList<QByteArray> aliases = m_codec->aliases();
-    for (const QByteArray &alias : aliases)
-        names.append(QString::fromLatin1(alias));
+    if (m_legacy) {
+        const QList<QByteArray> aliases = legacyCodecs()->aliases(m_legacy);
+        for (const QByteArray &alias : aliases)
+            names.append(QString::fromLatin1(alias));
+    }
     return names;
 }
 
 TextCodec::Decoded TextCodec::decodeCounting(const char *data, int size) const
 {
-    return ::decodeCounting(m_codec, data, size);
+    return ::decodeCounting(m_mib, m_legacy, data, size);
 }
 
 QString TextCodec::decode(const QByteArray &bytes) const
 {
     if (const Mark *mark = markAtStart(bytes)) {
+        const char *rest = bytes.constData() + mark->length;
+        const qsizetype size = bytes.size() - mark->length;
         // A second mark after the first is skipped too.
         if (const auto encoding = unicodeEncoding(mark->mib))
-            return decodeUnicode(*encoding, bytes.constData() + mark->length, bytes.size() - mark->length, true);
-        if (QTextCodec *utf = QTextCodec::codecForMib(mark->mib))
-            return utf->toUnicode(bytes.constData() + mark->length, bytes.size() - mark->length);
+            return decodeUnicode(*encoding, rest, size, true);
+        QString text = decodeUtf32(rest, int(size), isBigEndianUtf32(mark->mib)).text;
+        if (text.startsWith(QChar(QChar::ByteOrderMark)))
+            text.remove(0, 1);
+        return text;
     }
-    return toUnicode(m_codec, bytes.constData(), bytes.size());
+    return toUnicode(m_mib, m_legacy, bytes.constData(), bytes.size());
 }
 
 QByteArray TextCodec::encode(const QString &text, int *unrepresentable) const
@@ -425,27 +456,35 @@ QByteArray TextCodec::encode(const QString &text, int *unrepresentable) const
 
 struct TextEncoder::State
 {
-    QTextCodec *codec;
-    QTextCodec::ConverterState converter {QTextCodec::IgnoreHeader};
+    int mib = 0;
+    const void *legacy = nullptr;
+    void *legacyState = nullptr;
     std::optional<Encoder> unicode;
     bool asciiOk = true;
     QHash<uint, bool> known;
+
+    ~State()
+    {
+        if (legacyState)
+            legacyCodecs()->deleteEncoding(legacyState);
+    }
 };
 
 TextEncoder::TextEncoder(const TextCodec &codec)
     : d(new State)
 {
-    d->codec = codec.m_codec;
-    d->unicode = unicodeEncoder(d->codec);
+    d->mib = codec.m_mib;
+    d->legacy = codec.m_legacy;
+    if (d->legacy)
+        d->legacyState = legacyCodecs()->newEncoding();
+    d->unicode = unicodeEncoder(d->mib, d->legacy);
     // Every coding offered keeps ASCII; tested once to be sure.
-    d->asciiOk = roundTrips(d->codec, QStringLiteral("Aa0 |<>{}-.\n"));
-    const int mib = d->codec->mibEnum();
-    if (isUtf16(mib) || isUtf32(mib)) {
-        QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
-        std::optional<Encoder> unicode = unicodeEncoder(d->codec);
+    d->asciiOk = roundTrips(d->mib, d->legacy, QStringLiteral("Aa0 |<>{}-.\n"));
+    if (!d->legacy && (isUtf16(d->mib) || isUtf32(d->mib))) {
+        std::optional<Encoder> unicode = unicodeEncoder(d->mib, d->legacy);
         const QChar mark(QChar::ByteOrderMark);
         int invalid = 0;
-        bytes = encodeWith(d->codec, &mark, 1, &state, unicode ? &*unicode : nullptr, &invalid);
+        bytes = encodeWith(d->mib, d->legacy, &mark, 1, nullptr, unicode ? &*unicode : nullptr, &invalid);
     }
 }
 
@@ -480,11 +519,11 @@ void TextEncoder::add(const QString &text)
         }
         auto it = d->known.constFind(key);
         if (it == d->known.constEnd())
-            it = d->known.insert(key, roundTrips(d->codec, piece));
+            it = d->known.insert(key, roundTrips(d->mib, d->legacy, piece));
         if (!it.value())
             ++unrepresentable;
     }
     int invalid = 0;
-    bytes += encodeWith(d->codec, text.constData(), text.size(), &d->converter, d->unicode ? &*d->unicode : nullptr,
-                        &invalid);
+    bytes += encodeWith(d->mib, d->legacy, text.constData(), int(text.size()), d->legacyState,
+                        d->unicode ? &*d->unicode : nullptr, &invalid);
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The one seam over the toolkit's codecs (QTextCodec, which Qt 6 moved out of
-// Qt Core): everything else decodes and encodes through TextCodec.
+// The one seam over the toolkit's codecs (QStringConverter for Unicode, and
+// QTextCodec, which Qt 6 moved out of Qt Core, for the rest): everything else
+// decodes and encodes through TextCodec.
 
 #include <QByteArray>
 #include <QString>
@@ -8,8 +9,6 @@
 
 #include <memory>
 #include <optional>
-
-class QTextCodec;
 
 class TextCodec
 {
@@ -36,7 +35,7 @@ public:
     QString name() const;
     // The name and the toolkit's aliases of it.
     QStringList names() const;
-    bool operator==(const TextCodec &other) const { return m_codec == other.m_codec; }
+    bool operator==(const TextCodec &other) const { return m_mib == other.m_mib && m_legacy == other.m_legacy; }
 
     // A UTF-8, UTF-16 or UTF-32 byte-order mark decides over the codec (and
     // is not part of the text).
@@ -58,8 +57,10 @@ public:
 
 private:
     friend class TextEncoder;
-    explicit TextCodec(QTextCodec *codec);
-    QTextCodec *m_codec;
+    explicit TextCodec(const void *legacy);
+    explicit TextCodec(int unicodeMib);
+    int m_mib; // of the Unicode coding, when there is no legacy codec
+    const void *m_legacy; // a codec of the legacy module (core/legacycodecs.h)
 };
 
 // Encodes a text given in pieces as one: the coding's state runs on from piece

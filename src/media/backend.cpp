@@ -1,7 +1,6 @@
 #include "media/backend.h"
 
-#include <QFileInfo>
-#include <QLibrary>
+#include "core/modules.h"
 
 #include <mutex>
 
@@ -15,26 +14,18 @@ struct Loaded
     QString error;
 };
 
-// Beside the program first, then where `cmake --install` and the package put
-// it (lib/twinscript/ beside bin/), then where the build put it (tests and
-// benchmarks run from their own folders).
 Loaded load()
 {
     Loaded loaded;
+    QString error;
     using Entry = Backend *(*)();
-    const QString programDir = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
-    const QString beside = programDir + QStringLiteral("/" TWINSCRIPT_MEDIA_MODULE_NAME);
-    const QString installed = programDir + QStringLiteral("/../lib/twinscript/" TWINSCRIPT_MEDIA_MODULE_NAME);
-    for (const QString &path : {beside, installed, QStringLiteral(TWINSCRIPT_MEDIA_MODULE)}) {
-        QLibrary library(path);
-        const auto entry = reinterpret_cast<Entry>(library.resolve("twinscriptMediaBackend"));
-        if (entry) {
-            loaded.backend = entry();
-            return loaded;
-        }
-        if (loaded.error.isEmpty() || QFileInfo::exists(path))
-            loaded.error = QStringLiteral("video support not loaded: %1").arg(library.errorString());
-    }
+    const auto entry = reinterpret_cast<Entry>(loadModuleEntry(QStringLiteral(TWINSCRIPT_MEDIA_MODULE_NAME),
+                                                               QStringLiteral(TWINSCRIPT_MEDIA_MODULE),
+                                                               "twinscriptMediaBackend", &error));
+    if (entry)
+        loaded.backend = entry();
+    else
+        loaded.error = QStringLiteral("video support not loaded: %1").arg(error);
     return loaded;
 }
 

@@ -76,6 +76,32 @@ private slots:
         QCOMPARE(codec.decode(bytes), ascii);
     }
 
+    // The seam converts Unicode itself and asks the toolkit only for the rest:
+    // either way a coding keeps the toolkit's name and aliases, and one coding
+    // under any spelling is one codec.
+    void namesAsTheToolkitHasThem_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const QString &e : QStringList {"utf8", "UTF-16le", "utf-32BE", "UTF-16", "UTF-32", "ISO-10646-UCS-2"}
+                 + Codings::fixedList()) {
+            if (!fallbackEntries.contains(e))
+                row(qPrintable(e), Codings::codecNameOf(e));
+        }
+    }
+    void namesAsTheToolkitHasThem()
+    {
+        QFETCH(QString, name);
+        const QByteArray toolkitName = name == QLatin1String("GB18030-0") ? "GB18030" : name.toLatin1();
+        const QTextCodec *toolkit = QTextCodec::codecForName(toolkitName);
+        QVERIFY(toolkit);
+        QStringList names {QString::fromLatin1(toolkit->name())};
+        for (const QByteArray &alias : toolkit->aliases())
+            names.append(QString::fromLatin1(alias));
+        const TextCodec codec = TextCodec::named(name);
+        QCOMPARE(codec.names(), names);
+        QVERIFY(codec == TextCodec::named(names.first()));
+    }
+
     // Tamil and Indian scripts decode as their standards have it: a TSCII dead
     // consonant carries the virama (Qt 5 gave it an anusvara), and an ISCII
     // explicit or soft halant a zero-width (non-)joiner.

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <future>
 
 // The method, after alass: two files of one film show text at the same
 // moments, whoever cut and timed them, so a mapping of the lower time line
@@ -998,13 +999,18 @@ AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &low
         return result;
     const std::vector<Span> upperSpans = spansOf(upperSet);
     const std::vector<Span> lowerSpans = spansOf(lowerSet);
+    // Two unrelated films of the same shapes: the lower one backwards, and
+    // the upper one backwards under the lower one. Their searches cost as
+    // much as the real one and need nothing from it: they run beside it.
+    auto lowerBackwards = std::async(std::launch::async | std::launch::deferred,
+                                     [&] { return search(upperSpans, reversed(lowerSpans)); });
+    auto upperBackwards = std::async(std::launch::async | std::launch::deferred,
+                                     [&] { return search(reversed(upperSpans), lowerSpans); });
     const std::vector<Search> candidates = searchAll(upperSpans, lowerSpans);
     const Search &best = candidates.front();
     const double room = std::max(1.0, best.perfect - best.chance);
     result.excess = (best.path.score - best.chance) / room;
-    // Two unrelated films of the same shapes: the lower one backwards, and
-    // the upper one backwards under the lower one.
-    for (const Search &unrelated : {search(upperSpans, reversed(lowerSpans)), search(reversed(upperSpans), lowerSpans)})
+    for (const Search &unrelated : {lowerBackwards.get(), upperBackwards.get()})
         result.chanceExcess = std::max(result.chanceExcess, (unrelated.path.score - unrelated.chance) / room);
     if (result.excess - std::max(0.0, result.chanceExcess) < minExcessOverChance)
         return result;

@@ -417,52 +417,76 @@ int changesIn(const std::vector<double> &offsets)
 struct Search
 {
     double ratio = 1;
+    double centre = 0; // the offset the whole film peaks at
     OffsetPath path;
     double chance = 0; // overlap a random placement of the lower spans gets
     double perfect = 0; // overlap were every lower span covered
 };
 
-// The rate, then the path of offsets with at most maxSplits changes, the
+// What every search over one lower set shares: the range of its times, the
+// grid of the coverage tables and the step of the offsets.
+struct SearchSetup
+{
+    double lowest = 0;
+    double highest = 0;
+    double perfect = 0; // overlap were every lower span covered
+    double medianLength = 0;
+    double gridMs = 0;
+    double stepMs = 0;
+
+    explicit SearchSetup(const std::vector<Span> &lower)
+    {
+        lowest = lower.front().start;
+        highest = lower.front().end;
+        std::vector<double> lengths;
+        for (const Span &s : lower) {
+            lowest = std::min(lowest, s.start);
+            highest = std::max(highest, s.end);
+            lengths.push_back(s.end - s.start);
+            perfect += s.end - s.start;
+        }
+        medianLength = medianOf(lengths);
+        const double rangeMs = highest - lowest + 2 * maxOffsetMs;
+        gridMs = std::max(20.0, std::ceil(rangeMs / 2e6 / 10) * 10);
+        // As fine as the budget of cells allows, a whole number of grid points.
+        const double cells = double(lower.size()) * 2 * pathReachMs;
+        stepMs = std::ceil(std::max(dpMinStepMs, cells / dpCellBudget) / gridMs) * gridMs;
+    }
+};
+
+// The path of offsets under one ratio with at most maxSplits changes, the
 // penalty per change raised until it has.
+Search searchAt(const SearchSetup &setup, const std::vector<Span> &upper, const std::vector<Span> &lower,
+                const Candidate &candidate)
+{
+    // Splits lie within minutes of the offset most of the film keeps.
+    const double from = std::max(-maxOffsetMs, candidate.offset - pathReachMs);
+    const double to = std::min(maxOffsetMs, candidate.offset + pathReachMs);
+    Search result;
+    result.ratio = candidate.ratio;
+    result.centre = candidate.offset;
+    result.perfect = setup.perfect;
+    const Coverage coverage(upper, candidate.ratio, setup.lowest - maxOffsetMs - setup.gridMs,
+                            setup.highest + maxOffsetMs + setup.gridMs, setup.gridMs);
+    result.chance = coverage.density() * setup.perfect;
+    double penalty = splitPenaltySpans * setup.medianLength;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        result.path = bestPath(coverage, lower, from, to, setup.stepMs, penalty);
+        const int changes = changesIn(result.path.offsets);
+        if (changes <= maxSplits)
+            break;
+        penalty *= std::max(2, 2 * changes / maxSplits);
+    }
+    return result;
+}
+
 // Every candidate ratio's best path, the highest scoring first.
 std::vector<Search> searchAll(const std::vector<Span> &upper, const std::vector<Span> &lower)
 {
+    const SearchSetup setup(lower);
     std::vector<Search> all;
-    double lowest = lower.front().start;
-    double highest = lower.front().end;
-    std::vector<double> lengths;
-    double perfect = 0;
-    for (const Span &s : lower) {
-        lowest = std::min(lowest, s.start);
-        highest = std::max(highest, s.end);
-        lengths.push_back(s.end - s.start);
-        perfect += s.end - s.start;
-    }
-    const double rangeMs = highest - lowest + 2 * maxOffsetMs;
-    const double gridMs = std::max(20.0, std::ceil(rangeMs / 2e6 / 10) * 10);
-    // As fine as the budget of cells allows, a whole number of grid points.
-    const double cells = double(lower.size()) * 2 * pathReachMs;
-    const double stepMs = std::ceil(std::max(dpMinStepMs, cells / dpCellBudget) / gridMs) * gridMs;
-    for (const Candidate &candidate : candidateRatios(upper, lower)) {
-        const double ratio = candidate.ratio;
-        // Splits lie within minutes of the offset most of the film keeps.
-        const double from = std::max(-maxOffsetMs, candidate.offset - pathReachMs);
-        const double to = std::min(maxOffsetMs, candidate.offset + pathReachMs);
-        Search result;
-        result.ratio = ratio;
-        result.perfect = perfect;
-        const Coverage coverage(upper, ratio, lowest - maxOffsetMs - gridMs, highest + maxOffsetMs + gridMs, gridMs);
-        result.chance = coverage.density() * perfect;
-        double penalty = splitPenaltySpans * medianOf(lengths);
-        for (int attempt = 0; attempt < 8; ++attempt) {
-            result.path = bestPath(coverage, lower, from, to, stepMs, penalty);
-            const int changes = changesIn(result.path.offsets);
-            if (changes <= maxSplits)
-                break;
-            penalty *= std::max(2, 2 * changes / maxSplits);
-        }
-        all.push_back(result);
-    }
+    for (const Candidate &candidate : candidateRatios(upper, lower))
+        all.push_back(searchAt(setup, upper, lower, candidate));
     std::stable_sort(all.begin(), all.end(),
                      [](const Search &a, const Search &b) { return a.path.score > b.path.score; });
     return all;
@@ -1031,6 +1055,24 @@ AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &low
             stretches = std::move(rival);
             drift = rivalDrift;
             found = candidates[c];
+        }
+    }
+    // The path was searched without drift, which it could follow only in
+    // steps, at the cost of the splits it has: under the drift the fit
+    // found, the search may place them where the cuts are.
+    if (std::abs(drift) > driftStep / 2) {
+        const double ratio = found.ratio / (1 - drift);
+        const Peak peak
+            = bestOffset(upperSpans, lowerSpans, ratio, searchBinMs, maxSearchSpans, found.centre, driftReachMs);
+        const Search again = searchAt(SearchSetup(lowerSpans), upperSpans, lowerSpans, Candidate {ratio, peak.offset});
+        double againDrift = 0;
+        std::vector<Stretch> rival = fittedStretches(upper, lowerSpans, again, &againDrift);
+        const int matched = startsMatched(upper, lowerSpans, rival);
+        if (matched > bestMatched) {
+            bestMatched = matched;
+            stretches = std::move(rival);
+            drift = againDrift;
+            found = again;
         }
     }
     // The spans are in time order; links and jumps speak of rows.

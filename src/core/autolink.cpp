@@ -80,6 +80,8 @@ constexpr double endLinkToleranceMs = 250;
 constexpr double endLinkGainMs = 150;
 constexpr double ambiguityMarginMs = 100;
 constexpr double nearSplitMs = 15000;
+constexpr double localReachMs = 60000;
+constexpr size_t minLocalRows = 5;
 // Gain over the same search on an unrelated film, as a share of what a
 // perfect match would gain over chance.
 constexpr double minExcessOverChance = 0.1;
@@ -738,33 +740,66 @@ void placeLinks(const Timeline &upper, const std::vector<Span> &lower, const Str
         }
         return true;
     };
-    std::vector<const Match *> close;
+    // Two releases are timed by different hands, the later one often in
+    // steps of its own (half a second here, a second there) that no split
+    // is worth: a pair is close when it starts as its neighbours do, the
+    // median of the rows around it, not only as the stretch's mapping says.
+    const std::vector<Match> &rows = stretch.nearest;
+    std::vector<double> off(rows.size(), 0.0);
+    {
+        size_t from = 0;
+        size_t to = 0;
+        std::vector<double> around;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            while (rows[from].lowerTime < rows[i].lowerTime - localReachMs)
+                ++from;
+            while (to < rows.size() && rows[to].lowerTime <= rows[i].lowerTime + localReachMs)
+                ++to;
+            around.clear();
+            for (size_t j = from; j < to; ++j)
+                if (std::abs(rows[j].residual) <= maxStartToleranceMs)
+                    around.push_back(rows[j].residual);
+            // Within a drift's error of the mapping, the mapping itself is
+            // the better guide; and a step is a third of the rows around
+            // starting alike, where lines that match by chance scatter.
+            double local = around.size() >= minLocalRows ? medianOf(around) : 0;
+            size_t alike = 0;
+            for (double r : around)
+                alike += std::abs(r - local) <= minJumpMs;
+            if (std::abs(local) < minJumpMs || alike < minLocalRows || 3 * alike < to - from)
+                local = 0;
+            off[i] = std::abs(rows[i].residual - local);
+        }
+    }
+    const auto usable
+        = [&](size_t i) { return std::abs(rows[i].residual) <= maxStartToleranceMs && distinct(rows[i]); };
+    std::vector<size_t> close;
     for (double tolerance : {linkToleranceMs, wideLinkToleranceMs}) {
-        for (const Match &m : stretch.matches)
-            if (std::abs(m.residual) <= tolerance && distinct(m))
-                close.push_back(&m);
+        for (size_t i = 0; i < rows.size(); ++i)
+            if (off[i] <= tolerance && usable(i))
+                close.push_back(i);
         if (close.size() >= 2)
             break;
         close.clear();
     }
     if (close.empty())
         return;
-    std::vector<const Match *> chosen {close.front()};
-    const double origin = close.front()->lowerTime;
+    std::vector<size_t> chosen {close.front()};
+    const double origin = rows[close.front()].lowerTime;
     long long bucket = 0;
-    const Match *best = nullptr;
-    for (const Match *m : close) {
-        const long long b = (long long)((m->lowerTime - origin) / linkSpacingMs);
+    size_t best = rows.size();
+    for (size_t i : close) {
+        const long long b = (long long)((rows[i].lowerTime - origin) / linkSpacingMs);
         if (b != bucket) {
-            if (best && best != close.front())
+            if (best < rows.size() && best != close.front())
                 chosen.push_back(best);
             bucket = b;
-            best = nullptr;
+            best = rows.size();
         }
-        if (!best || std::abs(m->residual) < std::abs(best->residual))
-            best = m;
+        if (best == rows.size() || off[i] < off[best])
+            best = i;
     }
-    if (best && best != close.front() && best != close.back())
+    if (best < rows.size() && best != close.front() && best != close.back())
         chosen.push_back(best);
     if (close.back() != close.front())
         chosen.push_back(close.back());
@@ -772,19 +807,20 @@ void placeLinks(const Timeline &upper, const std::vector<Span> &lower, const Str
     // they drift away, so a looser pair nearer the end is better once the
     // drift over the distance outweighs the looseness.
     const double rateError = std::abs(1 - stretch.mapping.ratio) + std::abs(stretch.mapping.slope);
-    const auto looser = [&](const Match *outer, bool front) {
-        const Match *found = outer;
-        for (const Match &m : stretch.nearest)
-            if (std::abs(m.residual) <= endLinkToleranceMs && distinct(m)
-                && (front ? m.lowerTime < found->lowerTime : m.lowerTime > found->lowerTime))
-                found = &m;
-        const bool far = std::abs(found->lowerTime - outer->lowerTime) * rateError > endLinkGainMs;
+    const auto looser = [&](size_t outer, bool front) {
+        size_t found = outer;
+        for (size_t i = 0; i < rows.size(); ++i)
+            if (off[i] <= endLinkToleranceMs && usable(i)
+                && (front ? rows[i].lowerTime < rows[found].lowerTime : rows[i].lowerTime > rows[found].lowerTime))
+                found = i;
+        const bool far = std::abs(rows[found].lowerTime - rows[outer].lowerTime) * rateError > endLinkGainMs;
         return far ? found : outer;
     };
     // Both stay candidates: the looser one may cross the link before.
     chosen.insert(chosen.begin(), looser(chosen.front(), true));
     chosen.push_back(looser(chosen.back(), false));
-    for (const Match *m : chosen) {
+    for (size_t i : chosen) {
+        const Match *m = &rows[i];
         // Links never cross and no row carries two.
         if (!links.empty() && (m->upperRow <= links.back().upperRow || m->lowerRow <= links.back().lowerRow))
             continue;

@@ -262,6 +262,14 @@ private slots:
         row("rate, offset, splits", d(-120000, 25000, 23976, 0, {{0.4, 30000}, {0.75, 8000}}), false, 0.93, 600);
         // A scene the upper set lacks, and a pause only the lower set has.
         row("drift, cut of 20 s, upper", d(30000, 1, 1, -0.0008, {{0.5, 5000}, {0.8, -20000}}), true, 0.93, 600);
+        // Re-timed by hand in steps of about half a second, more of them than
+        // splits are found: the links follow the steps, the rows between two
+        // links around a step miss by part of it.
+        row("ten steps of 0.3 to 0.7 s",
+            d(0, 1, 1, 0,
+              {{0.08, 500}, {0.17, -400}, {0.26, 600}, {0.35, -700}, {0.44, 400}, {0.53, -500}, {0.62, 700},
+               {0.71, -300}, {0.8, 500}, {0.9, -600}}),
+            false, 0.8, 1000);
     }
     void differentSources()
     {

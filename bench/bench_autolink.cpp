@@ -23,7 +23,8 @@
 // different-source pairs of 1000 to 20000 subtitles.
 //
 // Usage: bench_autolink [UPPER LOWER [UPPER2 LOWER2]]
-// TWINSCRIPT_SOURCE_SEED=N makes the different-source pairs with another seed (7 by default).
+// TWINSCRIPT_SOURCE_SEED=N makes the different-source pairs with another seed (7 by default);
+// TWINSCRIPT_REAL_PAIR_ALL=1 puts the real pair through every distortion of the different-source table.
 
 #include "benchutil.h"
 #include "sourcepairs.h"
@@ -378,7 +379,11 @@ void runRealPair(const SubtitleSet &upper, const SubtitleSet &lower)
     const double after = shareWithin(upper, synchronizedStarts(upper, lower, &line, &links), pairs, 500, &worst);
     std::printf("  auto-link and sync:   %5.1f %% within 500 ms, worst %.0f ms (%d links)\n  %s\n", 100 * after, worst,
                 links, qPrintable(line));
-    for (const Named &d : {differentSource[3], differentSource[9]}) {
+    // Two distortions by default; TWINSCRIPT_REAL_PAIR_ALL=1 runs every one of the table.
+    std::vector<Named> distortions {differentSource[3], differentSource[9]};
+    if (qEnvironmentVariableIntValue("TWINSCRIPT_REAL_PAIR_ALL") == 1)
+        distortions = differentSource;
+    for (const Named &d : distortions) {
         for (const bool upperDistorted : {false, true}) {
             SubtitleSet up(QStringLiteral("Up: ")), low(QStringLiteral("Lw: "));
             copySet(up, upper);

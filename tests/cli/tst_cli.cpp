@@ -424,6 +424,35 @@ private slots:
         }
     }
 
+    // The codings beyond Unicode live in a module of their own, loaded only
+    // when a file needs one: a run on Unicode files does not pay for it.
+    void codingModuleOnlyWhenNeeded_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<bool>("loaded");
+        const QByteArray utf8 = "1\n00:00:01,000 --> 00:00:02,000\nCaf\xc3\xa9\n";
+        const QByteArray latin = "1\n00:00:01,000 --> 00:00:02,000\nCaf\xe9 cr\xe8me br\xfbl\xe9\xe9\n";
+        row("UTF-8 detected", utf8, QStringList(), false);
+        row("UTF-8 to UTF-16", utf8, QStringList {"--coding", "UTF-8", "--out-coding", "UTF-16LE"}, false);
+        row("Latin detected", latin, QStringList(), true);
+        row("UTF-8 to KOI8-R", utf8, QStringList {"--out-coding", "KOI8-R"}, true);
+    }
+    void codingModuleOnlyWhenNeeded()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QStringList, options);
+        QFETCH(bool, loaded);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
+        const Run r = cli(QStringList {"convert", write("in.srt", text), path("out.srt")} + options, env);
+        const QString err = r.log.join('\n');
+        QVERIFY2(r.code == 0, qPrintable(err));
+        QCOMPARE(err.contains(QStringLiteral("calling init: ")), true);
+        QCOMPARE(err.contains(QStringLiteral("libtwinscript_codecs")), loaded);
+        QCOMPARE(err.contains(QStringLiteral("libQt6Core5Compat")), loaded);
+    }
+
     // An error line gives exit status 1; the run goes on as the window would.
     void errors_data()
     {

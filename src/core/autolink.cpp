@@ -80,8 +80,10 @@ constexpr double endLinkToleranceMs = 250;
 constexpr double endLinkGainMs = 150;
 constexpr double ambiguityMarginMs = 100;
 constexpr double nearSplitMs = 15000;
-constexpr double localReachMs = 60000;
-constexpr size_t minLocalRows = 5;
+constexpr double maxLocalStepMs = 1500;
+constexpr double levelGridMs = 25;
+constexpr double levelCapMs = 400;
+constexpr double levelStepPenaltyMs = 1000;
 // Gain over the same search on an unrelated film, as a share of what a
 // perfect match would gain over chance.
 constexpr double minExcessOverChance = 0.1;
@@ -253,10 +255,13 @@ std::vector<Candidate> candidateRatios(const std::vector<Span> &upper, const std
         }
     }
     // With splits, a slight drift or the neighbouring rate can line up two
-    // stretches at once and peak as high: the whole path decides.
+    // stretches at once and peak as high: the whole path decides. The same
+    // rate always competes: under a release re-timed in steps of a second,
+    // its one offset peaks lower than a slight drift through the steps does.
     std::vector<Candidate> candidates {named};
     for (const auto &other : near)
-        if (other.second.ratio != named.ratio && other.first >= closeRivalShare * namedBest)
+        if (other.second.ratio != named.ratio
+            && (other.first >= closeRivalShare * namedBest || other.second.ratio == 1))
             candidates.push_back(other.second);
     if (drifted.ratio != named.ratio)
         candidates.push_back(drifted);
@@ -717,6 +722,79 @@ void settleBoundaries(const Timeline &upper, const std::vector<Span> &lower, std
     }
 }
 
+// The offsets, against a stretch's mapping, that its rows keep: levels
+// that change in steps, each step paid for, fitted to the start residuals
+// with a cost that stops growing at levelCapMs, so that lines that match by
+// chance cost the same at any level and pull nowhere. Each level is then
+// the median of the residuals near it.
+std::vector<double> stepLevels(const std::vector<double> &residuals)
+{
+    const int steps = int(maxLocalStepMs / levelGridMs);
+    const size_t width = size_t(2 * steps + 1);
+    const size_t n = residuals.size();
+    std::vector<double> level(n, 0.0);
+    if (n == 0)
+        return level;
+    const auto cost = [&](size_t i, size_t g) {
+        return std::min(levelCapMs, std::abs(residuals[i] - (double(g) - steps) * levelGridMs));
+    };
+    std::vector<double> best(width);
+    std::vector<unsigned short> from(n * width);
+    for (size_t g = 0; g < width; ++g)
+        best[g] = cost(0, g);
+    for (size_t i = 1; i < n; ++i) {
+        const size_t lowest = size_t(std::min_element(best.begin(), best.end()) - best.begin());
+        const double switched = best[lowest] + levelStepPenaltyMs;
+        for (size_t g = 0; g < width; ++g) {
+            unsigned short origin = (unsigned short)g;
+            double total = best[g];
+            if (switched < total)
+                total = switched, origin = (unsigned short)lowest;
+            best[g] = total + cost(i, g);
+            from[i * width + g] = origin;
+        }
+    }
+    std::vector<size_t> grid(n);
+    grid[n - 1] = size_t(std::min_element(best.begin(), best.end()) - best.begin());
+    for (size_t i = n - 1; i > 0; --i)
+        grid[i - 1] = from[i * width + grid[i]];
+    // Segments of one grid level, each refined to the median of the
+    // residuals near it; neighbours closer than a step are one segment.
+    struct Segment
+    {
+        size_t first, last;
+        double centre, level;
+    };
+    std::vector<Segment> segments;
+    std::vector<double> near;
+    const auto refine = [&](Segment &s) {
+        near.clear();
+        for (size_t i = s.first; i < s.last; ++i)
+            if (std::abs(residuals[i] - s.centre) <= levelCapMs)
+                near.push_back(residuals[i]);
+        s.level = near.empty() ? s.centre : medianOf(near);
+    };
+    for (size_t first = 0; first < n;) {
+        size_t last = first + 1;
+        while (last < n && grid[last] == grid[first])
+            ++last;
+        Segment s {first, last, (double(grid[first]) - steps) * levelGridMs, 0};
+        refine(s);
+        if (!segments.empty() && std::abs(segments.back().level - s.level) < minJumpMs) {
+            Segment &b = segments.back();
+            b.centre = (b.centre * double(b.last - b.first) + s.centre * double(last - first)) / double(last - b.first);
+            b.last = last;
+            refine(b);
+        } else {
+            segments.push_back(s);
+        }
+        first = last;
+    }
+    for (const Segment &s : segments)
+        std::fill(level.begin() + std::ptrdiff_t(s.first), level.begin() + std::ptrdiff_t(s.last), s.level);
+    return level;
+}
+
 // One link per linkSpacingMs of the stretch on its closest pair, and links
 // on pairs near its first and last rows, so that the rubber band reproduces
 // a split with as few subtitles as possible between the links around it.
@@ -742,37 +820,26 @@ void placeLinks(const Timeline &upper, const std::vector<Span> &lower, const Str
     };
     // Two releases are timed by different hands, the later one often in
     // steps of its own (half a second here, a second there) that no split
-    // is worth: a pair is close when it starts as its neighbours do, the
-    // median of the rows around it, not only as the stretch's mapping says.
-    const std::vector<Match> &rows = stretch.nearest;
+    // is worth: a pair is close when it starts as the rows around it do.
+    const std::vector<Match> &nearest = stretch.nearest;
+    std::vector<double> residuals;
+    for (const Match &m : nearest)
+        residuals.push_back(m.residual);
+    const std::vector<double> level = stepLevels(residuals);
+    std::vector<Match> rows = nearest;
     std::vector<double> off(rows.size(), 0.0);
-    {
-        size_t from = 0;
-        size_t to = 0;
-        std::vector<double> around;
-        for (size_t i = 0; i < rows.size(); ++i) {
-            while (rows[from].lowerTime < rows[i].lowerTime - localReachMs)
-                ++from;
-            while (to < rows.size() && rows[to].lowerTime <= rows[i].lowerTime + localReachMs)
-                ++to;
-            around.clear();
-            for (size_t j = from; j < to; ++j)
-                if (std::abs(rows[j].residual) <= maxStartToleranceMs)
-                    around.push_back(rows[j].residual);
-            // Within a drift's error of the mapping, the mapping itself is
-            // the better guide; and a step is a third of the rows around
-            // starting alike, where lines that match by chance scatter.
-            double local = around.size() >= minLocalRows ? medianOf(around) : 0;
-            size_t alike = 0;
-            for (double r : around)
-                alike += std::abs(r - local) <= minJumpMs;
-            if (std::abs(local) < minJumpMs || alike < minLocalRows || 3 * alike < to - from)
-                local = 0;
-            off[i] = std::abs(rows[i].residual - local);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (level[i] != 0) {
+            Mapping shifted = stretch.mapping;
+            shifted.offset += level[i];
+            rows[i] = nearestMatch(upper, nearest[i].lowerTime, nearest[i].lowerRow, shifted);
+            rows[i].residual += level[i];
         }
+        off[i] = std::abs(rows[i].residual - level[i]);
     }
-    const auto usable
-        = [&](size_t i) { return std::abs(rows[i].residual) <= maxStartToleranceMs && distinct(rows[i]); };
+    const auto usable = [&](size_t i) {
+        return std::abs(rows[i].residual) <= maxLocalStepMs + endLinkToleranceMs && distinct(rows[i]);
+    };
     std::vector<size_t> close;
     for (double tolerance : {linkToleranceMs, wideLinkToleranceMs}) {
         for (size_t i = 0; i < rows.size(); ++i)

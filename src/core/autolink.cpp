@@ -722,35 +722,63 @@ void settleBoundaries(const Timeline &upper, const std::vector<Span> &lower, std
     }
 }
 
+// The start residuals of one row against every upper start within reach
+// of a level, under a stretch's mapping.
+struct RowResiduals
+{
+    std::vector<double> values;
+    std::vector<size_t> firstOf; // row i's values are [firstOf[i], firstOf[i + 1])
+
+    // The one nearest `level`, or nothing beyond levelCapMs.
+    const double *nearest(size_t row, double level) const
+    {
+        const double *best = nullptr;
+        for (size_t k = firstOf[row]; k < firstOf[row + 1]; ++k)
+            if (std::abs(values[k] - level) <= levelCapMs
+                && (!best || std::abs(values[k] - level) < std::abs(*best - level)))
+                best = &values[k];
+        return best;
+    }
+};
+
 // The offsets, against a stretch's mapping, that its rows keep: levels
-// that change in steps, each step paid for, fitted to the start residuals
-// with a cost that stops growing at levelCapMs, so that lines that match by
-// chance cost the same at any level and pull nowhere. Each level is then
-// the median of the residuals near it.
-std::vector<double> stepLevels(const std::vector<double> &residuals)
+// that change in steps, each step paid for. A row costs the distance from
+// its level to the nearest upper start, which stops growing at levelCapMs,
+// so that lines that match by chance cost the same at any level and pull
+// nowhere. Each level is then the median of the residuals near it.
+std::vector<double> stepLevels(const RowResiduals &residuals)
 {
     const int steps = int(maxLocalStepMs / levelGridMs);
     const size_t width = size_t(2 * steps + 1);
-    const size_t n = residuals.size();
+    const size_t n = residuals.firstOf.size() - 1;
     std::vector<double> level(n, 0.0);
     if (n == 0)
         return level;
-    const auto cost = [&](size_t i, size_t g) {
-        return std::min(levelCapMs, std::abs(residuals[i] - (double(g) - steps) * levelGridMs));
+    std::vector<double> cost(width);
+    const auto costs = [&](size_t i) {
+        std::fill(cost.begin(), cost.end(), levelCapMs);
+        for (size_t k = residuals.firstOf[i]; k < residuals.firstOf[i + 1]; ++k) {
+            const double r = residuals.values[k];
+            const int lo = std::max(0, int(std::ceil((r - levelCapMs) / levelGridMs)) + steps);
+            const int hi = std::min(int(width) - 1, int(std::floor((r + levelCapMs) / levelGridMs)) + steps);
+            for (int g = lo; g <= hi; ++g)
+                cost[size_t(g)] = std::min(cost[size_t(g)], std::abs(r - (g - steps) * levelGridMs));
+        }
     };
     std::vector<double> best(width);
     std::vector<unsigned short> from(n * width);
-    for (size_t g = 0; g < width; ++g)
-        best[g] = cost(0, g);
+    costs(0);
+    best = cost;
     for (size_t i = 1; i < n; ++i) {
         const size_t lowest = size_t(std::min_element(best.begin(), best.end()) - best.begin());
         const double switched = best[lowest] + levelStepPenaltyMs;
+        costs(i);
         for (size_t g = 0; g < width; ++g) {
             unsigned short origin = (unsigned short)g;
             double total = best[g];
             if (switched < total)
                 total = switched, origin = (unsigned short)lowest;
-            best[g] = total + cost(i, g);
+            best[g] = total + cost[g];
             from[i * width + g] = origin;
         }
     }
@@ -770,8 +798,8 @@ std::vector<double> stepLevels(const std::vector<double> &residuals)
     const auto refine = [&](Segment &s) {
         near.clear();
         for (size_t i = s.first; i < s.last; ++i)
-            if (std::abs(residuals[i] - s.centre) <= levelCapMs)
-                near.push_back(residuals[i]);
+            if (const double *r = residuals.nearest(i, s.centre))
+                near.push_back(*r);
         s.level = near.empty() ? s.centre : medianOf(near);
     };
     for (size_t first = 0; first < n;) {
@@ -822,9 +850,17 @@ void placeLinks(const Timeline &upper, const std::vector<Span> &lower, const Str
     // steps of its own (half a second here, a second there) that no split
     // is worth: a pair is close when it starts as the rows around it do.
     const std::vector<Match> &nearest = stretch.nearest;
-    std::vector<double> residuals;
-    for (const Match &m : nearest)
-        residuals.push_back(m.residual);
+    RowResiduals residuals;
+    for (const Match &m : nearest) {
+        residuals.firstOf.push_back(residuals.values.size());
+        const double expected = m.lowerTime - stretch.mapping.offsetAt(m.lowerTime);
+        const double reach = maxLocalStepMs + levelCapMs;
+        const auto from
+            = std::lower_bound(upper.times.begin(), upper.times.end(), (expected - reach) / stretch.mapping.ratio);
+        for (auto t = from; t != upper.times.end() && stretch.mapping.ratio * *t <= expected + reach; ++t)
+            residuals.values.push_back(expected - stretch.mapping.ratio * *t);
+    }
+    residuals.firstOf.push_back(residuals.values.size());
     const std::vector<double> level = stepLevels(residuals);
     std::vector<Match> rows = nearest;
     std::vector<double> off(rows.size(), 0.0);

@@ -38,6 +38,7 @@ constexpr double coarseBinMs = 200;
 // Enough spans to rank the rates; more only cost time on long sets.
 constexpr size_t maxSearchSpans = 3000;
 constexpr size_t maxCoarseSpans = 800;
+constexpr size_t ratioParts = 4;
 constexpr size_t maxPairsPerSpan = 1024;
 constexpr double driftStep = 0.0002;
 constexpr int driftSteps = 8; // each way: up to 0.16 %
@@ -61,6 +62,7 @@ constexpr double nearJumpMs = 2500;
 constexpr int boundaryReach = 12;
 constexpr double silenceBonusRows = 1.5;
 constexpr double silenceBonusMs = 1000;
+constexpr double cutGapMs = 300;
 constexpr double maxSlope = 0.003;
 constexpr double driftReachMs = 2 * 60 * 1000;
 constexpr double closeRivalShare = 0.9;
@@ -80,6 +82,7 @@ constexpr double endLinkToleranceMs = 250;
 constexpr double endLinkGainMs = 150;
 constexpr double ambiguityMarginMs = 100;
 constexpr double nearSplitMs = 15000;
+constexpr double claimReachMs = 60000;
 constexpr double maxLocalStepMs = 1500;
 constexpr double levelGridMs = 25;
 constexpr double levelCapMs = 400;
@@ -217,15 +220,31 @@ struct Candidate
     double offset; // where its overlap peaks
 };
 
+// The peaks of the film's parts, each at its own offset, summed: with a few
+// splits the one offset of the whole film peaks low under the right rate,
+// and a wrong one may peak as high by chance.
+double peakOfParts(const std::vector<Span> &upper, const std::vector<Span> &lower, double ratio)
+{
+    double sum = 0;
+    const size_t size = (lower.size() + ratioParts - 1) / ratioParts;
+    for (size_t first = 0; first < lower.size(); first += size) {
+        const std::vector<Span> part(lower.begin() + std::ptrdiff_t(first),
+                                     lower.begin() + std::ptrdiff_t(std::min(lower.size(), first + size)));
+        sum += bestOffset(upper, part, ratio, coarseBinMs, maxCoarseSpans / ratioParts).overlap;
+    }
+    return sum;
+}
+
 std::vector<Candidate> candidateRatios(const std::vector<Span> &upper, const std::vector<Span> &lower)
 {
     Candidate named {1, 0};
     double best = -1;
     for (const Rate &r : namedRates()) {
-        const Peak p = bestOffset(upper, lower, r.ratio, coarseBinMs, maxCoarseSpans);
-        if (p.overlap > best)
-            best = p.overlap, named = {r.ratio, p.offset};
+        const double overlap = peakOfParts(upper, lower, r.ratio);
+        if (overlap > best)
+            best = overlap, named = {r.ratio, 0};
     }
+    named.offset = bestOffset(upper, lower, named.ratio, coarseBinMs, maxCoarseSpans).offset;
     // The coarse grid does not tell apart rates a drift apart (25 against 24
     // or 23.976): those near the best are weighed again finely. The drift
     // moves the peak by a few seconds an hour: a window around it will do.
@@ -823,32 +842,29 @@ std::vector<double> stepLevels(const RowResiduals &residuals)
     return level;
 }
 
-// One link per linkSpacingMs of the stretch on its closest pair, and links
-// on pairs near its first and last rows, so that the rubber band reproduces
-// a split with as few subtitles as possible between the links around it.
-void placeLinks(const Timeline &upper, const std::vector<Span> &lower, const Stretch &stretch, const Mapping *before,
-                const Mapping *after, std::vector<SyncLinks::Link> &links, std::vector<Match> &linked)
+// A stretch's rows matched as their level says, and how far each starts
+// from it. Two releases are timed by different hands, the later one often
+// in steps of its own (half a second here, a second there) that no split is
+// worth: a pair is close when it starts as the rows around it do.
+struct LevelledRows
 {
-    // Near a split, a pair that the neighbour's mapping explains as well is
-    // as likely a chance match across it, and would pin rows to the wrong
-    // side; farther in, the stretch's own mapping has no rival.
-    const double firstTime = lower[size_t(stretch.first)].start;
-    const double lastTime = lower[size_t(stretch.last - 1)].start;
-    const auto distinct = [&](const Match &m) {
-        for (const Mapping *n : {m.lowerTime - firstTime < nearSplitMs ? before : nullptr,
-                                 lastTime - m.lowerTime < nearSplitMs ? after : nullptr}) {
-            if (!n)
-                continue;
-            const double jump = std::abs(n->offsetAt(m.lowerTime) - stretch.mapping.offsetAt(m.lowerTime));
-            const double margin = std::min({ambiguityMarginMs, jump / 2, std::abs(m.residual)});
-            if (std::abs(nearestMatch(upper, m.lowerTime, m.lowerRow, *n).residual) < std::abs(m.residual) + margin)
-                return false;
-        }
-        return true;
-    };
-    // Two releases are timed by different hands, the later one often in
-    // steps of its own (half a second here, a second there) that no split
-    // is worth: a pair is close when it starts as the rows around it do.
+    std::vector<Match> rows;
+    std::vector<double> level;
+    std::vector<double> off;
+
+    // Rows next to row i, two each side, that start as their level says: a
+    // line only one file has matches by chance, among neighbours that don't.
+    int support(size_t i) const
+    {
+        int n = 0;
+        for (size_t j = i >= 2 ? i - 2 : 0; j <= i + 2 && j < rows.size(); ++j)
+            n += j != i && off[j] <= stretchMatchToleranceMs;
+        return n;
+    }
+};
+
+LevelledRows levelledRows(const Timeline &upper, const Stretch &stretch)
+{
     const std::vector<Match> &nearest = stretch.nearest;
     RowResiduals residuals;
     for (const Match &m : nearest) {
@@ -861,21 +877,60 @@ void placeLinks(const Timeline &upper, const std::vector<Span> &lower, const Str
             residuals.values.push_back(expected - stretch.mapping.ratio * *t);
     }
     residuals.firstOf.push_back(residuals.values.size());
-    const std::vector<double> level = stepLevels(residuals);
-    std::vector<Match> rows = nearest;
-    std::vector<double> off(rows.size(), 0.0);
-    for (size_t i = 0; i < rows.size(); ++i) {
-        if (level[i] != 0) {
+    LevelledRows result {nearest, stepLevels(residuals), std::vector<double>(nearest.size(), 0.0)};
+    for (size_t i = 0; i < nearest.size(); ++i) {
+        if (result.level[i] != 0) {
             Mapping shifted = stretch.mapping;
-            shifted.offset += level[i];
-            rows[i] = nearestMatch(upper, nearest[i].lowerTime, nearest[i].lowerRow, shifted);
-            rows[i].residual += level[i];
+            shifted.offset += result.level[i];
+            result.rows[i] = nearestMatch(upper, nearest[i].lowerTime, nearest[i].lowerRow, shifted);
+            result.rows[i].residual += result.level[i];
         }
-        off[i] = std::abs(rows[i].residual - level[i]);
+        result.off[i] = std::abs(result.rows[i].residual - result.level[i]);
     }
-    const auto usable = [&](size_t i) {
-        return std::abs(rows[i].residual) <= maxLocalStepMs + endLinkToleranceMs && distinct(rows[i]);
+    return result;
+}
+
+// One link per linkSpacingMs of the stretch on its closest pair, and links
+// on pairs near its first and last rows, so that the rubber band reproduces
+// a split with as few subtitles as possible between the links around it.
+void placeLinks(const Timeline &upper, const std::vector<Span> &lower, const Stretch &stretch, const LevelledRows &own,
+                const Mapping *before, const LevelledRows *beforeRows, const Mapping *after,
+                const LevelledRows *afterRows, std::vector<SyncLinks::Link> &links, std::vector<Match> &linked)
+{
+    // Near a split, a pair that the neighbour's mapping explains as well is
+    // as likely a chance match across it, and would pin rows to the wrong
+    // side; farther in, the stretch's own mapping has no rival.
+    const double firstTime = lower[size_t(stretch.first)].start;
+    const double lastTime = lower[size_t(stretch.last - 1)].start;
+    const std::vector<Match> &rows = own.rows;
+    const std::vector<double> &off = own.off;
+    const auto distinct = [&](size_t i) {
+        const Match &m = rows[i];
+        for (const Mapping *n : {m.lowerTime - firstTime < nearSplitMs ? before : nullptr,
+                                 lastTime - m.lowerTime < nearSplitMs ? after : nullptr}) {
+            if (!n)
+                continue;
+            const double jump = std::abs(n->offsetAt(m.lowerTime) - stretch.mapping.offsetAt(m.lowerTime));
+            const double margin = std::min({ambiguityMarginMs, jump / 2, std::abs(m.residual)});
+            if (std::abs(nearestMatch(upper, m.lowerTime, m.lowerRow, *n).residual) < std::abs(m.residual) + margin)
+                return false;
+        }
+        // Where one file has a scene the other lacks, its lines match by
+        // chance upper lines that the neighbour's rows start with: of two
+        // rows on one upper line, the one its neighbours bear out stays.
+        for (const LevelledRows *n : {m.lowerTime - firstTime < claimReachMs ? beforeRows : nullptr,
+                                      lastTime - m.lowerTime < claimReachMs ? afterRows : nullptr}) {
+            if (!n)
+                continue;
+            for (size_t j = 0; j < n->rows.size(); ++j)
+                if (n->rows[j].upperRow == m.upperRow && n->off[j] <= stretchMatchToleranceMs
+                    && n->support(j) >= own.support(i))
+                    return false;
+        }
+        return true;
     };
+    const auto usable
+        = [&](size_t i) { return std::abs(rows[i].residual) <= maxLocalStepMs + endLinkToleranceMs && distinct(i); };
     std::vector<size_t> close;
     for (double tolerance : {linkToleranceMs, wideLinkToleranceMs}) {
         for (size_t i = 0; i < rows.size(); ++i)
@@ -1010,7 +1065,11 @@ int jumpRow(const Timeline &starts, const SubtitleSet &upper, const SubtitleSet 
         const double a = beforeMapping.upperTime(lower.at(row - 1).end);
         const double b = afterMapping.upperTime(lower.at(row).start);
         const double covered = coveredBetween(upper, a, b);
-        return silenceBonus((b - a - covered) * afterMapping.ratio, -jump, silenceBonusMs);
+        // A release is cut between lines, seldom in the breath between two
+        // parts of one sentence; times that run back show the cut itself.
+        const double gap = lower.at(row).start - lower.at(row - 1).end;
+        const double between = gap < 0 ? silenceBonusMs : silenceBonus(gap, cutGapMs, silenceBonusMs);
+        return between + silenceBonus((b - a - covered) * afterMapping.ratio, -jump, silenceBonusMs);
     };
     double bestOutside = outside - bonus(from);
     double bestCovered = covered;
@@ -1216,20 +1275,27 @@ AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &low
     }
     // The spans are in time order; links and jumps speak of rows.
     const auto rowOf = [&](int span) { return lowerSpans[size_t(span)].row; };
+    std::vector<LevelledRows> levelled;
+    for (Stretch &s : stretches) {
+        for (Match &m : s.matches)
+            m.lowerRow = rowOf(m.lowerRow);
+        for (Match &m : s.nearest)
+            m.lowerRow = rowOf(m.lowerRow);
+        levelled.push_back(levelledRows(upper, s));
+    }
     Mapping previousMapping;
     Match previousLast {};
     bool havePrevious = false;
     for (size_t k = 0; k < stretches.size(); ++k) {
         Stretch &s = stretches[k];
-        for (Match &m : s.matches)
-            m.lowerRow = rowOf(m.lowerRow);
-        for (Match &m : s.nearest)
-            m.lowerRow = rowOf(m.lowerRow);
         result.matched += int(s.matches.size());
         const size_t before = result.links.size();
         std::vector<Match> linked;
-        placeLinks(upper, lowerSpans, s, k > 0 ? &stretches[k - 1].mapping : nullptr,
-                   k + 1 < stretches.size() ? &stretches[k + 1].mapping : nullptr, result.links, linked);
+        const bool first = k == 0;
+        const bool last = k + 1 == stretches.size();
+        placeLinks(upper, lowerSpans, s, levelled[k], first ? nullptr : &stretches[k - 1].mapping,
+                   first ? nullptr : &levelled[k - 1], last ? nullptr : &stretches[k + 1].mapping,
+                   last ? nullptr : &levelled[k + 1], result.links, linked);
         const int boundary = rowOf(s.first);
         if (k == 0) {
             result.offsetMs = qint64(std::llround(s.mapping.offsetAt(0)));

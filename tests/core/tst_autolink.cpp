@@ -270,6 +270,14 @@ private slots:
               {{0.08, 500}, {0.17, -400}, {0.26, 600}, {0.35, -700}, {0.44, 400}, {0.53, -500}, {0.62, 700},
                {0.71, -300}, {0.8, 500}, {0.9, -600}}),
             false, 0.85, 1000);
+        // Six cuts: rows next to a cut stay on their side of it, and the rate
+        // is still found where no one offset holds for most of the film.
+        row("six splits of 0.3 to 90 s, upper",
+            d(0, 1, 1, 0, {{0.12, 900}, {0.25, -1500}, {0.4, 300}, {0.55, 90000}, {0.7, -40000}, {0.85, 12000}}), true,
+            0.9, 2000);
+        row("drift, +30 s, six splits",
+            d(30000, 1, 1, -0.0008, {{0.1, 5000}, {0.3, -700}, {0.45, 60000}, {0.6, -2000}, {0.75, 1200}, {0.9, -20000}}),
+            false, 0.9, 2000);
         row("three steps: +0.9 s, 0, -1.5 s, upper", d(900, 1, 1, 0, {{0.33, -900}, {0.66, -1500}}), true, 0.9, 600);
     }
     void differentSources()

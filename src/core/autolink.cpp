@@ -63,6 +63,8 @@ constexpr int boundaryReach = 12;
 constexpr double silenceBonusRows = 1.5;
 constexpr double silenceBonusMs = 1000;
 constexpr double cutGapMs = 300;
+constexpr double tightSpreadMs = 40; // median start difference of one source's pairs
+constexpr double maxSilenceWeight = 5;
 constexpr double maxSlope = 0.003;
 constexpr double driftReachMs = 2 * 60 * 1000;
 constexpr double closeRivalShare = 0.9;
@@ -1028,10 +1030,22 @@ double outsideMatches(const SubtitleSet &upper, const Subtitle &s, const Mapping
 }
 
 // How far a lower start lies from the nearest upper start under a mapping,
-// up to a second: on its own side of a jump it finds its partner.
-double misfit(const Timeline &starts, const Subtitle &s, const Mapping &m)
+// up to a second: on its own side of a jump it finds its partner. Only the
+// upper starts strictly between those of the links around the jump count:
+// the links' own lines are theirs, and a row that a mapping puts on one of
+// them matches it by chance.
+double misfit(const Timeline &starts, const Subtitle &s, const Mapping &m, double firstLinked, double lastLinked)
 {
-    return std::min(1000.0, std::abs(nearestMatch(starts, s.start, 0, m).residual));
+    const double expected = s.start - m.offsetAt(s.start);
+    const auto first = std::upper_bound(starts.times.begin(), starts.times.end(), firstLinked);
+    const auto last = std::lower_bound(first, starts.times.end(), lastLinked);
+    const auto at = std::lower_bound(first, last, expected / m.ratio);
+    double best = 1000;
+    if (at != last)
+        best = std::min(best, std::abs(expected - m.ratio * *at));
+    if (at != first)
+        best = std::min(best, std::abs(expected - m.ratio * *(at - 1)));
+    return best;
 }
 
 // Between the last link before a jump and the first after it lie lower
@@ -1039,15 +1053,18 @@ double misfit(const Timeline &starts, const Subtitle &s, const Mapping &m)
 // nearest an upper start, and among equals where the upper set covers them
 // best on their side of it. Far apart, the search's own boundary stands.
 int jumpRow(const Timeline &starts, const SubtitleSet &upper, const SubtitleSet &lower, const Match &before,
-            const Mapping &beforeMapping, const Match &after, const Mapping &afterMapping, int boundary)
+            const Mapping &beforeMapping, const Match &after, const Mapping &afterMapping, int boundary,
+            double silenceWeight)
 {
     const int from = before.lowerRow + 1;
     const int to = after.lowerRow;
     if (to - from > 64)
         return std::max(from, std::min(to, boundary));
+    const double firstLinked = upper.at(before.upperRow).start;
+    const double lastLinked = upper.at(after.upperRow).start;
     const auto outsideOf = [&](const Subtitle &s, const Mapping &m) {
         const double uncovered = std::max(0.0, m.upperTime(s.end) - m.upperTime(s.start) - coveredByUpper(upper, s, m));
-        return outsideMatches(upper, s, m, before, after) + misfit(starts, s, m) + uncovered;
+        return outsideMatches(upper, s, m, before, after) + misfit(starts, s, m, firstLinked, lastLinked) + uncovered;
     };
     // Rows from `from` on counted on the new side first, then moved one by one.
     double outside = 0;
@@ -1061,7 +1078,7 @@ int jumpRow(const Timeline &starts, const SubtitleSet &upper, const SubtitleSet 
         if (row <= 0)
             return 0.0;
         if (jump > 0)
-            return silenceBonus(lower.at(row).start - lower.at(row - 1).end, jump, silenceBonusMs);
+            return silenceBonus(lower.at(row).start - lower.at(row - 1).end, jump, silenceWeight);
         const double a = beforeMapping.upperTime(lower.at(row - 1).end);
         const double b = afterMapping.upperTime(lower.at(row).start);
         const double covered = coveredBetween(upper, a, b);
@@ -1302,8 +1319,15 @@ AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &low
         } else if (!havePrevious || linked.empty()) {
             result.splitTimes.push_back(qint64(lowerSet.at(boundary).start));
         } else {
+            // Where the starts of two sources scatter, a row fits either side
+            // by chance as often as not: the silence a cut leaves weighs more.
+            std::vector<double> spread;
+            for (const Stretch *t : {&stretches[k - 1], &s})
+                for (const Match &m : t->matches)
+                    spread.push_back(std::abs(m.residual));
+            const double weight = silenceBonusMs * std::clamp(medianOf(spread) / tightSpreadMs, 1.0, maxSilenceWeight);
             const int lowerJump = jumpRow(upper, upperSet, lowerSet, previousLast, previousMapping, linked.front(),
-                                          s.mapping, boundary);
+                                          s.mapping, boundary, weight);
             const double jumpTime = lowerSet.at(std::min(lowerJump, lowerSet.count - 1)).start;
             result.splitTimes.push_back(qint64(jumpTime));
             // The stretch's first link carries the jump, when the last link

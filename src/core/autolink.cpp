@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <future>
+#include <unordered_map>
 
 // The method, after alass: two files of one film show text at the same
 // moments, whoever cut and timed them, so a mapping of the lower time line
@@ -89,6 +90,7 @@ constexpr double maxLocalStepMs = 1500;
 constexpr double levelGridMs = 25;
 constexpr double levelCapMs = 400;
 constexpr double levelStepPenaltyMs = 1000;
+constexpr size_t maxLevelCandidates = 8;
 // Gain over the same search on an unrelated film, as a share of what a
 // perfect match would gain over chance.
 constexpr double minExcessOverChance = 0.1;
@@ -871,12 +873,23 @@ LevelledRows levelledRows(const Timeline &upper, const Stretch &stretch)
     RowResiduals residuals;
     for (const Match &m : nearest) {
         residuals.firstOf.push_back(residuals.values.size());
+        // The nearest few within reach: sets packed far denser than speech
+        // would otherwise give every row thousands.
         const double expected = m.lowerTime - stretch.mapping.offsetAt(m.lowerTime);
         const double reach = maxLocalStepMs + levelCapMs;
-        const auto from
-            = std::lower_bound(upper.times.begin(), upper.times.end(), (expected - reach) / stretch.mapping.ratio);
-        for (auto t = from; t != upper.times.end() && stretch.mapping.ratio * *t <= expected + reach; ++t)
-            residuals.values.push_back(expected - stretch.mapping.ratio * *t);
+        const auto residualOf = [&](size_t j) { return expected - stretch.mapping.ratio * upper.times[j]; };
+        size_t left = upper.nearest(expected / stretch.mapping.ratio) + 1;
+        size_t right = left;
+        while (right - left < maxLevelCandidates) {
+            const bool canLeft = left > 0 && std::abs(residualOf(left - 1)) <= reach;
+            const bool canRight = right < upper.times.size() && std::abs(residualOf(right)) <= reach;
+            if (canLeft && (!canRight || std::abs(residualOf(left - 1)) <= std::abs(residualOf(right))))
+                residuals.values.push_back(residualOf(--left));
+            else if (canRight)
+                residuals.values.push_back(residualOf(right++));
+            else
+                break;
+        }
     }
     residuals.firstOf.push_back(residuals.values.size());
     LevelledRows result {nearest, stepLevels(residuals), std::vector<double>(nearest.size(), 0.0)};
@@ -906,6 +919,19 @@ void placeLinks(const Timeline &upper, const std::vector<Span> &lower, const Str
     const double lastTime = lower[size_t(stretch.last - 1)].start;
     const std::vector<Match> &rows = own.rows;
     const std::vector<double> &off = own.off;
+    // The upper lines the neighbours' rows start with, and how well their
+    // own neighbours bear each out.
+    const auto claimsOf = [](const LevelledRows *n) {
+        std::unordered_map<int, int> claims;
+        for (size_t j = 0; n && j < n->rows.size(); ++j)
+            if (n->off[j] <= stretchMatchToleranceMs) {
+                int &best = claims.emplace(n->rows[j].upperRow, 0).first->second;
+                best = std::max(best, n->support(j));
+            }
+        return claims;
+    };
+    const std::unordered_map<int, int> claimsBefore = claimsOf(beforeRows);
+    const std::unordered_map<int, int> claimsAfter = claimsOf(afterRows);
     const auto distinct = [&](size_t i) {
         const Match &m = rows[i];
         for (const Mapping *n : {m.lowerTime - firstTime < nearSplitMs ? before : nullptr,
@@ -920,14 +946,11 @@ void placeLinks(const Timeline &upper, const std::vector<Span> &lower, const Str
         // Where one file has a scene the other lacks, its lines match by
         // chance upper lines that the neighbour's rows start with: of two
         // rows on one upper line, the one its neighbours bear out stays.
-        for (const LevelledRows *n : {m.lowerTime - firstTime < claimReachMs ? beforeRows : nullptr,
-                                      lastTime - m.lowerTime < claimReachMs ? afterRows : nullptr}) {
-            if (!n)
-                continue;
-            for (size_t j = 0; j < n->rows.size(); ++j)
-                if (n->rows[j].upperRow == m.upperRow && n->off[j] <= stretchMatchToleranceMs
-                    && n->support(j) >= own.support(i))
-                    return false;
+        for (const auto *claims : {m.lowerTime - firstTime < claimReachMs ? &claimsBefore : nullptr,
+                                   lastTime - m.lowerTime < claimReachMs ? &claimsAfter : nullptr}) {
+            const auto claim = claims ? claims->find(m.upperRow) : std::unordered_map<int, int>::const_iterator();
+            if (claims && claim != claims->end() && claim->second >= own.support(i))
+                return false;
         }
         return true;
     };

@@ -67,6 +67,7 @@ constexpr double cutGapMs = 300;
 constexpr double tightSpreadMs = 40; // median start difference of one source's pairs
 constexpr double maxSilenceWeight = 5;
 constexpr double maxSlope = 0.003;
+constexpr double outlierSlopeErrors = 4;
 constexpr double driftReachMs = 2 * 60 * 1000;
 constexpr double closeRivalShare = 0.9;
 constexpr double rivalPathShare = 0.97;
@@ -621,7 +622,7 @@ double fitStretches(const Timeline &upper, const std::vector<Span> &lower, std::
     const auto fit = [&]() {
         struct Sums
         {
-            double w = 0, t = 0, y = 0, tt = 0, ty = 0;
+            double w = 0, t = 0, y = 0, tt = 0, ty = 0, yy = 0;
         };
         std::vector<Sums> sums(group.size());
         double across = 0;
@@ -637,7 +638,7 @@ double fitStretches(const Timeline &upper, const std::vector<Span> &lower, std::
                 const double w = (1 - u * u) * (1 - u * u);
                 const double t = x.lowerTime - m.origin;
                 const double y = m.offsetAt(x.lowerTime) + x.residual;
-                z.w += w, z.t += w * t, z.y += w * y, z.tt += w * t * t, z.ty += w * t * y;
+                z.w += w, z.t += w * t, z.y += w * y, z.tt += w * t * t, z.ty += w * t * y, z.yy += w * y * y;
                 first = std::min(first, x.lowerTime);
                 last = std::max(last, x.lowerTime);
             }
@@ -645,6 +646,28 @@ double fitStretches(const Timeline &upper, const std::vector<Span> &lower, std::
                 across += z.ty - z.t * z.y / z.w;
                 spread += z.tt - z.t * z.t / z.w;
             }
+        }
+        // A stretch re-timed in a step that no split took slopes on its own,
+        // and being long it would weigh most: drift is the film's and shows
+        // alike in every stretch, so a stretch whose slope lies beyond its
+        // error from the others' is left out.
+        if (estimateDrift && spread > 0 && group.size() >= 3) {
+            double keptAcross = 0;
+            double keptSpread = 0;
+            for (const Sums &z : sums) {
+                const double sxx = z.w > 1e-9 ? z.tt - z.t * z.t / z.w : 0;
+                if (sxx <= 0)
+                    continue;
+                const double sxy = z.ty - z.t * z.y / z.w;
+                const double slope = sxy / sxx;
+                const double others = spread - sxx > 0 ? (across - sxy) / (spread - sxx) : slope;
+                const double variance = std::max(0.0, (z.yy - z.y * z.y / z.w - slope * sxy) / z.w);
+                const double error = std::sqrt(variance / sxx + (spread - sxx > 0 ? variance / (spread - sxx) : 0));
+                if (std::abs(slope - others) <= outlierSlopeErrors * error + driftStep / 2)
+                    keptAcross += sxy, keptSpread += sxx;
+            }
+            if (keptSpread > 0)
+                across = keptAcross, spread = keptSpread;
         }
         // Over a short film the jitter of two sources looks like drift.
         if (estimateDrift)

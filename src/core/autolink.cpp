@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <future>
+#include <limits>
 #include <unordered_map>
 
 // The method, after alass: two files of one film show text at the same
@@ -61,6 +62,11 @@ constexpr double minExtraMatches = 8;
 constexpr double maxJumpMs = 180000;
 constexpr double nearJumpMs = 2500;
 constexpr int boundaryReach = 12;
+// A jump of seconds may be blurred further, where one file speaks densely;
+// a boundary moved there must gain a full row's fit per ten rows moved.
+constexpr int farBoundaryReach = 80;
+constexpr double farMoveGainPerRow = 0.1;
+constexpr double minFarMoveGain = 2;
 constexpr double silenceBonusRows = 1.5;
 constexpr double silenceBonusMs = 1000;
 constexpr double cutGapMs = 300;
@@ -732,7 +738,10 @@ double silenceBonus(double silence, double jump, double bonus)
 // Moves each boundary between two stretches, within a few rows of where
 // the search put it (its grid of offsets and the overlap of neighbours blur
 // it), to where the rows on either side start closest to an upper start
-// under their own stretch's mapping.
+// under their own stretch's mapping. Where the other set speaks without a
+// pause, a cut of many seconds overlaps it about as well on either side and
+// the search may place it minutes off: for jumps beyond a step, the starts
+// may move the boundary further, when they clearly say so.
 void settleBoundaries(const Timeline &upper, const std::vector<Span> &lower, std::vector<Stretch> &stretches)
 {
     const auto fit = [&](int row, const Mapping &m) {
@@ -742,10 +751,11 @@ void settleBoundaries(const Timeline &upper, const std::vector<Span> &lower, std
     for (size_t k = 1; k < stretches.size(); ++k) {
         Stretch &before = stretches[k - 1];
         Stretch &after = stretches[k];
-        const int from = std::max(before.first + 1, after.first - boundaryReach);
-        const int to = std::min(after.last - 1, after.first + boundaryReach);
         const double jump = after.mapping.offsetAt(lower[size_t(after.first)].start)
             - before.mapping.offsetAt(lower[size_t(after.first)].start);
+        const int reach = std::abs(jump) > nearJumpMs ? farBoundaryReach : boundaryReach;
+        const int from = std::max(before.first + 1, after.first - reach);
+        const int to = std::min(after.last - 1, after.first + reach);
         double score = 0;
         for (int r = from; r < to; ++r)
             score += fit(r, after.mapping);
@@ -754,15 +764,25 @@ void settleBoundaries(const Timeline &upper, const std::vector<Span> &lower, std
         };
         double best = score + bonus(from);
         int bestRow = from;
-        for (int r = from; r < to; ++r) {
-            score += fit(r, before.mapping) - fit(r, after.mapping);
+        double nearBest = -std::numeric_limits<double>::infinity();
+        int nearRow = from;
+        for (int r = from - 1; r < to; ++r) {
+            if (r >= from)
+                score += fit(r, before.mapping) - fit(r, after.mapping);
             const double total = score + bonus(r + 1);
-            if (total > best + 1e-9
-                || (total > best - 1e-9 && std::abs(r + 1 - after.first) < std::abs(bestRow - after.first))) {
+            const int moved = std::abs(r + 1 - after.first);
+            if (total > best + 1e-9 || (total > best - 1e-9 && moved < std::abs(bestRow - after.first))) {
                 best = total;
                 bestRow = r + 1;
             }
+            if (moved <= boundaryReach && total > nearBest + 1e-9) {
+                nearBest = total;
+                nearRow = r + 1;
+            }
         }
+        const int beyond = std::abs(bestRow - after.first) - boundaryReach;
+        if (beyond > 0 && best - nearBest < std::max(minFarMoveGain, farMoveGainPerRow * beyond))
+            bestRow = nearRow;
         before.last = bestRow;
         after.first = bestRow;
     }

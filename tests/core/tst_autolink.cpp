@@ -132,6 +132,19 @@ Q_DECLARE_METATYPE(Distortion)
 Q_DECLARE_METATYPE(TimeDistortion)
 Q_DECLARE_METATYPE(Cues)
 
+// Rows [from, to) of a film spoken without a pause: the later rows move up.
+void packTalk(SubtitleSet &film, int from, int to)
+{
+    qint32 saved = 0;
+    for (int i = from; i < film.count; ++i) {
+        Subtitle &s = film.at(i);
+        if (i > from && i < to)
+            saved += std::max(0, s.start - saved - film.at(i - 1).end - 120);
+        s.start -= saved;
+        s.end -= saved;
+    }
+}
+
 class TestAutoLink : public QObject
 {
     Q_OBJECT
@@ -247,10 +260,15 @@ private slots:
         QTest::addColumn<bool>("upperSet");
         QTest::addColumn<double>("minShare");
         QTest::addColumn<int>("worstMs");
+        QTest::addColumn<double>("denseFrom");
         const auto d = [](double offset, int from, int to, double drift = 0,
                           std::vector<std::pair<double, double>> splits = {}) {
             return TimeDistortion {offset, from, to, drift, splits};
         };
+        // A row may pack a quarter of the film into talk without a pause.
+        const auto row
+            = [](const char *name, const TimeDistortion &distortion, bool upperSet, double minShare, int worstMs,
+                 double denseFrom = -1) { ::row(name, distortion, upperSet, minShare, worstMs, denseFrom); };
         row("in sync", d(0, 1, 1), false, 0.93, 600);
         row("offset +7.3 s", d(7300, 1, 1), false, 0.93, 600);
         row("offset -14 min, upper", d(-840000, 1, 1), true, 0.93, 600);
@@ -283,6 +301,10 @@ private slots:
         row("steps from +0.5 s down to -2 s", d(500, 1, 1, 0, {{0.2, -500}, {0.4, -700}, {0.6, -400}, {0.8, -900}}),
             false, 0.93, 600);
         row("three steps: +0.9 s, 0, -1.5 s, upper", d(900, 1, 1, 0, {{0.33, -900}, {0.66, -1500}}), true, 0.9, 600);
+        // Cut where talk goes on without a pause: a minute off, the cut
+        // overlaps it about as well; the starts place it.
+        row("cuts of 45 and 47 s, one in talk without a pause, upper", d(0, 1, 1, 0, {{0.3, -45000}, {0.7, -47000}}),
+            true, 0.9, 2000, 0.65);
     }
     void differentSources()
     {
@@ -290,8 +312,11 @@ private slots:
         QFETCH(bool, upperSet);
         QFETCH(double, minShare);
         QFETCH(int, worstMs);
+        QFETCH(double, denseFrom);
         SubtitleSet film(QStringLiteral("Up: "));
         generateFilm(film, 500, 5);
+        if (denseFrom >= 0)
+            packTalk(film, int(denseFrom * film.count), int((denseFrom + 0.25) * film.count));
         SourcePair pair = ::differentSources(film, 7);
         pair.distort(distortion, upperSet);
         CollectingLog log;

@@ -1031,12 +1031,17 @@ void placeLinks(const Timeline &upper, const std::vector<Span> &lower, const Str
         chosen.push_back(close.back());
     // Rows beyond the outer links only shift with them: under another rate
     // they drift away, so a looser pair nearer the end is better once the
-    // drift over the distance outweighs the looseness.
+    // drift over the distance outweighs the looseness. At the film's ends,
+    // far out, a pair as loose as half that drift still gains; next to a
+    // split such a pair may be a chance match across it.
     const double rateError = std::abs(1 - stretch.mapping.ratio) + std::abs(stretch.mapping.slope);
+    const auto farEnd = [&](size_t i, size_t outer) {
+        return std::min(levelCapMs, std::abs(rows[i].lowerTime - rows[outer].lowerTime) * rateError / 2);
+    };
     const auto looser = [&](size_t outer, bool front) {
         size_t found = outer;
         for (size_t i = 0; i < rows.size(); ++i)
-            if (off[i] <= endLinkToleranceMs && usable(i)
+            if (off[i] <= std::max(endLinkToleranceMs, (front ? before : after) ? 0 : farEnd(i, outer)) && usable(i)
                 && (front ? rows[i].lowerTime < rows[found].lowerTime : rows[i].lowerTime > rows[found].lowerTime))
                 found = i;
         const bool far = std::abs(rows[found].lowerTime - rows[outer].lowerTime) * rateError > endLinkGainMs;

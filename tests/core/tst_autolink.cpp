@@ -261,14 +261,17 @@ private slots:
         QTest::addColumn<double>("minShare");
         QTest::addColumn<int>("worstMs");
         QTest::addColumn<double>("denseFrom");
+        QTest::addColumn<double>("lastLineAfterMs");
         const auto d = [](double offset, int from, int to, double drift = 0,
                           std::vector<std::pair<double, double>> splits = {}) {
             return TimeDistortion {offset, from, to, drift, splits};
         };
-        // A row may pack a quarter of the film into talk without a pause.
-        const auto row
-            = [](const char *name, const TimeDistortion &distortion, bool upperSet, double minShare, int worstMs,
-                 double denseFrom = -1) { ::row(name, distortion, upperSet, minShare, worstMs, denseFrom); };
+        // A row may pack a quarter of the film into talk without a pause, or
+        // end it with a line long after the rest, 0.3 s late in the lower set.
+        const auto row = [](const char *name, const TimeDistortion &distortion, bool upperSet, double minShare,
+                            int worstMs, double denseFrom = -1, double lastLineAfterMs = 0) {
+            ::row(name, distortion, upperSet, minShare, worstMs, denseFrom, lastLineAfterMs);
+        };
         row("in sync", d(0, 1, 1), false, 0.93, 600);
         row("offset +7.3 s", d(7300, 1, 1), false, 0.93, 600);
         row("offset -14 min, upper", d(-840000, 1, 1), true, 0.93, 600);
@@ -305,6 +308,9 @@ private slots:
         // overlaps it about as well; the starts place it.
         row("cuts of 45 and 47 s, one in talk without a pause, upper", d(0, 1, 1, 0, {{0.3, -45000}, {0.7, -47000}}),
             true, 0.9, 2000, 0.65);
+        // Beyond the last link rows only shift: under another rate the last
+        // line, 90 s out, needs a link of its own, loose as it is.
+        row("rate 25 => 23.976, a last line 90 s after the rest", d(45000, 25000, 23976), false, 0.93, 600, -1, 90000);
     }
     void differentSources()
     {
@@ -313,12 +319,20 @@ private slots:
         QFETCH(double, minShare);
         QFETCH(int, worstMs);
         QFETCH(double, denseFrom);
+        QFETCH(double, lastLineAfterMs);
         SubtitleSet film(QStringLiteral("Up: "));
         generateFilm(film, 500, 5);
         if (denseFrom >= 0)
             packTalk(film, int(denseFrom * film.count), int((denseFrom + 0.25) * film.count));
         SourcePair pair = ::differentSources(film, 7);
         pair.distort(distortion, upperSet);
+        if (lastLineAfterMs > 0) {
+            const int at = pair.upper.at(pair.upper.count - 1).end + int(lastLineAfterMs);
+            pair.upper.append(at, at + 2000, QStringLiteral("The end."));
+            const int lowerAt = int(distortion.apply(at, pair.filmLength)) + 300;
+            pair.lower.append(lowerAt, lowerAt + 2000, QStringLiteral("Das Ende."));
+            pair.counterpart.push_back(at);
+        }
         CollectingLog log;
         Session session(log);
         std::swap(session.upper, pair.upper);

@@ -764,11 +764,11 @@ void settleBoundaries(const Timeline &upper, const std::vector<Span> &lower, std
         };
         double best = score + bonus(from);
         int bestRow = from;
-        double nearBest = -std::numeric_limits<double>::infinity();
+        double nearBest
+            = std::abs(from - after.first) <= boundaryReach ? best : -std::numeric_limits<double>::infinity();
         int nearRow = from;
-        for (int r = from - 1; r < to; ++r) {
-            if (r >= from)
-                score += fit(r, before.mapping) - fit(r, after.mapping);
+        for (int r = from; r < to; ++r) {
+            score += fit(r, before.mapping) - fit(r, after.mapping);
             const double total = score + bonus(r + 1);
             const int moved = std::abs(r + 1 - after.first);
             if (total > best + 1e-9 || (total > best - 1e-9 && moved < std::abs(bestRow - after.first))) {
@@ -991,8 +991,10 @@ void placeLinks(const Timeline &upper, const std::vector<Span> &lower, const Str
         // rows on one upper line, the one its neighbours bear out stays.
         for (const auto *claims : {m.lowerTime - firstTime < claimReachMs ? &claimsBefore : nullptr,
                                    lastTime - m.lowerTime < claimReachMs ? &claimsAfter : nullptr}) {
-            const auto claim = claims ? claims->find(m.upperRow) : std::unordered_map<int, int>::const_iterator();
-            if (claims && claim != claims->end() && claim->second >= own.support(i))
+            if (!claims)
+                continue;
+            const auto claim = claims->find(m.upperRow);
+            if (claim != claims->end() && claim->second >= own.support(i))
                 return false;
         }
         return true;

@@ -373,6 +373,32 @@ std::vector<double> smoothMap(const SubtitleSet &upper, const SubtitleSet &lower
     return starts;
 }
 
+// As a release that lacks a scene: a jump back drops the lines in it, as
+// the generated pairs do, rather than leave times that run back. Returns
+// each row's new index, -1 where dropped.
+std::vector<int> distortDroppingCuts(SubtitleSet &set, const TimeDistortion &d, double filmLength)
+{
+    std::vector<std::pair<double, double>> cuts;
+    for (const auto &split : d.splits)
+        if (split.second < 0)
+            cuts.emplace_back(split.first * filmLength + split.second, split.first * filmLength);
+    SubtitleSet kept(set.logPrefix);
+    std::vector<int> index;
+    for (int i = 0; i < set.count; ++i) {
+        const Subtitle &s = set.at(i);
+        if (std::any_of(cuts.begin(), cuts.end(),
+                        [&](const auto &c) { return s.start >= c.first && s.start < c.second; })) {
+            index.push_back(-1);
+            continue;
+        }
+        index.push_back(kept.count);
+        kept.append(qint32(std::lround(d.apply(s.start, filmLength))),
+                    qint32(std::lround(d.apply(s.end, filmLength, s.start))), s.text);
+    }
+    std::swap(set, kept);
+    return index;
+}
+
 void runRealPair(const SubtitleSet &upper, const SubtitleSet &lower)
 {
     const std::vector<std::pair<int, int>> pairs = matchedLines(upper, lower);
@@ -398,8 +424,14 @@ void runRealPair(const SubtitleSet &upper, const SubtitleSet &lower)
             copySet(up, upper);
             copySet(low, lower);
             const double length = std::max(lengthOf(up), lengthOf(low));
-            distort(upperDistorted ? up : low, d.d, length);
-            const double distorted = shareWithin(up, synchronizedStarts(up, low, &line, &links), pairs, 500, &worst);
+            const std::vector<int> kept = distortDroppingCuts(upperDistorted ? up : low, d.d, length);
+            std::vector<std::pair<int, int>> left;
+            for (const auto &p : pairs) {
+                const int row = kept[size_t(upperDistorted ? p.first : p.second)];
+                if (row >= 0)
+                    left.emplace_back(upperDistorted ? row : p.first, upperDistorted ? p.second : row);
+            }
+            const double distorted = shareWithin(up, synchronizedStarts(up, low, &line, &links), left, 500, &worst);
             std::printf("  %s %-38s %5.1f %% within 500 ms, worst %.0f ms\n  %s\n", upperDistorted ? "upper" : "lower",
                         d.name, 100 * distorted, worst, qPrintable(line));
         }

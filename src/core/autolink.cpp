@@ -68,6 +68,13 @@ constexpr int farBoundaryReach = 80;
 constexpr double farMoveGainPerRow = 0.1;
 constexpr double minFarMoveGain = 2;
 constexpr double silenceBonusRows = 1.5;
+// Talk of the other set over a pause of this set inside a stretch, where
+// the neighbour's mapping finds none, says the pause is where the cut lies;
+// a line that only the other set has explains a little of it.
+constexpr double freeTalkOverPauseMs = 2000;
+constexpr double freeTalkOverPauseShare = 0.5;
+constexpr double talkOverPausePerRowMs = 2000;
+constexpr double maxTalkOverPauseRows = 3;
 constexpr double silenceBonusMs = 1000;
 constexpr double cutGapMs = 300;
 constexpr double tightSpreadMs = 40; // median start difference of one source's pairs
@@ -538,14 +545,35 @@ Search search(const std::vector<Span> &upper, const std::vector<Span> &lower)
 struct Timeline
 {
     std::vector<double> times;
+    std::vector<double> ends;
     std::vector<int> rows;
 
     explicit Timeline(const std::vector<Span> &spans)
     {
         for (const Span &s : spans) {
             times.push_back(s.start);
+            ends.push_back(s.end);
             rows.push_back(s.row);
         }
+    }
+
+    // How much of [from, to) some span covers.
+    double covered(double from, double to) const
+    {
+        if (to <= from)
+            return 0;
+        size_t i = size_t(std::lower_bound(times.begin(), times.end(), from - maxSpanMs) - times.begin());
+        double total = 0;
+        double reached = from; // the union only: spans may overlap
+        for (; i < times.size() && times[i] < to; ++i) {
+            const double a = std::max(reached, times[i]);
+            const double b = std::min(to, ends[i]);
+            if (b > a) {
+                total += b - a;
+                reached = b;
+            }
+        }
+        return total;
     }
 
     // Index of the start nearest to t.
@@ -735,13 +763,43 @@ double silenceBonus(double silence, double jump, double bonus)
     return jump > 0 ? bonus * std::clamp(silence / jump, 0.0, 1.0) : 0;
 }
 
+// How far the starts of two neighbouring stretches' pairs scatter, from 1
+// (one source) to maxSilenceWeight: where they scatter, a row next to a cut
+// fits either side by chance as often as not, and the silence around the
+// cut must say more.
+double startScatter(const Stretch &a, const Stretch &b)
+{
+    std::vector<double> spread;
+    for (const Stretch *t : {&a, &b})
+        for (const Match &m : t->matches)
+            spread.push_back(std::abs(m.residual));
+    return std::clamp(medianOf(spread) / tightSpreadMs, 1.0, maxSilenceWeight);
+}
+
+// Talk of the upper set, in rows, over a pause of the lower set inside a
+// stretch mapped by `m`, beyond the talk over it under the neighbour's
+// mapping `other`: where both find talk there, the lower set just says
+// less. Nothing where the starts of the pair are tight enough to place a
+// cut themselves.
+double talkOverPause(const Timeline &upper, double pauseFrom, double pauseTo, const Mapping &m, const Mapping &other,
+                     double scatter)
+{
+    const double talk = upper.covered(m.upperTime(pauseFrom), m.upperTime(pauseTo))
+        - upper.covered(other.upperTime(pauseFrom), other.upperTime(pauseTo));
+    const double free = std::max(freeTalkOverPauseMs, freeTalkOverPauseShare * (pauseTo - pauseFrom));
+    return (scatter - 1) / (maxSilenceWeight - 1)
+        * std::min(maxTalkOverPauseRows, std::max(0.0, talk - free) / talkOverPausePerRowMs);
+}
+
 // Moves each boundary between two stretches, within a few rows of where
 // the search put it (its grid of offsets and the overlap of neighbours blur
 // it), to where the rows on either side start closest to an upper start
-// under their own stretch's mapping. Where the other set speaks without a
-// pause, a cut of many seconds overlaps it about as well on either side and
-// the search may place it minutes off: for jumps beyond a step, the starts
-// may move the boundary further, when they clearly say so.
+// under their own stretch's mapping, and where no long pause of the lower
+// set falls on talk of the upper one that the other mapping leaves quiet.
+// Where the other set speaks without a pause, a cut of many seconds
+// overlaps it about as well on either side and the search may place it
+// minutes off: for jumps beyond a step, the starts may move the boundary
+// further, when they clearly say so.
 void settleBoundaries(const Timeline &upper, const std::vector<Span> &lower, std::vector<Stretch> &stretches)
 {
     const auto fit = [&](int row, const Mapping &m) {
@@ -751,6 +809,7 @@ void settleBoundaries(const Timeline &upper, const std::vector<Span> &lower, std
     for (size_t k = 1; k < stretches.size(); ++k) {
         Stretch &before = stretches[k - 1];
         Stretch &after = stretches[k];
+        const double scatter = startScatter(before, after);
         const double jump = after.mapping.offsetAt(lower[size_t(after.first)].start)
             - before.mapping.offsetAt(lower[size_t(after.first)].start);
         const int reach = std::abs(jump) > nearJumpMs ? farBoundaryReach : boundaryReach;
@@ -762,13 +821,22 @@ void settleBoundaries(const Timeline &upper, const std::vector<Span> &lower, std
         const auto bonus = [&](int row) {
             return silenceBonus(lower[size_t(row)].start - lower[size_t(row - 1)].end, jump, silenceBonusRows);
         };
+        // The pause before `row`, inside a stretch, should be one in the
+        // upper set too.
+        const auto talkOver = [&](int row, bool inBefore) {
+            return talkOverPause(upper, lower[size_t(row - 1)].end, lower[size_t(row)].start,
+                                 inBefore ? before.mapping : after.mapping, inBefore ? after.mapping : before.mapping,
+                                 scatter);
+        };
+        for (int r = from + 1; r <= to; ++r)
+            score -= talkOver(r, false);
         double best = score + bonus(from);
         int bestRow = from;
         double nearBest
             = std::abs(from - after.first) <= boundaryReach ? best : -std::numeric_limits<double>::infinity();
         int nearRow = from;
         for (int r = from; r < to; ++r) {
-            score += fit(r, before.mapping) - fit(r, after.mapping);
+            score += fit(r, before.mapping) - fit(r, after.mapping) - talkOver(r, true) + talkOver(r + 1, false);
             const double total = score + bonus(r + 1);
             const int moved = std::abs(r + 1 - after.first);
             if (total > best + 1e-9 || (total > best - 1e-9 && moved < std::abs(bestRow - after.first))) {
@@ -1123,12 +1191,14 @@ double misfit(const Timeline &starts, const Subtitle &s, const Mapping &m, doubl
 
 // Between the last link before a jump and the first after it lie lower
 // subtitles; the jump goes where they keep best between those two links and
-// nearest an upper start, and among equals where the upper set covers them
-// best on their side of it. Far apart, the search's own boundary stands.
+// nearest an upper start, with no long pause between them on talk of the
+// upper set that the other side's mapping leaves quiet, and among equals
+// where the upper set covers them best on their side of it. Far apart, the
+// search's own boundary stands.
 int jumpRow(const Timeline &starts, const SubtitleSet &upper, const SubtitleSet &lower, const Match &before,
-            const Mapping &beforeMapping, const Match &after, const Mapping &afterMapping, int boundary,
-            double silenceWeight)
+            const Mapping &beforeMapping, const Match &after, const Mapping &afterMapping, int boundary, double scatter)
 {
+    const double silenceWeight = silenceBonusMs * scatter;
     const int from = before.lowerRow + 1;
     const int to = after.lowerRow;
     if (to - from > 64)
@@ -1139,11 +1209,17 @@ int jumpRow(const Timeline &starts, const SubtitleSet &upper, const SubtitleSet 
         const double uncovered = std::max(0.0, m.upperTime(s.end) - m.upperTime(s.start) - coveredByUpper(upper, s, m));
         return outsideMatches(upper, s, m, before, after) + misfit(starts, s, m, firstLinked, lastLinked) + uncovered;
     };
+    // A pause inside a stretch should be one in the upper set too.
+    const auto talkOver = [&](int row, bool inBefore) {
+        return silenceBonusMs
+            * talkOverPause(starts, lower.at(row - 1).end, lower.at(row).start, inBefore ? beforeMapping : afterMapping,
+                            inBefore ? afterMapping : beforeMapping, scatter);
+    };
     // Rows from `from` on counted on the new side first, then moved one by one.
     double outside = 0;
     double covered = 0;
     for (int r = from; r < to; ++r) {
-        outside += outsideOf(lower.at(r), afterMapping);
+        outside += outsideOf(lower.at(r), afterMapping) + talkOver(r + 1, false);
         covered += coveredByUpper(upper, lower.at(r), afterMapping);
     }
     const double jump = afterMapping.offsetAt(lower.at(from).start) - beforeMapping.offsetAt(lower.at(from).start);
@@ -1166,7 +1242,8 @@ int jumpRow(const Timeline &starts, const SubtitleSet &upper, const SubtitleSet 
     int bestRow = from;
     for (int r = from; r < to; ++r) {
         const Subtitle &s = lower.at(r);
-        outside += outsideOf(s, beforeMapping) - outsideOf(s, afterMapping);
+        outside
+            += outsideOf(s, beforeMapping) - outsideOf(s, afterMapping) + talkOver(r, true) - talkOver(r + 1, false);
         covered += coveredByUpper(upper, s, beforeMapping) - coveredByUpper(upper, s, afterMapping);
         const double total = outside - bonus(r + 1);
         if (total < bestOutside - 1 || (total <= bestOutside + 1 && covered > bestCovered)) {
@@ -1392,15 +1469,8 @@ AutoLinkResult findAutoLinks(const SubtitleSet &upperSet, const SubtitleSet &low
         } else if (!havePrevious || linked.empty()) {
             result.splitTimes.push_back(qint64(lowerSet.at(boundary).start));
         } else {
-            // Where the starts of two sources scatter, a row fits either side
-            // by chance as often as not: the silence a cut leaves weighs more.
-            std::vector<double> spread;
-            for (const Stretch *t : {&stretches[k - 1], &s})
-                for (const Match &m : t->matches)
-                    spread.push_back(std::abs(m.residual));
-            const double weight = silenceBonusMs * std::clamp(medianOf(spread) / tightSpreadMs, 1.0, maxSilenceWeight);
             const int lowerJump = jumpRow(upper, upperSet, lowerSet, previousLast, previousMapping, linked.front(),
-                                          s.mapping, boundary, weight);
+                                          s.mapping, boundary, startScatter(stretches[k - 1], s));
             const double jumpTime = lowerSet.at(std::min(lowerJump, lowerSet.count - 1)).start;
             result.splitTimes.push_back(qint64(jumpTime));
             // The stretch's first link carries the jump, when the last link

@@ -145,6 +145,55 @@ void packTalk(SubtitleSet &film, int from, int to)
     }
 }
 
+// The lower line last before a scene that the lower set lacks (the last
+// split of `d`, a jump back), alone between two long pauses: both sets are
+// quiet for 20 s before it and after it up to that scene, a dialogue
+// without a pause. Its partner starts 320 ms from it, within the jitter of
+// two sources, and a line of the missing scene just where the stretch after
+// the cut puts it.
+void isolateBeforeCut(SourcePair &pair, const TimeDistortion &d)
+{
+    const auto [share, jump] = d.splits.back();
+    const double scene = share * pair.filmLength + jump; // where the missing scene starts, on the upper clock
+    const double cut = d.apply(scene, pair.filmLength); // and on the lower clock
+    int lone = -1;
+    for (int i = 0; i < pair.lower.count; ++i)
+        if (pair.counterpart[size_t(i)] >= 0 && pair.counterpart[size_t(i)] < scene - 20000)
+            lone = i;
+    const double partner = pair.counterpart[size_t(lone)];
+    const int loneStart = int(d.apply(partner, pair.filmLength)) + 320;
+    const double ratio = double(d.fromRate) / d.toRate * (1 + d.drift);
+    const int chanceStart = int((loneStart - d.offsetMs - jump) / ratio);
+    const auto quiet = [&](double t) { return t >= partner - 20000 && t < scene && t != partner; };
+    std::vector<std::pair<int, int>> upperTimes;
+    for (int i = 0; i < pair.upper.count; ++i)
+        if (!quiet(pair.upper.at(i).start)
+            && (pair.upper.at(i).start < scene || pair.upper.at(i).start >= scene - jump))
+            upperTimes.emplace_back(pair.upper.at(i).start, pair.upper.at(i).end);
+    for (int t = chanceStart - int((chanceStart - scene) / 3000) * 3000; t < scene - jump; t += 3000)
+        upperTimes.emplace_back(t, t + 2900);
+    std::sort(upperTimes.begin(), upperTimes.end());
+    SubtitleSet upper(pair.upper.logPrefix);
+    for (const auto &[start, end] : upperTimes)
+        upper.append(start, end, QStringLiteral("Line."));
+    SubtitleSet lower(pair.lower.logPrefix);
+    std::vector<double> counterpart;
+    std::vector<std::pair<double, double>> stretch;
+    for (int i = 0; i < pair.lower.count; ++i) {
+        const Subtitle &s = pair.lower.at(i);
+        const double c = pair.counterpart[size_t(i)];
+        if (i != lone && (quiet(c) || (s.start >= loneStart - 20000 && s.start < cut)))
+            continue;
+        lower.append(i == lone ? loneStart : s.start, i == lone ? std::max(s.end, loneStart + 1000) : s.end, s.text);
+        counterpart.push_back(c);
+        stretch.push_back(pair.stretch[size_t(i)]);
+    }
+    std::swap(pair.upper, upper);
+    std::swap(pair.lower, lower);
+    pair.counterpart = counterpart;
+    pair.stretch = stretch;
+}
+
 class TestAutoLink : public QObject
 {
     Q_OBJECT
@@ -262,15 +311,18 @@ private slots:
         QTest::addColumn<int>("worstMs");
         QTest::addColumn<double>("denseFrom");
         QTest::addColumn<double>("lastLineAfterMs");
+        QTest::addColumn<bool>("loneBeforeCut");
         const auto d = [](double offset, int from, int to, double drift = 0,
                           std::vector<std::pair<double, double>> splits = {}) {
             return TimeDistortion {offset, from, to, drift, splits};
         };
-        // A row may pack a quarter of the film into talk without a pause, or
-        // end it with a line long after the rest, 0.3 s late in the lower set.
+        // A row may pack a quarter of the film into talk without a pause, end
+        // it with a line long after the rest, 0.3 s late in the lower set, or
+        // leave the line before its last split alone between long pauses.
         const auto row = [](const char *name, const TimeDistortion &distortion, bool upperSet, double minShare,
-                            int worstMs, double denseFrom = -1, double lastLineAfterMs = 0) {
-            ::row(name, distortion, upperSet, minShare, worstMs, denseFrom, lastLineAfterMs);
+                            int worstMs, double denseFrom = -1, double lastLineAfterMs = 0,
+                            bool loneBeforeCut = false) {
+            ::row(name, distortion, upperSet, minShare, worstMs, denseFrom, lastLineAfterMs, loneBeforeCut);
         };
         row("in sync", d(0, 1, 1), false, 0.93, 600);
         row("offset +7.3 s", d(7300, 1, 1), false, 0.93, 600);
@@ -311,6 +363,10 @@ private slots:
         // Beyond the last link rows only shift: under another rate the last
         // line, 90 s out, needs a link of its own, loose as it is.
         row("rate 25 => 23.976, a last line 90 s after the rest", d(45000, 25000, 23976), false, 0.93, 600, -1, 90000);
+        // Where starts scatter, the lone line fits the next stretch as well by
+        // chance; the pause after it, where the upper set speaks, is the cut.
+        row("rate 25 => 23.976, a lone line before a cut of 47 s", d(45000, 25000, 23976, 0, {{0.7, -47000}}), false,
+            0.9, 2000, -1, 0, true);
     }
     void differentSources()
     {
@@ -320,12 +376,15 @@ private slots:
         QFETCH(int, worstMs);
         QFETCH(double, denseFrom);
         QFETCH(double, lastLineAfterMs);
+        QFETCH(bool, loneBeforeCut);
         SubtitleSet film(QStringLiteral("Up: "));
         generateFilm(film, 500, 5);
         if (denseFrom >= 0)
             packTalk(film, int(denseFrom * film.count), int((denseFrom + 0.25) * film.count));
         SourcePair pair = ::differentSources(film, 7);
         pair.distort(distortion, upperSet);
+        if (loneBeforeCut)
+            isolateBeforeCut(pair, distortion);
         if (lastLineAfterMs > 0) {
             const int at = pair.upper.at(pair.upper.count - 1).end + int(lastLineAfterMs);
             pair.upper.append(at, at + 2000, QStringLiteral("The end."));

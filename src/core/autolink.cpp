@@ -58,6 +58,7 @@ constexpr double minStretchShare = 0.25;
 constexpr double minStretchShareGain = 0.1;
 // A short stretch gains a share easily by chance: it must gain rows.
 constexpr double minExtraMatches = 8;
+constexpr double maxSharedShare = 0.3; // of a stretch's upper time line, with a neighbour's
 // Cut scenes and advert breaks are shorter; a jump further is chance.
 constexpr double maxJumpMs = 180000;
 constexpr double nearJumpMs = 2500;
@@ -1315,18 +1316,28 @@ std::vector<Stretch> fittedStretches(const Timeline &upper, const std::vector<Sp
             size_t better = k;
             double neighbour = -1;
             double jump = 0;
+            const double ownFrom = s.mapping.upperTime(lower[size_t(s.first)].start);
+            const double ownTo = s.mapping.upperTime(lower[size_t(s.last - 1)].end);
+            double shared = 0; // of the upper time line, with a neighbour's
             for (size_t n : {k - 1, k + 1}) {
                 if (n >= stretches.size())
                     continue;
-                const double share = startShare(upper, lower, s.first, s.last, stretches[n].mapping);
+                const Stretch &t = stretches[n];
+                const double share = startShare(upper, lower, s.first, s.last, t.mapping);
                 if (share > neighbour)
                     neighbour = share, better = n;
                 const double at = lower[size_t(n < k ? s.first : s.last - 1)].start;
-                jump = std::max(jump, std::abs(s.mapping.offsetAt(at) - stretches[n].mapping.offsetAt(at)));
+                jump = std::max(jump, std::abs(s.mapping.offsetAt(at) - t.mapping.offsetAt(at)));
+                shared = std::max(shared,
+                                  n < k ? t.mapping.upperTime(lower[size_t(t.last - 1)].end) - ownFrom
+                                        : ownTo - t.mapping.upperTime(lower[size_t(t.first)].start));
             }
             // A step of a second or two is a re-timed scene, never chance:
-            // it need not show in the starts as clearly.
-            const bool fails = jump > maxJumpMs
+            // it need not show in the starts as clearly. A stretch that maps
+            // much of itself onto upper lines that a neighbour maps onto too
+            // matched them by chance: one film does not show a passage of
+            // the other twice.
+            const bool fails = jump > maxJumpMs || shared > maxSharedShare * (ownTo - ownFrom)
                 || (jump > nearJumpMs
                     && (own < minStretchShare || own < neighbour + minStretchShareGain
                         || (own - neighbour) * (s.last - s.first) < minExtraMatches));

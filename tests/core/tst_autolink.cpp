@@ -433,6 +433,31 @@ private slots:
 
     // The user's links stay; automatic links that would cross one or share
     // its row are left out, and a second run replaces the first one's links.
+    // A passage that only the lower set has, whose lines the upper set
+    // happens to show 150 s later on their very times, stays where it is:
+    // a stretch that maps onto upper lines its neighbour maps onto too
+    // matched them by chance.
+    void passageMatchedElsewhereStaysInPlace()
+    {
+        SubtitleSet film(QStringLiteral("Up: "));
+        generateFilm(film, 500, 5);
+        SourcePair pair = ::differentSources(film, 7);
+        const int from = 200;
+        const int to = 240;
+        std::vector<std::pair<int, int>> times;
+        for (int i = 0; i < pair.upper.count; ++i)
+            if (pair.upper.at(i).end < pair.lower.at(from).start || pair.upper.at(i).start > pair.lower.at(to).start)
+                times.emplace_back(pair.upper.at(i).start, pair.upper.at(i).end);
+        for (int i = from; i < to; ++i)
+            times.emplace_back(pair.lower.at(i).start + 150000, pair.lower.at(i).end + 150000);
+        std::sort(times.begin(), times.end());
+        pair.upper.clear();
+        for (const auto &[start, end] : times)
+            pair.upper.append(start, end, QStringLiteral("Line."));
+        const AutoLinkResult found = findAutoLinks(pair.upper, pair.lower);
+        QVERIFY2(found.reliable && found.splitTimes.empty(), qPrintable(describeMapping(found)));
+    }
+
     void keepsTheUsersLinks()
     {
         Pair pair(400, 21, Cues::None, 0);

@@ -154,7 +154,7 @@ void packTalk(SubtitleSet &film, int from, int to)
 void isolateBeforeCut(SourcePair &pair, const TimeDistortion &d)
 {
     const auto [share, jump] = d.splits.back();
-    const double scene = share * pair.filmLength + jump; // where the missing scene starts, on the upper clock
+    const double scene = share * pair.filmLength + jump; // the missing scene's start, on the upper clock
     const double cut = d.apply(scene, pair.filmLength); // and on the lower clock
     int lone = -1;
     for (int i = 0; i < pair.lower.count; ++i)
@@ -162,36 +162,32 @@ void isolateBeforeCut(SourcePair &pair, const TimeDistortion &d)
             lone = i;
     const double partner = pair.counterpart[size_t(lone)];
     const int loneStart = int(d.apply(partner, pair.filmLength)) + 320;
-    const double ratio = double(d.fromRate) / d.toRate * (1 + d.drift);
-    const int chanceStart = int((loneStart - d.offsetMs - jump) / ratio);
+    const int chance = int((loneStart - d.offsetMs - jump) / (double(d.fromRate) / d.toRate * (1 + d.drift)));
     const auto quiet = [&](double t) { return t >= partner - 20000 && t < scene && t != partner; };
-    std::vector<std::pair<int, int>> upperTimes;
+    std::vector<std::pair<int, int>> upper;
     for (int i = 0; i < pair.upper.count; ++i)
         if (!quiet(pair.upper.at(i).start)
             && (pair.upper.at(i).start < scene || pair.upper.at(i).start >= scene - jump))
-            upperTimes.emplace_back(pair.upper.at(i).start, pair.upper.at(i).end);
-    for (int t = chanceStart - int((chanceStart - scene) / 3000) * 3000; t < scene - jump; t += 3000)
-        upperTimes.emplace_back(t, t + 2900);
-    std::sort(upperTimes.begin(), upperTimes.end());
-    SubtitleSet upper(pair.upper.logPrefix);
-    for (const auto &[start, end] : upperTimes)
-        upper.append(start, end, QStringLiteral("Line."));
-    SubtitleSet lower(pair.lower.logPrefix);
-    std::vector<double> counterpart;
-    std::vector<std::pair<double, double>> stretch;
+            upper.emplace_back(pair.upper.at(i).start, pair.upper.at(i).end);
+    for (int t = chance - int((chance - scene) / 3000) * 3000; t < scene - jump; t += 3000)
+        upper.emplace_back(t, t + 2900);
+    std::sort(upper.begin(), upper.end());
+    pair.upper.clear();
+    for (const auto &[start, end] : upper)
+        pair.upper.append(start, end, QStringLiteral("Line."));
+    SourcePair kept;
     for (int i = 0; i < pair.lower.count; ++i) {
         const Subtitle &s = pair.lower.at(i);
-        const double c = pair.counterpart[size_t(i)];
-        if (i != lone && (quiet(c) || (s.start >= loneStart - 20000 && s.start < cut)))
+        if (i != lone && (quiet(pair.counterpart[size_t(i)]) || (s.start >= loneStart - 20000 && s.start < cut)))
             continue;
-        lower.append(i == lone ? loneStart : s.start, i == lone ? std::max(s.end, loneStart + 1000) : s.end, s.text);
-        counterpart.push_back(c);
-        stretch.push_back(pair.stretch[size_t(i)]);
+        kept.lower.append(i == lone ? loneStart : s.start, i == lone ? std::max(s.end, loneStart + 1000) : s.end,
+                          s.text);
+        kept.counterpart.push_back(pair.counterpart[size_t(i)]);
+        kept.stretch.push_back(pair.stretch[size_t(i)]);
     }
-    std::swap(pair.upper, upper);
-    std::swap(pair.lower, lower);
-    pair.counterpart = counterpart;
-    pair.stretch = stretch;
+    std::swap(pair.lower, kept.lower);
+    pair.counterpart = kept.counterpart;
+    pair.stretch = kept.stretch;
 }
 
 class TestAutoLink : public QObject

@@ -1134,29 +1134,9 @@ void placeLinks(const Timeline &upper, const std::vector<Span> &lower, const Str
 // How much of a lower subtitle, placed on the upper time line by `m`, the
 // upper subtitles cover: a subtitle on the right side of a jump lies where
 // the other language speaks.
-double coveredBetween(const SubtitleSet &upper, double from, double to)
+double coveredByUpper(const Timeline &upper, const Subtitle &s, const Mapping &m)
 {
-    if (to <= from || upper.count == 0)
-        return 0;
-    const int first = int(
-        std::partition_point(&upper.at(0), &upper.at(0) + upper.count, [&](const Subtitle &u) { return u.start < to; })
-        - &upper.at(0));
-    double covered = 0;
-    double reached = to; // the union only: subtitles of one set may overlap
-    for (int i = first - 1; i >= 0 && upper.at(i).start > from - maxSpanMs; --i) {
-        const double a = std::max(from, double(upper.at(i).start));
-        const double b = std::min(reached, double(upper.at(i).end));
-        if (b > a) {
-            covered += b - a;
-            reached = a;
-        }
-    }
-    return covered;
-}
-
-double coveredByUpper(const SubtitleSet &upper, const Subtitle &s, const Mapping &m)
-{
-    return coveredBetween(upper, m.upperTime(s.start), m.upperTime(s.end));
+    return upper.covered(m.upperTime(s.start), m.upperTime(s.end));
 }
 
 // How far a lower subtitle, placed on the upper time line by `m`, falls
@@ -1207,7 +1187,8 @@ int jumpRow(const Timeline &starts, const SubtitleSet &upper, const SubtitleSet 
     const double firstLinked = upper.at(before.upperRow).start;
     const double lastLinked = upper.at(after.upperRow).start;
     const auto outsideOf = [&](const Subtitle &s, const Mapping &m) {
-        const double uncovered = std::max(0.0, m.upperTime(s.end) - m.upperTime(s.start) - coveredByUpper(upper, s, m));
+        const double uncovered
+            = std::max(0.0, m.upperTime(s.end) - m.upperTime(s.start) - coveredByUpper(starts, s, m));
         return outsideMatches(upper, s, m, before, after) + misfit(starts, s, m, firstLinked, lastLinked) + uncovered;
     };
     // A pause inside a stretch should be one in the upper set too.
@@ -1221,7 +1202,7 @@ int jumpRow(const Timeline &starts, const SubtitleSet &upper, const SubtitleSet 
     double covered = 0;
     for (int r = from; r < to; ++r) {
         outside += outsideOf(lower.at(r), afterMapping) + talkOver(r + 1, false);
-        covered += coveredByUpper(upper, lower.at(r), afterMapping);
+        covered += coveredByUpper(starts, lower.at(r), afterMapping);
     }
     const double jump = afterMapping.offsetAt(lower.at(from).start) - beforeMapping.offsetAt(lower.at(from).start);
     const auto bonus = [&](int row) {
@@ -1231,7 +1212,7 @@ int jumpRow(const Timeline &starts, const SubtitleSet &upper, const SubtitleSet 
             return silenceBonus(lower.at(row).start - lower.at(row - 1).end, jump, silenceWeight);
         const double a = beforeMapping.upperTime(lower.at(row - 1).end);
         const double b = afterMapping.upperTime(lower.at(row).start);
-        const double covered = coveredBetween(upper, a, b);
+        const double covered = starts.covered(a, b);
         // A release is cut between lines, seldom in the breath between two
         // parts of one sentence; times that run back show the cut itself.
         const double gap = lower.at(row).start - lower.at(row - 1).end;
@@ -1245,7 +1226,7 @@ int jumpRow(const Timeline &starts, const SubtitleSet &upper, const SubtitleSet 
         const Subtitle &s = lower.at(r);
         outside
             += outsideOf(s, beforeMapping) - outsideOf(s, afterMapping) + talkOver(r, true) - talkOver(r + 1, false);
-        covered += coveredByUpper(upper, s, beforeMapping) - coveredByUpper(upper, s, afterMapping);
+        covered += coveredByUpper(starts, s, beforeMapping) - coveredByUpper(starts, s, afterMapping);
         const double total = outside - bonus(r + 1);
         if (total < bestOutside - 1 || (total <= bestOutside + 1 && covered > bestCovered)) {
             bestOutside = total;
